@@ -1,0 +1,21 @@
+# The two commands of the README. Both install what a fresh Debian 12 machine
+# lacks, then build with the CMake preset "default".
+.PHONY: all deps build check demo clean
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	cmake --preset default
+	cmake --build --preset default
+
+check: build
+	ctest --preset default
+
+demo: build
+	scripts/demo.sh
+
+clean:
+	rm -rf build build-asan demo-out

@@ -1,0 +1,82 @@
+# Build conventions shared by every subsystem.
+#
+# aviary_library(<name> <dir> [QT] [LIBS ...])
+#   A static library from every .cpp in <dir> (CONFIGURE_DEPENDS glob, so adding
+#   a class is adding its files). Without sources yet it is an INTERFACE target,
+#   so dependants link from the first day. QT turns on AUTOMOC.
+#
+# aviary_tests(<dir> [LIBS ...] [QT_LIBS ...])
+#   <dir>/*_test.cpp       one GoogleTest executable each (gtest_main linked)
+#   <dir>/*_qtest.cpp      one Qt Test executable each, run offscreen
+#   <dir>/*_dbustest.cpp   one GoogleTest executable each, run under a private
+#                          session bus (dbus-run-session) that can activate
+#                          the services in ${AVIARY_DBUS_SERVICE_DIR}
+#   Targets named in LIBS / QT_LIBS that do not exist (yet) are skipped.
+
+set(AVIARY_DBUS_SERVICE_DIR ${CMAKE_BINARY_DIR}/dbus-services)
+file(MAKE_DIRECTORY ${AVIARY_DBUS_SERVICE_DIR})
+configure_file(${CMAKE_CURRENT_LIST_DIR}/dbus-session.conf.in
+               ${CMAKE_BINARY_DIR}/dbus-session.conf @ONLY)
+
+function(aviary_library name dir)
+  cmake_parse_arguments(A "QT" "" "LIBS" ${ARGN})
+  file(GLOB _src CONFIGURE_DEPENDS ${dir}/*.cpp)
+  file(GLOB _extra CONFIGURE_DEPENDS ${dir}/*.y ${dir}/*.l)
+  if(_src)
+    add_library(${name} STATIC ${_src})
+    target_link_libraries(${name} PUBLIC ${A_LIBS} Threads::Threads)
+    if(A_QT)
+      set_target_properties(${name} PROPERTIES AUTOMOC ON AUTORCC ON)
+    endif()
+  else()
+    add_library(${name} INTERFACE)
+    target_link_libraries(${name} INTERFACE ${A_LIBS} Threads::Threads)
+  endif()
+endfunction()
+
+function(_aviary_existing out)
+  set(_r)
+  foreach(t ${ARGN})
+    if(TARGET ${t})
+      list(APPEND _r ${t})
+    endif()
+  endforeach()
+  set(${out} ${_r} PARENT_SCOPE)
+endfunction()
+
+function(aviary_tests dir)
+  cmake_parse_arguments(A "" "" "LIBS;QT_LIBS" ${ARGN})
+  _aviary_existing(_libs ${A_LIBS})
+  _aviary_existing(_qtlibs ${A_QT_LIBS})
+  file(GLOB _gtests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
+  foreach(src ${_gtests})
+    get_filename_component(t ${src} NAME_WE)
+    add_executable(${t} ${src})
+    target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
+    target_compile_options(${t} PRIVATE -Werror)
+    gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
+      PROPERTIES TIMEOUT 60 ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+  endforeach()
+  file(GLOB _dtests CONFIGURE_DEPENDS ${dir}/*_dbustest.cpp)
+  foreach(src ${_dtests})
+    get_filename_component(t ${src} NAME_WE)
+    add_executable(${t} ${src})
+    target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
+    target_compile_options(${t} PRIVATE -Werror)
+    add_test(NAME ${t} COMMAND dbus-run-session
+             --config-file=${CMAKE_BINARY_DIR}/dbus-session.conf -- $<TARGET_FILE:${t}>)
+    set_tests_properties(${t} PROPERTIES TIMEOUT 120
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+  endforeach()
+  file(GLOB _qtests CONFIGURE_DEPENDS ${dir}/*_qtest.cpp)
+  foreach(src ${_qtests})
+    get_filename_component(t ${src} NAME_WE)
+    add_executable(${t} ${src})
+    set_target_properties(${t} PROPERTIES AUTOMOC ON AUTORCC ON)
+    target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport Qt6::Test Qt6::Widgets)
+    target_compile_options(${t} PRIVATE -Werror)
+    add_test(NAME ${t} COMMAND ${t})
+    set_tests_properties(${t} PROPERTIES TIMEOUT 120
+      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+  endforeach()
+endfunction()

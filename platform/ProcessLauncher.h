@@ -1,0 +1,39 @@
+#pragma once
+// Starting other programs: WinExec, the text viewer ("notepad.exe" in the
+// Windows originals) and the PDF reader. Results follow WinExec: a value above
+// 31 is success, otherwise the reason: 0 out of memory, 2 file not found,
+// 3 path not found, 11 bad executable format (others: 5 access denied).
+// Tests install a handler and see the command line instead of a process.
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class LaunchKind { Program, TextViewer, PdfReader };
+
+struct LaunchRequest {
+    LaunchKind kind = LaunchKind::Program;
+    std::string program;                 // path of the executable (or viewer)
+    std::vector<std::string> arguments;
+};
+
+using LaunchHandler = std::function<int(const LaunchRequest&)>;
+
+constexpr int kLaunchOk = 33;
+
+// WinExec: splits the command line like the Windows one ("..." quoting).
+int winExec(const std::string& commandLine);
+int launch(const LaunchRequest& request);
+// The text viewer: $AVIARY_TEXT_VIEWER, else xdg-open.
+int openTextViewer(const std::string& file);
+// The PDF reader: the given reader path when not empty, else $AVIARY_PDF_READER,
+// else xdg-open.
+int openPdfReader(const std::string& readerPath, const std::string& file);
+
+std::vector<std::string> splitCommandLine(const std::string& commandLine);
+// errno of a failed start -> WinExec reason.
+int winExecReason(int err, const std::string& program);
+LaunchHandler setLaunchHandler(LaunchHandler handler);
+
+}  // namespace platform

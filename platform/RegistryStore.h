@@ -1,0 +1,82 @@
+#pragma once
+// The registry, INI-backed. Three hives, each one file in the registry
+// directory: HKLM.ini (installation keys), HKCU.ini (user profiles), HKCR.ini
+// (class registrations). A key path like "SOFTWARE\\Aviary Drives\\Aviary\\1.4.1"
+// is an INI section; values are "name=s:text" or "name=d:1234".
+//
+// The directory is $AVIARY_REGISTRY when set (tests, the demo), otherwise
+// $XDG_CONFIG_HOME/aviary (or ~/.config/aviary). Every call reads the file and
+// every change rewrites it atomically under a lock, so two programs (Tern and
+// Merlin, say) can share it.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace platform {
+
+enum class Hive { LocalMachine, CurrentUser, ClassesRoot };
+
+class RegistryStore {
+public:
+    // The process-wide store at the configured directory.
+    static RegistryStore& instance();
+    explicit RegistryStore(std::string directory);
+
+    const std::string& directory() const { return dir_; }
+    std::string hiveFile(Hive hive) const;
+
+    bool keyExists(Hive hive, const std::string& key) const;
+    bool createKey(Hive hive, const std::string& key);
+    // Removes the key, its values and every subkey.
+    bool deleteKey(Hive hive, const std::string& key);
+    std::vector<std::string> subKeys(Hive hive, const std::string& key) const;
+    std::vector<std::string> valueNames(Hive hive, const std::string& key) const;
+
+    std::optional<std::string> getString(Hive hive, const std::string& key, const std::string& name) const;
+    std::optional<uint32_t> getDword(Hive hive, const std::string& key, const std::string& name) const;
+    // Setting a value creates its key.
+    bool setString(Hive hive, const std::string& key, const std::string& name, const std::string& value);
+    bool setDword(Hive hive, const std::string& key, const std::string& name, uint32_t value);
+    bool deleteValue(Hive hive, const std::string& key, const std::string& name);
+
+private:
+    std::string dir_;
+};
+
+// The application profile of the framework: HKCU\Software\<company>\<app>\<section>.
+class Profile {
+public:
+    Profile(std::string company, std::string application, RegistryStore& store = RegistryStore::instance());
+    int getInt(const std::string& section, const std::string& key, int def) const;
+    std::string getString(const std::string& section, const std::string& key, const std::string& def = {}) const;
+    bool writeInt(const std::string& section, const std::string& key, int value);
+    bool writeString(const std::string& section, const std::string& key, const std::string& value);
+    std::string sectionKey(const std::string& section) const;
+private:
+    std::string base_;
+    RegistryStore& store_;
+};
+
+// A simple INI file: [section] then key=value lines. Used by the store and by
+// ports.ini; keeps sections and keys in file order.
+class IniFile {
+public:
+    bool load(const std::string& path);     // false when the file cannot be read (missing is not an error: empty)
+    bool save(const std::string& path) const;  // atomic: temp file + rename
+    std::optional<std::string> get(const std::string& section, const std::string& key) const;
+    void set(const std::string& section, const std::string& key, const std::string& value);
+    bool remove(const std::string& section, const std::string& key);
+    bool hasSection(const std::string& section) const;
+    void addSection(const std::string& section);
+    int removeSections(const std::string& prefixOrSelf);  // the section and every "<it>\\..."
+    std::vector<std::string> sections() const;
+    std::vector<std::string> keys(const std::string& section) const;
+private:
+    struct Section { std::string name; std::vector<std::pair<std::string, std::string>> values; };
+    std::vector<Section> sections_;
+    Section* find(const std::string& name);
+    const Section* find(const std::string& name) const;
+};
+
+}  // namespace platform
