@@ -1,0 +1,37 @@
+#include <platform/Clock.h>
+#include <platform/PortMap.h>
+#include <platform/testing/TempDir.h>
+
+#include <gtest/gtest.h>
+
+using namespace platform;
+
+TEST(PortMap, DefaultsSettingsAndEnvironment)
+{
+    platform::testing::TempDir dir;
+    platform::testing::RegistryRedirect redirect(dir.path());
+    unsetenv("AVIARY_COM3");
+    EXPECT_EQ(comPortName(3), "COM3");
+    EXPECT_EQ(comPortDevice(1), "/dev/ttyS0");
+    EXPECT_EQ(comPortDevice(8), "/dev/ttyS7");
+    ASSERT_TRUE(setComPortDevice(3, "/dev/ttyUSB0"));
+    EXPECT_EQ(comPortDevice(3), "/dev/ttyUSB0");
+    EXPECT_NE(dir.read("ports.ini").find("COM3=/dev/ttyUSB0"), std::string::npos);
+    setenv("AVIARY_COM3", "/dev/pts/9", 1);
+    EXPECT_EQ(comPortDevice(3), "/dev/pts/9");
+    unsetenv("AVIARY_COM3");
+}
+
+TEST(Clock, PauseNeverEndsEarlyAndTimeoutIsStrict)
+{
+    const int64_t t0 = highResCounter();
+    pause(3);
+    EXPECT_GE(highResCounter() - t0, 3 * highResFrequency() / 1000);
+
+    Timeout zero(0);
+    // "strictly greater": a zero time-out has not passed within the same tick.
+    const uint32_t start = tickCount();
+    if (tickCount() == start) EXPECT_FALSE(zero.timedOut());
+    sleepMs(2);
+    EXPECT_TRUE(zero.timedOut());
+}
