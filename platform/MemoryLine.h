@@ -10,6 +10,13 @@
 //  - injected events: break and framing errors reported to an end.
 // Both ends are thread-safe; a read blocks under the Win32 time-out rules of
 // SerialPort.h.
+//
+// A new line has both ends open, RTS and DTR off. close() on an end drops its
+// lines and forgets its input; bytes written while the far end is closed are
+// lost, as on a wire nobody listens to. A read whose far end is closed returns
+// at once with what is there, or Closed when nothing is (as a pty does).
+// Settings are checked like a real port's (checkSettings), but flow control
+// is not simulated: output always flows.
 #include <platform/SerialPort.h>
 
 #include <memory>

@@ -1,0 +1,311 @@
+#include <platform/MemoryLine.h>
+
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <future>
+#include <string>
+#include <thread>
+#include <vector>
+
+namespace platform {
+namespace {
+
+using Clock = std::chrono::steady_clock;
+using std::chrono::milliseconds;
+
+constexpr uint32_t kMax = CommTimeouts::kMaxDword;
+const CommTimeouts kAtOnce{kMax, 0, 0, 0, 0};
+
+long long msSince(Clock::time_point t)
+{
+    return std::chrono::duration_cast<milliseconds>(Clock::now() - t).count();
+}
+
+std::string readText(SerialPort& port, size_t max, SerialResult* result = nullptr)
+{
+    std::vector<uint8_t> buf(max);
+    size_t got = 0;
+    const SerialResult r = port.read(buf.data(), max, got);
+    if (result)
+        *result = r;
+    return std::string(buf.begin(), buf.begin() + got);
+}
+
+TEST(MemoryLine, CarriesBytesBothWaysAndHearsItselfOnlyWithEcho)
+{
+    MemoryLine line({.echoA = true});
+    line.a().setTimeouts(kAtOnce);
+    line.b().setTimeouts(kAtOnce);
+
+    ASSERT_EQ(line.a().writeAll("ping"), SerialResult::Ok);
+    ASSERT_EQ(line.b().writeAll("pong"), SerialResult::Ok);
+
+    EXPECT_EQ(readText(line.b(), 16), "ping");           // B has no echo
+    EXPECT_EQ(readText(line.a(), 16), "pingpong");       // A hears itself first
+}
+
+TEST(MemoryLine, PacesBytesAtTheWritersWireTime)
+{
+    MemoryLine line({.pacing = true});
+    // 1200 baud 7E2: 11 bits, 9.17 ms a byte; 12 bytes take 110 ms.
+    ASSERT_EQ(line.a().configure({1200, 7, Parity::Even, StopBits::Two}), SerialResult::Ok);
+    line.b().setTimeouts({0, 0, 2000, 0, 0});
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(line.a().writeAll("twelve bytes"), SerialResult::Ok);
+
+    size_t queued = 0, waiting = 0;
+    EXPECT_EQ(line.a().outputQueue(queued), SerialResult::Ok);
+    EXPECT_EQ(line.b().inputQueue(waiting), SerialResult::Ok);
+    EXPECT_GE(queued, 10u);       // nothing much has left the wire yet
+    EXPECT_LE(waiting, 2u);
+
+    EXPECT_EQ(readText(line.b(), 12), "twelve bytes");
+    EXPECT_GE(msSince(start), 109);
+    EXPECT_LT(msSince(start), 1000);
+}
+
+TEST(MemoryLine, DrainWaitsUntilTheOutputIsOnTheWire)
+{
+    MemoryLine line({.pacing = true});
+    line.a().configure({9600});   // 8N1: 1.04 ms a byte
+    const Clock::time_point start = Clock::now();
+    ASSERT_EQ(line.a().writeAll(std::string(48, 'x')), SerialResult::Ok);
+    ASSERT_EQ(line.a().drain(), SerialResult::Ok);
+    EXPECT_GE(msSince(start), 49);
+
+    size_t queued = 1, waiting = 0;
+    line.a().outputQueue(queued);
+    line.b().inputQueue(waiting);
+    EXPECT_EQ(queued, 0u);
+    EXPECT_EQ(waiting, 48u);
+}
+
+TEST(MemoryLine, WithoutPacingNothingWaitsForTheWire)
+{
+    MemoryLine line;
+    line.a().configure({1200});
+    line.a().writeAll(std::string(100, 'x'));
+    size_t queued = 1, waiting = 0;
+    line.a().outputQueue(queued);
+    line.b().inputQueue(waiting);
+    EXPECT_EQ(queued, 0u);
+    EXPECT_EQ(waiting, 100u);
+}
+
+TEST(MemoryLine, PurgeOutputTakesBackWhatHasNotLeft)
+{
+    MemoryLine line({.pacing = true});
+    line.a().configure({1200});   // 8.3 ms a byte
+    line.a().writeAll(std::string(50, 'x'));
+    ASSERT_EQ(line.a().purge(false, true), SerialResult::Ok);
+    size_t queued = 1;
+    line.a().outputQueue(queued);
+    EXPECT_EQ(queued, 0u);
+
+    std::this_thread::sleep_for(milliseconds(20));
+    line.b().setTimeouts(kAtOnce);
+    EXPECT_LE(readText(line.b(), 64).size(), 2u);
+}
+
+TEST(MemoryLine, PurgeInputDropsWhatHasArrived)
+{
+    MemoryLine line;
+    line.a().writeAll("stale");
+    ASSERT_EQ(line.b().purge(true, false), SerialResult::Ok);
+    line.a().writeAll("fresh");
+    line.b().setTimeouts(kAtOnce);
+    EXPECT_EQ(readText(line.b(), 16), "fresh");
+}
+
+TEST(MemoryLine, CtsFollowsThePeersRtsOrOwnRtsInLoopMode)
+{
+    MemoryLine line;
+    bool cts = true;
+    ASSERT_EQ(line.a().setRts(true), SerialResult::Ok);
+    ASSERT_EQ(line.b().cts(cts), SerialResult::Ok);
+    EXPECT_TRUE(cts);
+    line.a().cts(cts);
+    EXPECT_FALSE(cts);
+
+    line.setOptions({.rtsCtsLoop = true});
+    line.a().cts(cts);
+    EXPECT_TRUE(cts);
+    line.b().cts(cts);
+    EXPECT_FALSE(cts);
+    line.a().setRts(false);
+    line.a().cts(cts);
+    EXPECT_FALSE(cts);
+}
+
+TEST(MemoryLine, ClosingAnEndDropsItsRts)
+{
+    MemoryLine line;
+    line.a().setRts(true);
+    line.a().close();
+    line.a().open("");
+    bool cts = true;
+    line.b().cts(cts);
+    EXPECT_FALSE(cts);
+}
+
+TEST(MemoryLine, InjectedEventsAreReportedOnceAtTheirEnd)
+{
+    MemoryLine line;
+    line.injectEventA(EventBreak);
+    line.injectEventA(EventFraming);
+    line.injectEventB(EventParity);
+    EXPECT_EQ(line.a().takeEvents(), uint32_t(EventBreak | EventFraming));
+    EXPECT_EQ(line.a().takeEvents(), 0u);
+    EXPECT_EQ(line.b().takeEvents(), uint32_t(EventParity));
+}
+
+TEST(MemoryLine, BreakReachesTheFarEnd)
+{
+    MemoryLine line;
+    ASSERT_EQ(line.a().sendBreak(5), SerialResult::Ok);
+    EXPECT_EQ(line.b().takeEvents(), uint32_t(EventBreak));
+    EXPECT_EQ(line.a().takeEvents(), 0u);
+}
+
+TEST(MemoryLine, RefusesSettingsARealPortRefuses)
+{
+    MemoryLine line;
+    SerialSettings s;
+    s.stopBits = StopBits::OneAndHalf;
+    EXPECT_EQ(line.a().configure(s), SerialResult::InvalidSetting);
+    EXPECT_EQ(line.a().settings().stopBits, StopBits::One);   // unchanged
+}
+
+TEST(MemoryLine, ClosedEndRefusesWorkAndForgetsItsInput)
+{
+    MemoryLine line;
+    line.b().writeAll("old");
+    ASSERT_EQ(line.a().close(), SerialResult::Ok);
+    EXPECT_FALSE(line.a().isOpen());
+    SerialResult r;
+    readText(line.a(), 4, &r);
+    EXPECT_EQ(r, SerialResult::NotOpen);
+    EXPECT_EQ(line.a().writeAll("x"), SerialResult::NotOpen);
+    line.b().writeAll("lost");          // nobody listens
+
+    ASSERT_EQ(line.a().open("ignored"), SerialResult::Ok);
+    line.a().setTimeouts(kAtOnce);
+    EXPECT_EQ(readText(line.a(), 8), "");
+}
+
+// Time-out modes: nothing or a little arrives, the read must end on time.
+struct TimeoutCase {
+    const char* name;
+    CommTimeouts timeouts;
+    std::string present;   // already waiting when the read starts
+    size_t request;
+    size_t expectGot;
+    long long minMs, maxMs;
+};
+
+void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
+
+class MemoryLineTimeouts : public testing::TestWithParam<TimeoutCase> {};
+
+TEST_P(MemoryLineTimeouts, ReadEndsWhenTheRulesSay)
+{
+    const TimeoutCase& c = GetParam();
+    MemoryLine line;
+    line.a().setTimeouts(c.timeouts);
+    line.b().writeAll(c.present);
+    const Clock::time_point start = Clock::now();
+    SerialResult r;
+    const std::string got = readText(line.a(), c.request, &r);
+    const long long ms = msSince(start);
+    EXPECT_EQ(r, SerialResult::Ok);
+    EXPECT_EQ(got.size(), c.expectGot);
+    EXPECT_GE(ms, c.minMs);
+    EXPECT_LE(ms, c.maxMs);
+}
+
+INSTANTIATE_TEST_SUITE_P(Modes, MemoryLineTimeouts, testing::Values(
+    TimeoutCase{"AtOnceEmpty", kAtOnce, "", 8, 0, 0, 50},
+    TimeoutCase{"AtOnceWithData", kAtOnce, "abc", 8, 3, 0, 50},
+    TimeoutCase{"FirstByteNothing", {kMax, kMax, 40, 0, 0}, "", 8, 0, 40, 300},
+    TimeoutCase{"FirstBytePresent", {kMax, kMax, 500, 0, 0}, "ab", 8, 2, 0, 200},
+    TimeoutCase{"TotalMultiplierAndConstant", {0, 3, 10, 0, 0}, "ab", 10, 2, 40, 300},
+    TimeoutCase{"IntervalAfterFirstByte", {30, 0, 0, 0, 0}, "abc", 10, 3, 30, 300},
+    TimeoutCase{"IntervalCappedByTotal", {500, 0, 30, 0, 0}, "ab", 10, 2, 30, 300},
+    TimeoutCase{"AllPresentNeedsNoWait", {0, 0, 0, 0, 0}, "abcd", 4, 4, 0, 50}),
+    [](const testing::TestParamInfo<TimeoutCase>& i) { return std::string(i.param.name); });
+
+TEST(MemoryLine, FirstByteModeReturnsWhenTheFirstByteComes)
+{
+    MemoryLine line;
+    line.a().setTimeouts({kMax, kMax, 2000, 0, 0});
+    const Clock::time_point start = Clock::now();
+    std::thread writer([&] {
+        std::this_thread::sleep_for(milliseconds(30));
+        line.b().writeAll("z");
+    });
+    EXPECT_EQ(readText(line.a(), 8), "z");
+    EXPECT_LT(msSince(start), 1000);
+    writer.join();
+}
+
+TEST(MemoryLine, AllZeroTimeoutsWaitForEveryByte)
+{
+    MemoryLine line;
+    std::thread writer([&] {
+        line.b().writeAll("ab");
+        std::this_thread::sleep_for(milliseconds(20));
+        line.b().writeAll("cd");
+    });
+    EXPECT_EQ(readText(line.a(), 4), "abcd");
+    writer.join();
+}
+
+TEST(MemoryLine, PacedBytesDoNotTripTheIntervalTimer)
+{
+    // 8.3 ms between bytes at 1200 baud against a 30 ms interval: all five
+    // arrive in one read although they trickle in.
+    MemoryLine line({.pacing = true});
+    line.b().configure({1200});
+    line.a().setTimeouts({30, 0, 2000, 0, 0});
+    line.b().writeAll("12345");
+    EXPECT_EQ(readText(line.a(), 5), "12345");
+}
+
+TEST(MemoryLine, PeerCloseWakesABlockedReader)
+{
+    MemoryLine line;   // all-zero time-outs: would wait for ever
+    auto reader = std::async(std::launch::async, [&] {
+        SerialResult r;
+        const std::string got = readText(line.a(), 10, &r);
+        return std::make_pair(r, got);
+    });
+    std::this_thread::sleep_for(milliseconds(20));
+    line.b().writeAll("par");
+    line.b().close();
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    const auto [r, got] = reader.get();
+    EXPECT_EQ(r, SerialResult::Ok);
+    EXPECT_EQ(got, "par");
+
+    SerialResult again;
+    readText(line.a(), 10, &again);
+    EXPECT_EQ(again, SerialResult::Closed);
+}
+
+TEST(MemoryLine, OwnCloseEndsAReadOnAnotherThread)
+{
+    MemoryLine line;
+    auto reader = std::async(std::launch::async, [&] {
+        SerialResult r;
+        readText(line.a(), 10, &r);
+        return r;
+    });
+    std::this_thread::sleep_for(milliseconds(20));
+    line.a().close();
+    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
+    EXPECT_EQ(reader.get(), SerialResult::NotOpen);
+}
+
+}  // namespace
+}  // namespace platform
