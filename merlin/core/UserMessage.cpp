@@ -1,0 +1,31 @@
+#include <merlin/core/UserMessage.h>
+
+#include <cstdarg>
+#include <cstdio>
+
+namespace merlin {
+
+UserMessage fileAccessMessage(const std::string& file)
+{
+    return {"'" + file + "'\ncouldn't accessed !", platform::MsgIcon::Stop};
+}
+
+std::string strFormat(const char* format, ...)
+{
+    va_list args;
+    va_start(args, format);
+    va_list again;
+    va_copy(again, args);
+    const int length = std::vsnprintf(nullptr, 0, format, args);
+    va_end(args);
+    std::string text;
+    if (length > 0) {
+        text.resize(static_cast<size_t>(length) + 1);
+        std::vsnprintf(text.data(), text.size(), format, again);
+        text.resize(static_cast<size_t>(length));
+    }
+    va_end(again);
+    return text;
+}
+
+}  // namespace merlin
