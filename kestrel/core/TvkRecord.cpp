@@ -49,7 +49,7 @@ TvkRecord TvkRecord::fromBlockReply(std::string_view valueText)
 
 std::optional<TvkRecord> TvkRecord::parse(std::string_view bytes)
 {
-    if (bytes.size() != kSize) return std::nullopt;
+    if (bytes.size() != kSize || bytes[46] != '\r' || bytes[47] != '\n') return std::nullopt;
     for (std::size_t offset : {kNumberOffset, kValueOffset, kMinimumOffset, kMaximumOffset,
                                kDefaultOffset, kAttributeOffset}) {
         if (!parseHex4(bytes.substr(offset, 4))) return std::nullopt;

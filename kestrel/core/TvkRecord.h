@@ -70,9 +70,9 @@ public:
     // The record the upload writes for one block reply: the first 46
     // characters of the reply's value text (blank-padded when shorter), CR LF.
     static TvkRecord fromBlockReply(std::string_view valueText);
-    // Exactly 48 bytes whose number, value, limits, default and attribute are
-    // four hexadecimal digits each and whose decimals are a digit '0'..'3';
-    // anything else is not a record this program can show or convert.
+    // Exactly 48 bytes ending in CR LF whose number, value, limits, default
+    // and attribute are four hexadecimal digits each and whose decimals are a
+    // digit '0'..'3'; anything else is a damaged database.
     static std::optional<TvkRecord> parse(std::string_view bytes);
 
     // The 48 bytes as stored.

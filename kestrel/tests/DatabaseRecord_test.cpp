@@ -83,6 +83,7 @@ TEST(DatabaseRecord, RefusesRecordsItCannotRead)
     } damages[] = {
         {"number", 2, 'G'}, {"value", 8, ' '},     {"minimum", 24, '-'}, {"maximum", 31, 'x'},
         {"decimals", 32, '4'}, {"default", 33, 'Z'}, {"attribute", 44, '\0'},
+        {"CR", 46, '\n'},      {"LF", 47, ' '},
     };
     for (const auto& d : damages) {
         std::string bad = kDriveRecord;

@@ -1,0 +1,113 @@
+#include <kestrel/core/ListFile.h>
+
+#include <kestrel/core/DatabaseReader.h>
+#include <kestrel/core/FileBytes.h>
+#include <kestrel/core/WorkFileReader.h>
+
+#include <cctype>
+#include <fstream>
+
+namespace kestrel {
+
+std::string ListFile::header(std::string_view versionText)
+{
+    std::string pc = "PC : " + std::string(kPcVersion);
+    pc.resize(29, '\0');
+    return pc + "\r\nINV: " + std::string(versionText) + "\r\n";
+}
+
+std::string ListFile::bytes(std::string_view versionText, std::string_view body)
+{
+    return header(versionText) + std::string(body) + std::string(kTrailer);
+}
+
+namespace {
+
+std::optional<std::string> readAt(const std::string& path, std::size_t offset, std::size_t size)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in || !in.seekg(static_cast<std::streamoff>(offset))) return std::nullopt;
+    std::string text(size, '\0');
+    if (!in.read(text.data(), static_cast<std::streamsize>(size))) return std::nullopt;
+    return text;
+}
+
+ListFile::CheckResult checkParameterFile(const std::string& path, const std::string& databasePath)
+{
+    DatabaseReader db(databasePath);
+    WorkFileReader file(path, ListFile::kHeaderSize);
+    if (db.state() == DatabaseReader::State::Unreadable || file.state() == WorkFileReader::State::Unreadable)
+        return {ListFile::Check::Unreadable, 0};
+    std::size_t records = 0;
+    // The two run in lockstep; the file ends exactly where the database does.
+    for (;; db.advance(), file.advance()) {
+        if (db.state() == DatabaseReader::State::Corrupt) return {ListFile::Check::DatabaseCorrupt, records};
+        if (file.state() == WorkFileReader::State::Corrupt) return {ListFile::Check::FileCorrupt, records};
+        const bool dbEnd = !db.atRecord();
+        const bool fileEnd = !file.atRecord();
+        if (dbEnd || fileEnd) {
+            // A file without its "END" trailer is cut short.
+            return {dbEnd && fileEnd ? ListFile::Check::Ok : ListFile::Check::FileCorrupt, records};
+        }
+        if (db.record().number() != file.record().number()) return {ListFile::Check::FileCorrupt, records};
+        ++records;
+    }
+}
+
+ListFile::CheckResult checkCustomList(const std::string& path, const std::string& databasePath)
+{
+    DatabaseReader db(databasePath);
+    WorkFileReader file(path, ListFile::kHeaderSize);
+    if (db.state() == DatabaseReader::State::Unreadable || file.state() == WorkFileReader::State::Unreadable)
+        return {ListFile::Check::Unreadable, 0};
+    std::size_t records = 0;
+    bool version = false, set = false;
+    for (; file.atRecord(); file.advance()) {
+        const auto number = file.record().number();
+        const bool found = db.seekForward(number);
+        if (db.state() == DatabaseReader::State::Corrupt) return {ListFile::Check::DatabaseCorrupt, records};
+        if (!found) return {ListFile::Check::FileCorrupt, records};
+        // Each number once: the next one must come later in the database.
+        db.advance();
+        version = version || number == 0x00E4;
+        set = set || number == 0x00E9;
+        ++records;
+    }
+    if (file.state() != WorkFileReader::State::End) return {ListFile::Check::FileCorrupt, records};
+    return {version && set ? ListFile::Check::Ok : ListFile::Check::MissingDefaults, records};
+}
+
+}  // namespace
+
+std::optional<std::string> ListFile::readVersion(const std::string& path)
+{
+    return readAt(path, kVersionOffset, 5);
+}
+
+std::optional<std::string> ListFile::readVersionText(const std::string& path)
+{
+    return readAt(path, kVersionTextOffset, 6);
+}
+
+ListFile::CheckResult ListFile::check(const std::string& path, const std::string& databasePath, ListKind kind)
+{
+    return kind == ListKind::CustomList ? checkCustomList(path, databasePath)
+                                        : checkParameterFile(path, databasePath);
+}
+
+std::optional<std::string> ListFile::readBody(const std::string& path, std::size_t records)
+{
+    return readAt(path, kHeaderSize, records * WorkRecord::kSize);
+}
+
+bool ListFile::hasExtension(std::string_view path, ListKind kind)
+{
+    const std::string_view want = kind == ListKind::CustomList ? ".ctm" : ".par";
+    if (path.size() < want.size()) return false;
+    const auto tail = path.substr(path.size() - want.size());
+    for (std::size_t i = 0; i < want.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(tail[i])) != want[i]) return false;
+    return true;
+}
+
+}  // namespace kestrel
