@@ -1,0 +1,139 @@
+#include <sim/modbus/ModbusSimCli.h>
+
+#include <sim/modbus/ModbusMapModel.h>
+#include <sim/modbus/ModbusSlaveRunner.h>
+
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: modbus (--pty | --tcp PORT) [--ascii] [--baud N] [--unit N]...\n"
+    "              [--fault KIND[:ARG]]... [--registers FILE | --fill]\n"
+    "faults: noreply[:n] badcrc[:n] badlrc[:n] short[:n] wrongaddr[:n] noise[:n] delay:ms\n";
+
+struct CliOptions {
+    bool pty = false;
+    std::optional<uint16_t> tcpPort;
+    ModbusRunnerOptions runner;
+    std::vector<uint8_t> units;
+    std::vector<ModbusFault> faults;
+    std::string registersFile;
+    bool fill = false;
+};
+
+std::optional<unsigned long> number(const std::string& text, unsigned long max) {
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
+        return std::nullopt;
+    }
+    const unsigned long value = std::stoul(text);
+    if (value > max) return std::nullopt;
+    return value;
+}
+
+// One option (with its value, when it takes one); false with a message.
+bool takeOption(const std::string& option, const char* value, CliOptions& o, std::string& error) {
+    auto need = [&](unsigned long max) -> std::optional<unsigned long> {
+        if (!value) return error = option + " needs a value", std::nullopt;
+        auto n = number(value, max);
+        if (!n) error = option + ": bad value '" + value + "'";
+        return n;
+    };
+    if (option == "--tcp") {
+        const auto n = need(65535);
+        if (n) o.tcpPort = static_cast<uint16_t>(*n);
+        return n.has_value();
+    }
+    if (option == "--baud") {
+        const auto n = need(4000000);
+        if (n) o.runner.paceBaud = static_cast<uint32_t>(*n);
+        return n.has_value();
+    }
+    if (option == "--unit") {
+        const auto n = need(247);
+        if (n && *n == 0) return error = "--unit: 0 is the broadcast address", false;
+        if (n) o.units.push_back(static_cast<uint8_t>(*n));
+        return n.has_value();
+    }
+    if (option == "--fault") {
+        const auto fault = value ? parseFault(value) : std::nullopt;
+        if (!fault) return error = std::string("--fault: bad fault '") + (value ? value : "") + "'", false;
+        o.faults.push_back(*fault);
+        return true;
+    }
+    if (option == "--registers") {
+        if (!value) return error = "--registers needs a file", false;
+        o.registersFile = value;
+        return true;
+    }
+    return error = "unknown option " + option, false;
+}
+
+bool parse(int argc, char** argv, CliOptions& o, std::string& error) {
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--pty") o.pty = true;
+        else if (option == "--ascii") o.runner.framing = ModbusFraming::Ascii;
+        else if (option == "--fill") o.fill = true;
+        else if (!takeOption(option, i + 1 < argc ? argv[++i] : nullptr, o, error)) return false;
+    }
+    if (o.pty == o.tcpPort.has_value()) return error = "give one of --pty and --tcp PORT", false;
+    if (o.fill && !o.registersFile.empty()) return error = "give --registers or --fill, not both", false;
+    if (o.units.empty()) o.units.push_back(1);
+    return true;
+}
+
+int serve(const CliOptions& o, ModbusMapModel& model) {
+    // Signals are taken by sigwait below; the serving thread must not get them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigset_t previous;
+    if (pthread_sigmask(SIG_BLOCK, &signals, &previous) != 0) return 1;
+    ModbusSlaveRunner runner(model, o.runner);
+    for (const ModbusFault& f : o.faults) runner.faults().add(f);
+    std::string error;
+    const bool started = o.pty ? runner.startPty(error) : runner.startTcp(*o.tcpPort, error);
+    if (!started) {
+        std::cerr << "modbus: " << error << '\n';
+        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+        return 1;
+    }
+    if (o.pty) std::printf("PTY %s\n", runner.ptyPath().c_str());
+    else std::printf("TCP 127.0.0.1:%u\n", static_cast<unsigned>(runner.tcpPort()));
+    std::fflush(stdout);
+    int received = 0;
+    while (sigwait(&signals, &received) != 0) {
+    }
+    runner.stop();
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return 0;
+}
+
+}  // namespace
+
+int modbusSimMain(int argc, char** argv) {
+    CliOptions options;
+    std::string error;
+    if (!parse(argc, argv, options, error)) {
+        std::cerr << "modbus: " << error << '\n' << kUsage;
+        return 2;
+    }
+    ModbusMapModel model(options.units);
+    if (options.fill) model.fill();
+    if (!options.registersFile.empty() && !model.loadFile(options.registersFile, error)) {
+        std::cerr << "modbus: " << error << '\n';
+        return 1;
+    }
+    return serve(options, model);
+}
+
+}  // namespace sim
