@@ -1,0 +1,73 @@
+#pragma once
+// A telegram object on one end of a memory line and simulated SIO drives on
+// the other, with small timing settings so the exchanges are quick. Every
+// message the code under test shows must be expected through `messages`.
+#include <kestrel/core/CTelegram.h>
+#include <kestrel/core/KestrelState.h>
+#include <platform/MemoryLine.h>
+#include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/TempDir.h>
+#include <sim/sio/SioBus.h>
+#include <sim/sio/SioSimRunner.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace kestrel::testing {
+
+class SioLineFixture : public ::testing::Test {
+protected:
+    // drives: "1:1808,5:1812"; options: the memory line's behaviour.
+    void startLine(const std::string& drives = "1:1808", platform::MemoryLineOptions options = {},
+                   sim::SioRunnerOptions runnerOptions = {})
+    {
+        state().reset();
+        state().installDir = dir.path();
+        std::filesystem::create_directories(dir.path() + "/tvk");
+        std::filesystem::create_directories(dir.path() + "/parameter");
+        TelegramSettings& s = state().settings;
+        s.repeat = 3;
+        s.delayNak = 2;
+        s.tRts = 1;
+        s.tWait = 8;
+        line = std::make_unique<platform::MemoryLine>(options);
+        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives));
+        runner = std::make_unique<sim::SioSimRunner>(*bus, line->b(), runnerOptions);
+        ASSERT_TRUE(runner->start());
+        telegram = std::make_unique<CTelegram>();
+        telegram->control().attach(&line->a());
+    }
+
+    void TearDown() override
+    {
+        if (runner) runner->stop();
+        telegram.reset();
+        state().reset();
+    }
+
+    // Selects a drive and opens the port the way a foreground operation does.
+    void openFor(int address)
+    {
+        state().currentAddress = std::to_string(address);
+        ASSERT_TRUE(telegram->OpenPort(false));
+    }
+
+    uint16_t driveValue(int address, uint16_t number)
+    {
+        uint16_t v = 0;
+        bus->withDrive(address, [&](sim::SioDrive& d) { v = d.value(number); });
+        return v;
+    }
+
+    platform::testing::TempDir dir;
+    platform::testing::ScriptedResponder messages{[](const std::string& f) { ADD_FAILURE() << f; }};
+    std::unique_ptr<platform::MemoryLine> line;
+    std::unique_ptr<sim::SioBus> bus;
+    std::unique_ptr<sim::SioSimRunner> runner;
+    std::unique_ptr<CTelegram> telegram;
+};
+
+}  // namespace kestrel::testing
