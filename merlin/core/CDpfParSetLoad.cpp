@@ -1,0 +1,138 @@
+// Finding, reading and loading definition files, and opening and saving
+// parameter files with the definition they name.
+#include <merlin/core/CDpfParSet.h>
+#include <merlin/core/DpfReader.h>
+#include <merlin/core/ParFileMessages.h>
+
+#include <platform/MessageBox.h>
+
+#include <cctype>
+#include <fstream>
+#include <iterator>
+#include <system_error>
+
+namespace merlin {
+
+namespace {
+
+bool SameIgnoringCase(const std::string& a, const std::string& b)
+{
+    if (a.size() != b.size())
+        return false;
+    for (size_t i = 0; i < a.size(); ++i)
+        if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i])))
+            return false;
+    return true;
+}
+
+void ShowNotFound(const std::string& what)
+{
+    platform::showMessage("'" + what + "'\n not found !", platform::MsgIcon::Exclamation);
+}
+
+// Text mode of the files' home platform: a line may end in CR LF.
+std::string WithoutCarriageReturns(std::string text)
+{
+    size_t out = 0;
+    for (size_t in = 0; in < text.size(); ++in)
+        if (!(text[in] == '\r' && in + 1 < text.size() && text[in + 1] == '\n'))
+            text[out++] = text[in];
+    text.resize(out);
+    return text;
+}
+
+}  // namespace
+
+std::filesystem::path CDpfParSet::DeviceDataDirectory() const
+{
+    return programDir_ / "DeviceData";
+}
+
+std::filesystem::path CDpfParSet::FindDefinitionFile(const std::string& name) const
+{
+    // Only the file name counts: a definition is always read from DeviceData.
+    const std::string base = std::filesystem::path(name).filename().string();
+    const std::filesystem::path dir = DeviceDataDirectory();
+    std::error_code ec;
+    if (std::filesystem::is_regular_file(dir / base, ec))
+        return dir / base;
+    for (std::filesystem::directory_iterator it(dir, ec), end; !ec && it != end; it.increment(ec))
+        if (SameIgnoringCase(it->path().filename().string(), base) && it->is_regular_file(ec))
+            return it->path();
+    return dir / base;
+}
+
+int CDpfParSet::ParseDefinition(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file)
+        return kParseNoFile;
+    std::string text((std::istreambuf_iterator<char>(file)), std::istreambuf_iterator<char>());
+    if (file.bad())
+        return kParseNoFile;
+    return ParseDefinitionText(WithoutCarriageReturns(std::move(text)));
+}
+
+int CDpfParSet::ParseDefinitionText(std::string_view text)
+{
+    CDpfReader reader(*this, Trace());
+    return reader.Parse(text);
+}
+
+int CDpfParSet::LoadDefinition(const std::string& name)
+{
+    SetDefinitionName(name);
+    ResetTables();
+    const std::filesystem::path path = FindDefinitionFile(name);
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || ParseDefinition(path) == kParseNoFile) {
+        ShowNotFound(name);
+        loadState_ = kLoadMissing;
+        return kLoadMissing;
+    }
+    CollectGroupNames(groupNames_);
+    BuildParameterSet();
+    return kLoadOk;
+}
+
+int CDpfParSet::LoadParameterFile(std::istream& in)
+{
+    AttachArchive(&in);
+    loadState_ = ReadHeader(in);
+    if (loadState_ < 0)
+        return loadState_;
+    const std::filesystem::path path = FindDefinitionFile(DefinitionName());
+    ResetTables();
+    std::error_code ec;
+    if (!std::filesystem::is_regular_file(path, ec) || ParseDefinition(path) == kParseNoFile) {
+        ShowNotFound(path.string());
+        loadState_ = kLoadMissing;
+        return loadState_;
+    }
+    CollectGroupNames(groupNames_);
+    BuildParameterSet();
+    ReadRecords(in);
+    archive_ = nullptr;
+    return loadState_;
+}
+
+int CDpfParSet::LoadParameterFile(const std::filesystem::path& path)
+{
+    std::ifstream file(path, std::ios::binary);
+    if (!file) {
+        platform::showMessage(kMsgInvalidParFile, platform::MsgIcon::Exclamation);
+        loadState_ = kHeaderFileError;
+        return loadState_;
+    }
+    return LoadParameterFile(file);
+}
+
+int CDpfParSet::SaveParameterFile(const std::filesystem::path& path)
+{
+    std::ofstream file(path, std::ios::binary | std::ios::trunc);
+    if (!file)
+        return -1;
+    return WriteFile(file);
+}
+
+}  // namespace merlin
