@@ -47,7 +47,8 @@ ListFile::CheckResult checkParameterFile(const std::string& path, const std::str
         const bool fileEnd = !file.atRecord();
         if (dbEnd || fileEnd) {
             // A file without its "END" trailer is cut short.
-            return {dbEnd && fileEnd ? ListFile::Check::Ok : ListFile::Check::FileCorrupt, records};
+            const bool ok = dbEnd && fileEnd && file.endMarked();
+            return {ok ? ListFile::Check::Ok : ListFile::Check::FileCorrupt, records};
         }
         if (db.record().number() != file.record().number()) return {ListFile::Check::FileCorrupt, records};
         ++records;
@@ -73,7 +74,7 @@ ListFile::CheckResult checkCustomList(const std::string& path, const std::string
         set = set || number == 0x00E9;
         ++records;
     }
-    if (file.state() != WorkFileReader::State::End) return {ListFile::Check::FileCorrupt, records};
+    if (!file.endMarked()) return {ListFile::Check::FileCorrupt, records};
     return {version && set ? ListFile::Check::Ok : ListFile::Check::MissingDefaults, records};
 }
 

@@ -41,6 +41,7 @@ void WorkFileReader::readRecord()
     }
     if (got >= 4 && std::string_view(bytes).substr(0, 4) == TvkRecord::kEndNumber) {
         state_ = State::End;
+        endMarked_ = true;
         return;
     }
     const auto record = WorkRecord::parse(bytes);

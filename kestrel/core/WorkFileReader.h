@@ -27,6 +27,9 @@ public:
     bool atRecord() const { return state_ == State::Record; }
     const WorkRecord& record() const { return record_; }
     std::size_t index() const { return index_; }
+    // The walk ended at the "END" number (a list file's trailer), not merely
+    // at the end of the file.
+    bool endMarked() const { return endMarked_; }
 
     void advance();
     // Forward to the record numbered `number` (records ascend); true when found.
@@ -40,6 +43,7 @@ private:
     WorkRecord record_;
     std::size_t index_ = 0;
     bool started_ = false;
+    bool endMarked_ = false;
 };
 
 }  // namespace kestrel

@@ -1,0 +1,104 @@
+#pragma once
+// Seams for the file tests: a message responder that fails the test on any
+// unexpected message, scripted file-dialog answers, a scripted drive, and
+// golden files under kestrel/tests/data.
+#include <kestrel/core/ParameterLink.h>
+#include <platform/FileDialog.h>
+#include <platform/testing/ScriptedResponder.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <deque>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel::testing {
+
+class Messages : public platform::testing::ScriptedResponder {
+public:
+    Messages() : ScriptedResponder([](const std::string& what) { ADD_FAILURE() << what; }) {}
+};
+
+// Answers the file dialogs in order; an unexpected dialog fails the test.
+class Dialogs {
+public:
+    Dialogs()
+    {
+        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
+            requests.push_back(r);
+            if (answers_.empty()) {
+                ADD_FAILURE() << "unexpected file dialog in " << r.directory;
+                return std::optional<std::string>();
+            }
+            auto a = answers_.front();
+            answers_.pop_front();
+            return a;
+        });
+    }
+    ~Dialogs()
+    {
+        EXPECT_TRUE(answers_.empty()) << answers_.size() << " file dialog answers left";
+        platform::setFileDialogHandler(previous_);
+    }
+    Dialogs& answer(std::optional<std::string> path)
+    {
+        answers_.push_back(std::move(path));
+        return *this;
+    }
+    std::vector<platform::FileDialogRequest> requests;
+
+private:
+    std::deque<std::optional<std::string>> answers_;
+    platform::FileDialogHandler previous_;
+};
+
+// A drive that answers reads from a table and records every telegram.
+class ScriptedDrive : public ParameterLink {
+public:
+    std::map<std::string, Reply> replies;  // by requested number
+    bool acknowledge = true;
+    std::vector<std::string> sent;
+
+    std::optional<Reply> read(std::string_view number) override
+    {
+        sent.push_back("R" + std::string(number));
+        const auto it = replies.find(std::string(number));
+        if (it == replies.end()) return std::nullopt;
+        return it->second;
+    }
+    bool write(std::string_view text) override
+    {
+        sent.push_back("W" + std::string(text));
+        return acknowledge;
+    }
+};
+
+inline std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Compares bytes with kestrel/tests/data/<name>. With AVIARY_UPDATE_GOLDEN=1
+// the file is written instead (review the diff before committing it).
+inline void expectGolden(const std::string& name, const std::string& bytes)
+{
+    const auto path = std::filesystem::path(__FILE__).parent_path() / "data" / name;
+    if (const char* update = std::getenv("AVIARY_UPDATE_GOLDEN"); update && std::string(update) == "1") {
+        std::ofstream(path, std::ios::binary) << bytes;
+        return;
+    }
+    ASSERT_TRUE(std::filesystem::exists(path)) << "golden file missing: " << path;
+    const std::string golden = readBytes(path.string());
+    EXPECT_EQ(bytes, golden) << "differs from " << path;
+}
+
+}  // namespace kestrel::testing
