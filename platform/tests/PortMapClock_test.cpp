@@ -31,7 +31,9 @@ TEST(Clock, PauseNeverEndsEarlyAndTimeoutIsStrict)
     Timeout zero(0);
     // "strictly greater": a zero time-out has not passed within the same tick.
     const uint32_t start = tickCount();
-    if (tickCount() == start) EXPECT_FALSE(zero.timedOut());
+    if (tickCount() == start) {
+        EXPECT_FALSE(zero.timedOut());
+    }
     sleepMs(2);
     EXPECT_TRUE(zero.timedOut());
 }
