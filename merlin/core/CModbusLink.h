@@ -15,6 +15,7 @@ namespace merlin {
 constexpr int kLinkOk = 0;
 constexpr int kLinkCallFailed = -1;
 constexpr int kLinkTimeout = 0x0201;
+constexpr int kLinkBadResponse = 0x0202;
 constexpr int kLinkPortNotOpen = 0x020A;
 constexpr int linkException(int exceptionCode) { return 0x8200 + exceptionCode; }
 // A drive refuses writes with exception 1 while its password is not given.

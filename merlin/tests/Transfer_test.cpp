@@ -1,0 +1,250 @@
+#include <merlin/core/CBulkTransfer.h>
+#include <merlin/core/CFakeLink.h>
+
+#include <gtest/gtest.h>
+
+using namespace merlin;
+
+namespace {
+
+constexpr int kStation = 3;
+
+CPar param(const std::string& name, int offset, int value, int access = 0, int min = 0)
+{
+    CPar p;
+    p.name = name;
+    p.type = 10;
+    p.min = min;
+    p.max = 30000;
+    p.registerNumber = 40000 + offset;
+    p.access = access;
+    p.value = value;
+    p.defaultValue = value;
+    return p;
+}
+
+struct TransferFixture : ::testing::Test {
+    TransferFixture() { link.OpenLink(); }
+
+    // Runs the stepper to its end code the way the dialog's timer does.
+    int run(CBulkTransfer& transfer)
+    {
+        int result;
+        int ticks = 0;
+        while ((result = transfer.step()) == 1)
+            if (++ticks > 100000)
+                return -999;
+        return result;
+    }
+    std::vector<int> writtenOffsets() const
+    {
+        std::vector<int> out;
+        for (const auto& call : link.writes())
+            out.push_back(call.registerOffset);
+        return out;
+    }
+
+    CFakeLink link;
+    CParSet set;
+    std::vector<std::string> log;
+};
+
+}  // namespace
+
+TEST_F(TransferFixture, UploadReadsEverythingButThePasswordRegisters)
+{
+    set.AddParameter(param("Speed", 10, 5), 0);
+    set.AddParameter(param("Password", 298, 1111), 0);
+    set.AddParameter(param("Hidden", 299, 2222), 1);
+    set.AddParameter(param("Offset", 11, 7, 0, -100), 1);
+    set.AddParameter(param("Gone", 12, 9), 1);
+    link.setRegister(kStation, 10, 1500);
+    link.setRegister(kStation, 298, 4);
+    link.setRegister(kStation, 299, 4);
+    link.setRegister(kStation, 11, 0xFFFB);
+    link.setReadResult(kStation, 12, kLinkTimeout);
+
+    CBulkTransfer upload(TransferDirection::Upload, link, kStation, set,
+                         [&](const std::string& l) { log.push_back(l); });
+    EXPECT_EQ(upload.title(), "Uploading from device 3 ...");
+    upload.start(0);
+    EXPECT_EQ(run(upload), kEndDone);
+    EXPECT_EQ(upload.progressText(), "   5 / 5");
+
+    EXPECT_EQ(set.ValueAt(0), 1500);
+    EXPECT_EQ(set.ValueAt(1), 1111);
+    EXPECT_EQ(set.ValueAt(2), 2222);
+    EXPECT_EQ(set.ValueAt(3), -5) << "signed parameters are two's complement";
+    EXPECT_EQ(set.ValueAt(4), 9) << "a failed read keeps the value";
+    EXPECT_EQ(upload.failures(), (std::vector<TransferFailure>{{12, "Gone", kLinkTimeout}}));
+    EXPECT_EQ(upload.errorCount(), 1);
+    EXPECT_EQ(log, std::vector<std::string>{"UPLOAD ALL - START"});
+    for (const auto& call : link.calls())
+        EXPECT_TRUE(call.registerOffset != 298 && call.registerOffset != 299) << call.registerOffset;
+}
+
+TEST_F(TransferFixture, CustomerSelectionCountsOnlyWithTheFilterOn)
+{
+    CPar noUpload = param("A", 10, 1);
+    noUpload.selectionFlags = kSelNoUpload;
+    CPar noDownload = param("B", 11, 2);
+    noDownload.selectionFlags = kSelNoDownload;
+    set.AddParameter(noUpload, 0);
+    set.AddParameter(noDownload, 0);
+    link.setRegister(kStation, 10, 100);
+    link.setRegister(kStation, 11, 200);
+
+    for (bool filter : {false, true}) {
+        set.SetViewFlags(filter ? kFilterActive : 0);
+        set.SetValueAt(0, 1);
+        set.SetValueAt(1, 2);
+        link.clearCalls();
+        CBulkTransfer upload(TransferDirection::Upload, link, kStation, set);
+        upload.start(0);
+        EXPECT_EQ(run(upload), kEndDone);
+        EXPECT_EQ(set.ValueAt(0), filter ? 1 : 100) << filter;
+        EXPECT_EQ(set.ValueAt(1), 200) << filter;
+
+        link.clearCalls();
+        CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+        download.start(0);
+        EXPECT_EQ(run(download), kEndDone);
+        const std::vector<int> expected = filter ? std::vector<int>{10} : std::vector<int>{10, 11};
+        EXPECT_EQ(writtenOffsets(), expected) << filter;
+    }
+}
+
+TEST_F(TransferFixture, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
+{
+    set.AddParameter(param("Speed", 10, 5), 0);
+    set.AddParameter(param("ReadOnly", 11, 6, 1), 0);
+    set.AddParameter(param("Password", 298, 4321), 0);
+    set.AddParameter(param("Access2", 13, 6, 2), 1);
+    set.AddParameter(param("Access3", 14, 8, 3), 1);
+    set.AddParameter(param("Access4", 15, 6, 4), 1);
+    set.AddParameter(param("Hidden", 299, 1), 1);
+    set.AddParameter(param("Last", 16, -2, 0, -10), 1);
+    link.addStation(kStation);
+
+    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    EXPECT_EQ(download.title(), "Downloading to device 3 ...");
+    download.start(0);
+    EXPECT_EQ(run(download), kEndDone);
+    EXPECT_EQ(writtenOffsets(), (std::vector<int>{298, 10, 14, 16}));
+    EXPECT_EQ(link.registerValue(kStation, 298), 4321);
+    EXPECT_EQ(link.registerValue(kStation, 16), 0xFFFE);
+    EXPECT_EQ(download.toTransfer(), 3);
+    EXPECT_EQ(download.progressText(), "   3 / 3");
+}
+
+TEST_F(TransferFixture, ParametersAfterSkippedOnesAreStillWritten)
+{
+    for (int k = 0; k < 5; ++k)
+        set.AddParameter(param("locked", 20 + k, k, 1), 0);
+    for (int k = 0; k < 5; ++k)
+        set.AddParameter(param("free", 30 + k, k), 1);
+    link.addStation(kStation);
+    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    download.start(0);
+    EXPECT_EQ(run(download), kEndDone);
+    EXPECT_EQ(writtenOffsets(), (std::vector<int>{30, 31, 32, 33, 34}));
+}
+
+TEST_F(TransferFixture, AllReadOnlyWritesOnlyThePassword)
+{
+    set.AddParameter(param("Password", 298, 77, 1), 0);
+    set.AddParameter(param("A", 10, 1, 1), 0);
+    link.addStation(kStation);
+    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    download.start(0);
+    EXPECT_EQ(run(download), kEndDone);
+    EXPECT_EQ(writtenOffsets(), std::vector<int>{298});
+}
+
+TEST_F(TransferFixture, NoPasswordParameterAndNoPasswordWritesNoPassword)
+{
+    set.AddParameter(param("A", 10, 1), 0);
+    link.addStation(kStation);
+    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    download.start(0);
+    EXPECT_EQ(run(download), kEndDone);
+    EXPECT_EQ(writtenOffsets(), std::vector<int>{10});
+}
+
+TEST_F(TransferFixture, ElevenRefusalsInARowAskForThePassword)
+{
+    for (int k = 0; k < 20; ++k)
+        set.AddParameter(param("P", 100 + k, k), k / 5);
+    set.AddParameter(param("Password", 298, 0), 4);
+    link.addStation(kStation);
+    bool unlocked = false;
+    link.setWriteHook([&](int, int offset, uint16_t value) {
+        if (offset == 298)
+            unlocked = value == 999;
+        return unlocked || offset == 298 ? kLinkOk : kLinkWriteRefused;
+    });
+
+    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    download.start(0);
+    EXPECT_EQ(run(download), kEndPasswordNeeded);
+    EXPECT_EQ(download.position(), 11);
+    EXPECT_EQ(download.errorCount(), 11);
+    EXPECT_EQ(download.failures().back(), (TransferFailure{110, "P", kLinkWriteRefused}));
+    EXPECT_EQ(download.endMessage(kEndPasswordNeeded)->text, "Unknown error !");
+
+    link.clearCalls();
+    download.restart(999, 0);
+    EXPECT_EQ(run(download), kEndDone);
+    EXPECT_EQ(download.errorCount(), 0);
+    EXPECT_EQ(link.writes().front().registerOffset, 298);
+    EXPECT_EQ(link.writes().front().value, 999);
+    EXPECT_EQ(link.writes().size(), 21u);
+}
+
+TEST_F(TransferFixture, OnlyConsecutiveRefusalsCount)
+{
+    for (int k = 0; k < 21; ++k)
+        set.AddParameter(param("P", 100 + k, k), 0);
+    link.addStation(kStation);
+    link.setWriteHook([](int, int offset, uint16_t) {
+        if (offset == 110)
+            return kLinkOk;
+        return offset == 111 ? kLinkTimeout : kLinkWriteRefused;
+    });
+    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    download.start(0);
+    // 10 refusals, a success, a time-out, then 9 refusals: never 11 in a row.
+    EXPECT_EQ(run(download), kEndDone);
+    EXPECT_EQ(download.errorCount(), 20);
+}
+
+TEST_F(TransferFixture, AbortEndsWithItsMessageAndLogLine)
+{
+    set.AddParameter(param("A", 10, 1), 0);
+    set.AddParameter(param("B", 11, 1), 0);
+    link.addStation(kStation);
+    CBulkTransfer upload(TransferDirection::Upload, link, kStation, set,
+                         [&](const std::string& l) { log.push_back(l); });
+    upload.start(1000);
+    EXPECT_EQ(upload.step(), 1);
+    upload.requestAbort();
+    EXPECT_EQ(upload.step(), kEndAborted);
+    const auto message = upload.endMessage(kEndAborted);
+    EXPECT_EQ(message->text, "Progress was aborted by the user !");
+    EXPECT_EQ(message->icon, platform::MsgIcon::Information);
+    EXPECT_EQ(log.back(), "LOADING STOPPED");
+    EXPECT_EQ(upload.elapsedText(4999), "3 sec");
+}
+
+TEST(TransferEndCodes, MessagesAndIcons)
+{
+    using platform::MsgIcon;
+    EXPECT_FALSE(endCodeMessage(kEndDone));
+    EXPECT_FALSE(endCodeMessage(kEndPortError));
+    EXPECT_EQ(endCodeMessage(kEndNoConnection),
+              (UserMessage{"Possible loss of power or no connection to the converter !", MsgIcon::Information}));
+    EXPECT_EQ(endCodeMessage(kEndNoDevice),
+              (UserMessage{"Failed to establish connection with the selected device !", MsgIcon::Stop}));
+    EXPECT_EQ(endCodeMessage(kEndNoTimer), (UserMessage{"Internal timer not available !", MsgIcon::Exclamation}));
+    EXPECT_EQ(endCodeMessage(42), (UserMessage{"Unknown error !", MsgIcon::Exclamation}));
+}

@@ -1,0 +1,195 @@
+#include <sim/modbusdrive/MerlinSimCli.h>
+
+#include <sim/modbus/ModbusSlaveRunner.h>
+#include <sim/modbusdrive/MerlinDriveLoader.h>
+#include <sim/modbusdrive/MerlinDriveModel.h>
+
+#include <signal.h>
+
+#include <cstdio>
+#include <iostream>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace sim {
+namespace {
+
+constexpr const char* kUsage =
+    "usage: merlin (--pty | --tcp PORT) --drive FILE.dpf@UNIT... [--dpf-dir DIR]\n"
+    "              [--baud N] [--ascii] [--password N] [--raise INDEX@UNIT]...\n"
+    "              [--fault KIND[:ARG]]...\n"
+    "FILE is looked up in DIR (default: DeviceData beside the program) unless it holds a '/'.\n"
+    "--password locks parameter writes (exception 1) until N is written to register 298;\n"
+    "without it a drive uses the default of its register 298.\n"
+    "--raise starts a drive with the fault of [Fault Code] line INDEX (from 0) active.\n"
+    "faults: noreply[:n] badcrc[:n] badlrc[:n] short[:n] wrongaddr[:n] noise[:n] delay:ms\n";
+
+struct CliOptions {
+    bool pty = false;
+    std::optional<uint16_t> tcpPort;
+    ModbusRunnerOptions runner;
+    std::vector<DriveSpec> drives;
+    std::vector<std::pair<uint16_t, uint8_t>> raised;  // fault index, unit
+    std::vector<ModbusFault> faults;
+    std::string definitionDir = defaultDefinitionDirectory();
+    uint16_t password = 0;
+};
+
+std::optional<unsigned long> number(const char* text, unsigned long max)
+{
+    const std::string s = text ? text : "";
+    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos)
+        return std::nullopt;
+    const unsigned long value = std::stoul(s);
+    return value <= max ? std::optional<unsigned long>(value) : std::nullopt;
+}
+
+bool takeNumber(const std::string& option, const char* value, unsigned long max, unsigned long& out,
+                std::string& error)
+{
+    const auto n = number(value, max);
+    if (!n)
+        return error = option + ": bad or missing value", false;
+    out = *n;
+    return true;
+}
+
+bool takeRaise(const char* value, CliOptions& o, std::string& error)
+{
+    const auto spec = value ? parseDriveSpec(value) : std::nullopt;
+    const auto index = spec ? number(spec->file.c_str(), 0xFFFF) : std::nullopt;
+    if (!index)
+        return error = "--raise: give INDEX@UNIT", false;
+    o.raised.emplace_back(static_cast<uint16_t>(*index), spec->unit);
+    return true;
+}
+
+// One option that takes a value; false with a message.
+bool takeOption(const std::string& option, const char* value, CliOptions& o, std::string& error)
+{
+    unsigned long n = 0;
+    if (option == "--tcp")
+        return takeNumber(option, value, 65535, n, error) && (o.tcpPort = static_cast<uint16_t>(n), true);
+    if (option == "--baud")
+        return takeNumber(option, value, 4000000, n, error) && (o.runner.paceBaud = static_cast<uint32_t>(n), true);
+    if (option == "--password")
+        return takeNumber(option, value, 65535, n, error) && (o.password = static_cast<uint16_t>(n), true);
+    if (option == "--raise")
+        return takeRaise(value, o, error);
+    if (option == "--dpf-dir") {
+        if (!value)
+            return error = "--dpf-dir needs a directory", false;
+        o.definitionDir = value;
+        return true;
+    }
+    if (option == "--drive") {
+        const auto spec = value ? parseDriveSpec(value) : std::nullopt;
+        if (!spec)
+            return error = std::string("--drive: give FILE.dpf@UNIT, not '") + (value ? value : "") + "'", false;
+        o.drives.push_back(*spec);
+        return true;
+    }
+    if (option == "--fault") {
+        const auto fault = value ? parseFault(value) : std::nullopt;
+        if (!fault)
+            return error = std::string("--fault: bad fault '") + (value ? value : "") + "'", false;
+        o.faults.push_back(*fault);
+        return true;
+    }
+    return error = "unknown option " + option, false;
+}
+
+bool parse(int argc, char** argv, CliOptions& o, std::string& error)
+{
+    for (int i = 1; i < argc; ++i) {
+        const std::string option = argv[i];
+        if (option == "--pty")
+            o.pty = true;
+        else if (option == "--ascii")
+            o.runner.framing = ModbusFraming::Ascii;
+        else if (!takeOption(option, i + 1 < argc ? argv[++i] : nullptr, o, error))
+            return false;
+    }
+    if (o.pty == o.tcpPort.has_value())
+        return error = "give one of --pty and --tcp PORT", false;
+    if (o.drives.empty())
+        return error = "give at least one --drive FILE.dpf@UNIT", false;
+    return true;
+}
+
+bool buildModel(const CliOptions& o, MerlinDriveModel& model)
+{
+    for (const DriveSpec& spec : o.drives) {
+        std::string message;
+        auto drive = loadDrive(o.definitionDir, spec.file, o.password, message);
+        if (!message.empty())
+            std::cerr << "merlin: " << message << '\n';
+        if (!drive)
+            return false;
+        model.addDrive(spec.unit, std::move(drive));
+    }
+    for (const auto& [index, unit] : o.raised) {
+        if (!model.withDrive(unit, [index = index](MerlinDrive& d) { d.raiseFault(index); })) {
+            std::cerr << "merlin: --raise: no drive at unit " << static_cast<int>(unit) << '\n';
+            return false;
+        }
+    }
+    return true;
+}
+
+int serveUntilSignalled(const CliOptions& o, MerlinDriveModel& model)
+{
+    // SIGINT and SIGTERM are taken by sigwait; the serving thread must not get them.
+    sigset_t signals;
+    sigemptyset(&signals);
+    sigaddset(&signals, SIGINT);
+    sigaddset(&signals, SIGTERM);
+    sigset_t previous;
+    if (pthread_sigmask(SIG_BLOCK, &signals, &previous) != 0)
+        return 1;
+    int status = 0;
+    {
+        ModbusSlaveRunner runner(model, o.runner);
+        for (const ModbusFault& fault : o.faults)
+            runner.faults().add(fault);
+        std::string error;
+        if (o.pty ? runner.startPty(error) : runner.startTcp(*o.tcpPort, error)) {
+            if (o.pty)
+                std::printf("PTY %s\n", runner.ptyPath().c_str());
+            else
+                std::printf("TCP 127.0.0.1:%u\n", static_cast<unsigned>(runner.tcpPort()));
+            std::fflush(stdout);
+            int received = 0;
+            while (sigwait(&signals, &received) != 0) {
+            }
+        } else {
+            std::cerr << "merlin: " << error << '\n';
+            status = 1;
+        }
+    }
+    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
+    return status;
+}
+
+}  // namespace
+
+int merlinSimMain(int argc, char** argv)
+{
+    CliOptions options;
+    std::string error;
+    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
+    if (!parse(argc, argv, options, error)) {
+        std::cerr << "merlin: " << error << '\n' << kUsage;
+        return 2;
+    }
+    MerlinDriveModel model;
+    if (!buildModel(options, model))
+        return 1;
+    return serveUntilSignalled(options, model);
+}
+
+}  // namespace sim
