@@ -1,0 +1,63 @@
+# libFuzzer targets of the definition-file and parameter-file readers.
+#
+# They need clang with libFuzzer (Debian: clang, libclang-rt-14-dev), so they
+# are built with clang++ by custom commands, apart from the g++ build, and
+# only when that compiler can link a fuzz target. Then CTest runs each one
+# for a few seconds on its corpus (merlin_fuzz_*). Longer runs by hand:
+#   build/merlin/fuzz/dpf_reader_fuzzer -max_total_time=600 work/ merlin/fuzz/corpus/dpf
+#
+# Included from merlin/CMakeLists.txt (same directory scope as the generated
+# scanner and parser it compiles).
+set(AVIARY_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs under CTest")
+find_program(AVIARY_CLANGXX NAMES clang++ clang++-14)
+set(_fuzz_ok FALSE)
+if(AVIARY_CLANGXX)
+  set(_probe_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz/probe)
+  file(MAKE_DIRECTORY ${_probe_dir})
+  file(WRITE ${_probe_dir}/probe.cpp
+       "#include <cstdint>\n#include <cstddef>\nextern \"C\" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n")
+  execute_process(COMMAND ${AVIARY_CLANGXX} -fsanitize=fuzzer,address ${_probe_dir}/probe.cpp -o ${_probe_dir}/probe
+                  RESULT_VARIABLE _probe_result OUTPUT_QUIET ERROR_QUIET)
+  if(_probe_result EQUAL 0)
+    set(_fuzz_ok TRUE)
+  endif()
+endif()
+if(NOT _fuzz_ok)
+  message(STATUS "Merlin fuzz targets: no clang++ with libFuzzer, skipped")
+  return()
+endif()
+message(STATUS "Merlin fuzz targets: ${AVIARY_CLANGXX}")
+
+set(_fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
+set(_fuzz_core
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/CEnumTable.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/CParSet.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/CParSetArchive.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/CDpfParSet.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/CDpfParSetLoad.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/CDpfParSetStore.cpp
+    ${CMAKE_CURRENT_SOURCE_DIR}/core/DpfReader.cpp
+    ${_dpf_gen}/DpfParser.cpp
+    ${_dpf_gen}/DpfScanner.cpp)
+file(GLOB _fuzz_headers ${CMAKE_CURRENT_SOURCE_DIR}/core/*.h)
+list(APPEND _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/FuzzSupport.cpp)
+set(_fuzz_flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+    -I${PROJECT_SOURCE_DIR} -I${_dpf_gen} -DAVIARY_MERLIN_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+
+foreach(f dpf_reader par_file)
+  set(_exe ${_fuzz_dir}/${f}_fuzzer)
+  add_custom_command(OUTPUT ${_exe}
+    COMMAND ${AVIARY_CLANGXX} ${_fuzz_flags} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${f}_fuzzer.cpp ${_fuzz_core} -o ${_exe}
+    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${f}_fuzzer.cpp ${_fuzz_core} ${_fuzz_headers}
+    COMMENT "Building fuzz target ${f}_fuzzer with clang++"
+    VERBATIM)
+  list(APPEND _fuzz_exes ${_exe})
+  # New inputs go to the work directory, never into the corpus of the tree.
+  add_test(NAME merlin_fuzz_${f}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+            ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
+            ${_fuzz_dir}/work_${f} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${f})
+  set_tests_properties(merlin_fuzz_${f} PROPERTIES TIMEOUT 120)
+  file(MAKE_DIRECTORY ${_fuzz_dir}/work_${f})
+endforeach()
+add_custom_target(merlin_fuzzers ALL DEPENDS ${_fuzz_exes})
