@@ -1,0 +1,374 @@
+#include <kestrel/shell/CAboutDlg.h>
+#include <kestrel/shell/CCommDlg.h>
+#include <kestrel/shell/CMainFrame.h>
+#include <kestrel/shell/CProgramParamsDlg.h>
+#include <kestrel/shell/CommandIds.h>
+#include <kestrel/shell/CommandTarget.h>
+#include <kestrel/shell/QtHelpUi.h>
+#include <kestrel/shell/ShellContext.h>
+#include <kestrel/shell/ShellImages.h>
+#include <kestrel/shell/ShellTexts.h>
+
+#include <kestrel/core/CTelegram.h>
+#include <platform/MessageBox.h>
+#include <plumage/plumage.h>
+
+#include <QAction>
+#include <QCloseEvent>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenuBar>
+#include <QStatusBar>
+#include <QStyle>
+#include <QTimer>
+#include <QToolBar>
+
+#include <algorithm>
+
+namespace kestrel {
+
+namespace {
+
+// Status-bar pane widths (baud rate, port, format, activity) in pixels of the
+// classic 6-pixel average character; scaled to the font in use so that
+// "19200", "COM4" and "8N1" fit as they did.
+constexpr int kPaneWidths[CMainFrame::kPaneCount] = {0, 40, 35, 25, 100};
+constexpr double kClassicCharWidth = 6.0;
+
+void flip(bool& flag) { flag = !flag; }
+
+CommandTarget* activeTarget(QMdiArea* mdi)
+{
+    QMdiSubWindow* sub = mdi->activeSubWindow();
+    if (sub == nullptr && !mdi->subWindowList().isEmpty()) sub = mdi->subWindowList().back();
+    return sub ? dynamic_cast<CommandTarget*>(sub->widget()) : nullptr;
+}
+
+}  // namespace
+
+CMainFrame::CMainFrame(ShellContext& context, MenuLayout mainMenu, MenuLayout childMenu, QWidget* parent)
+    : QMainWindow(parent), context_(context), mainMenu_(std::move(mainMenu)), childMenu_(std::move(childMenu))
+{
+    setObjectName("mainFrame");
+    setWindowTitle(QString::fromStdString(getCompanyName()));
+    setWindowIcon(programIcon());
+    setAttribute(Qt::WA_DeleteOnClose, false);
+    telegramFactory_ = [] { return std::make_unique<CTelegram>(); };
+    mdi_ = new QMdiArea(this);
+    mdi_->setObjectName("mdiArea");
+    setCentralWidget(mdi_);
+    statusScanTimer_ = new QTimer(this);
+    buildActions();
+    registerOwnCommands();
+    buildMenuBar();
+    connect(mdi_, &QMdiArea::subWindowActivated, this, [this] {
+        if (childMenuShown_ == mdi_->subWindowList().isEmpty()) buildMenuBar();
+        updateCommandStates();
+    });
+}
+
+CMainFrame::~CMainFrame()
+{
+    if (context_.telegram == telegram_.get()) context_.telegram = nullptr;
+}
+
+bool CMainFrame::create()
+{
+    buildToolBar();
+    buildStatusBar();
+    telegram_ = telegramFactory_ ? telegramFactory_() : nullptr;
+    if (!telegram_ || !telegram_->Create()) {
+        telegram_.reset();
+        platform::showMessage(text::kSerialControlFailed);
+        return false;
+    }
+    context_.telegram = telegram_.get();
+    updateCommandStates();
+    return true;
+}
+
+void CMainFrame::buildActions()
+{
+    auto add = [this](const MenuEntry& e) {
+        if (e.id <= 0 || actions_.count(e.id)) return;
+        const QString full = QString::fromStdString(e.text);
+        const auto tab = full.indexOf('\t');
+        auto* a = new QAction(tab < 0 ? full : full.left(tab), this);
+        if (tab >= 0) a->setShortcut(QKeySequence(full.mid(tab + 1)));
+        a->setCheckable(e.checkable);
+        a->setEnabled(false);
+        a->setData(e.id);
+        connect(a, &QAction::triggered, this, [this, id = e.id] { execute(id); });
+        actions_[e.id] = a;
+        addAction(a);  // shortcuts work whichever menu is shown
+    };
+    for (const MenuLayout* layout : {&mainMenu_, &childMenu_})
+        for (const auto& popup : layout->popups)
+            for (const auto& e : popup.entries) add(e);
+    add({cmd::ToggleCTim, "CTim"});
+}
+
+const MenuLayout& CMainFrame::currentLayout() const { return childMenuShown_ ? childMenu_ : mainMenu_; }
+
+void CMainFrame::buildMenuBar()
+{
+    childMenuShown_ = !mdi_->subWindowList().isEmpty();
+    const MenuLayout& layout = currentLayout();
+    auto* bar = new QMenuBar(this);
+    for (size_t i = 0; i < layout.popups.size(); ++i) {
+        if (static_cast<int>(i) == layout.optionsPopup && !optionsPresent_) continue;
+        const MenuPopup& popup = layout.popups[i];
+        QMenu* menu = bar->addMenu(QString::fromStdString(popup.title));
+        for (const auto& e : popup.entries) {
+            if (e.id == 0) menu->addSeparator();
+            else if (e.id == kRecentFiles) menu->setProperty("recentFiles", true);
+            else menu->addAction(actions_.at(e.id));
+        }
+        connect(menu, &QMenu::aboutToShow, this, [this, menu] { onMenuAboutToShow(menu); });
+    }
+    setMenuBar(bar);  // deletes the previous bar and its menus, not the shared actions
+    recentActions_.clear();
+}
+
+void CMainFrame::buildToolBar()
+{
+    toolBar_ = addToolBar("Standard");
+    toolBar_->setObjectName("toolBar");
+    const std::pair<int, QStyle::StandardPixmap> buttons[] = {
+        {cmd::FileOpen, QStyle::SP_DialogOpenButton},  {cmd::FileSave, QStyle::SP_DialogSaveButton},
+        {0, {}},
+        {cmd::CheckNetwork, QStyle::SP_BrowserReload}, {cmd::OpenDeviceList, QStyle::SP_ComputerIcon},
+        {cmd::Keypad, QStyle::SP_MediaPlay},           {0, {}},
+        {cmd::Communication, QStyle::SP_DriveNetIcon}, {0, {}},
+        {cmd::HelpParameter, QStyle::SP_DialogHelpButton}, {cmd::AppAbout, QStyle::SP_MessageBoxInformation},
+    };
+    for (const auto& [id, icon] : buttons) {
+        if (id == 0) {
+            toolBar_->addSeparator();
+            continue;
+        }
+        QAction* a = actions_.at(id);
+        if (a->icon().isNull()) a->setIcon(style()->standardIcon(icon));
+        toolBar_->addAction(a);
+    }
+}
+
+void CMainFrame::buildStatusBar()
+{
+    QStatusBar* bar = statusBar();
+    const double scale = std::max(1.0, fontMetrics().averageCharWidth() / kClassicCharWidth);
+    for (int i = 0; i < kPaneCount; ++i) {
+        panes_[i] = new QLabel(this);
+        panes_[i]->setObjectName(QString("pane%1").arg(i));
+        if (i == PaneMessage) {
+            panes_[i]->setText("Ready");
+            bar->addWidget(panes_[i], 1);
+        } else {
+            panes_[i]->setFixedWidth(static_cast<int>(kPaneWidths[i] * scale + 0.5));
+            panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            bar->addPermanentWidget(panes_[i]);
+        }
+    }
+    context_.setPaneListener([this](const AppliedComm& a) {
+        setPaneText(PaneBaud, QString::fromStdString(a.paneBaud));
+        setPaneText(PanePort, QString::fromStdString(a.panePort));
+        setPaneText(PaneProtocol, QString::fromStdString(a.paneProtocol));
+    });
+}
+
+void CMainFrame::registerOwnCommands()
+{
+    setCommandHandler(cmd::AppExit, [this] { close(); });
+    setCommandHandler(cmd::Communication, [this] { onCommunication(); });
+    setCommandHandler(cmd::StatusScan, [this] {
+        context_.statusScan = !context_.statusScan;
+        if (!context_.statusScan) statusScanTimer_->stop();
+    });
+    setCommandHandler(cmd::ProgramParameters, [this] { CProgramParamsDlg::run(context_.timing(), this); });
+    setCommandHandler(cmd::ViewToolbar, [this] {
+        if (toolBar_) toolBar_->setVisible(!toolBar_->isVisible());
+    });
+    setCommandHandler(cmd::ViewStatusBar, [this] { statusBar()->setVisible(!statusBar()->isVisible()); });
+    setCommandHandler(cmd::SplashOnStart, [this] { flip(context_.settings.splash); });
+    setCommandHandler(cmd::CommOnStart, [this] { flip(context_.settings.com); });
+    setCommandHandler(cmd::Debug, [this] { flip(context_.timing().debug); });
+    setCommandHandler(cmd::ToggleCTim, [this] { flip(context_.settings.ctim); });
+    setCommandHandler(cmd::HideOptions, [this] {
+        context_.optionsFlag = false;
+        removeOptionsMenu();
+    });
+    setCommandHandler(cmd::AppAbout, [this] {
+        CAboutDlg about(context_.settings.dummy, this);
+        about.exec();
+    });
+    setCommandHandler(cmd::HelpParameter, [this] { onParameterHelp(); });
+    setCommandHandler(cmd::WindowCascade, [this] { mdi_->cascadeSubWindows(); });
+    setCommandHandler(cmd::WindowTile, [this] { mdi_->tileSubWindows(); });
+    setCommandHandler(cmd::WindowArrange, [this] { mdi_->tileSubWindows(); });
+}
+
+QAction* CMainFrame::action(int id) const
+{
+    const auto it = actions_.find(id);
+    return it == actions_.end() ? nullptr : it->second;
+}
+
+void CMainFrame::setCommandHandler(int id, std::function<void()> handler)
+{
+    if (handler) handlers_[id] = std::move(handler);
+    else handlers_.erase(id);
+    updateCommandStates();
+}
+
+void CMainFrame::execute(int id)
+{
+    if (CommandTarget* target = activeTarget(mdi_); target && target->onCommand(id)) {
+        updateCommandStates();
+        return;
+    }
+    if (const auto it = handlers_.find(id); it != handlers_.end()) {
+        const auto handler = it->second;  // the handler may replace itself
+        handler();
+    }
+    updateCommandStates();
+}
+
+void CMainFrame::updateCommandStates()
+{
+    const CommandTarget* target = activeTarget(mdi_);
+    for (const auto& [id, a] : actions_) {
+        std::optional<bool> enabled = target ? target->commandEnabled(id) : std::nullopt;
+        a->setEnabled(enabled.value_or(handlers_.count(id) != 0));
+        if (target)
+            if (auto t = target->commandText(id)) a->setText(QString::fromStdString(*t));
+    }
+    const auto check = [this](int id, bool on) {
+        if (QAction* a = action(id)) a->setChecked(on);
+    };
+    check(cmd::StatusScan, context_.statusScan);
+    check(cmd::ViewToolbar, toolBar_ && !toolBar_->isHidden());
+    check(cmd::ViewStatusBar, !statusBar()->isHidden());
+    check(cmd::SplashOnStart, context_.settings.splash);
+    check(cmd::CommOnStart, context_.settings.com);
+    check(cmd::Debug, context_.timing().debug);
+    check(cmd::ToggleCTim, context_.settings.ctim);
+}
+
+QString CMainFrame::menuText(int id) const
+{
+    const QAction* a = action(id);
+    if (a == nullptr) return {};
+    const QString keys = a->shortcut().toString(QKeySequence::PortableText);
+    return keys.isEmpty() ? a->text() : a->text() + "\t" + keys;
+}
+
+QStringList CMainFrame::menuTitles() const
+{
+    QStringList titles;
+    for (QAction* a : menuBar()->actions())
+        if (a->menu()) titles << a->text();
+    return titles;
+}
+
+void CMainFrame::setRecentFileHandler(std::function<void(const std::string&)> handler)
+{
+    recentHandler_ = std::move(handler);
+}
+
+void CMainFrame::onMenuAboutToShow(QMenu* menu)
+{
+    if (QAction* about = action(cmd::AppAbout)) about->setText(QString::fromStdString(aboutMenuText(getSoftwareName())));
+    if (menu->property("recentFiles").toBool()) fillRecentFiles(menu);
+    updateCommandStates();
+}
+
+void CMainFrame::fillRecentFiles(QMenu* menu)
+{
+    for (QAction* a : recentActions_) {
+        menu->removeAction(a);
+        a->deleteLater();
+    }
+    recentActions_.clear();
+    QAction* before = action(cmd::AppExit);
+    for (size_t i = 0; i < context_.recentFiles.size(); ++i) {
+        const std::string path = context_.recentFiles[i];
+        auto* a = new QAction(QString("&%1 %2").arg(i + 1).arg(QString::fromStdString(path)), menu);
+        a->setEnabled(static_cast<bool>(recentHandler_));
+        connect(a, &QAction::triggered, this, [this, path] {
+            if (recentHandler_) recentHandler_(path);
+        });
+        menu->insertAction(before, a);
+        recentActions_.push_back(a);
+    }
+    if (!recentActions_.empty()) recentActions_.push_back(menu->insertSeparator(before));
+}
+
+void CMainFrame::removeOptionsMenu()
+{
+    optionsPresent_ = false;
+    buildMenuBar();
+}
+
+QMdiSubWindow* CMainFrame::addChildWindow(QWidget* child)
+{
+    QMdiSubWindow* sub = mdi_->addSubWindow(child);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    connect(sub, &QObject::destroyed, this, [this] {
+        if (childMenuShown_ == mdi_->subWindowList().isEmpty()) buildMenuBar();
+        updateCommandStates();
+    });
+    sub->show();
+    if (!childMenuShown_) buildMenuBar();
+    updateCommandStates();
+    return sub;
+}
+
+QLabel* CMainFrame::pane(int index) const { return index >= 0 && index < kPaneCount ? panes_[index] : nullptr; }
+
+QString CMainFrame::paneText(int index) const
+{
+    const QLabel* p = pane(index);
+    return p ? p->text() : QString();
+}
+
+void CMainFrame::setPaneText(int index, const QString& text)
+{
+    if (QLabel* p = pane(index)) p->setText(text);
+}
+
+void CMainFrame::onCommunication()
+{
+    if (CCommDlg::run(context_, portSource_, false, this, portTestTiming_) == CCommDlg::Outcome::NoPort)
+        emit quitRequested();
+}
+
+void CMainFrame::onParameterHelp()
+{
+    QtHelpUi ui(this);
+    HelpViewer viewer(ui, context_.help, context_.process().installDir, context_.settings.readerPath);
+    viewer.parameterHelp();
+}
+
+void CMainFrame::closeEvent(QCloseEvent* event)
+{
+    if (!mdi_->subWindowList().isEmpty()) {
+        platform::showMessage(text::kCloseListsFirst, platform::MsgIcon::Exclamation);
+        event->ignore();
+        return;
+    }
+    context_.process().log.close();
+    event->accept();
+}
+
+bool CMainFrame::event(QEvent* event)
+{
+    // Whatever puts a document name into the title, the title stays the company's.
+    if (event->type() == QEvent::WindowTitleChange) {
+        const QString company = QString::fromStdString(getCompanyName());
+        if (windowTitle() != company) setWindowTitle(company);
+    }
+    return QMainWindow::event(event);
+}
+
+}  // namespace kestrel

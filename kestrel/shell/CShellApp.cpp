@@ -1,0 +1,65 @@
+#include <kestrel/shell/CCommDlg.h>
+#include <kestrel/shell/CShellApp.h>
+#include <kestrel/shell/CStartupDlg.h>
+#include <kestrel/shell/ShellContext.h>
+
+#include <platform/qt/QtSingleInstance.h>
+#include <plumage/plumage.h>
+
+#include <QCoreApplication>
+#include <QStringList>
+
+namespace kestrel {
+
+CShellApp::CShellApp(ShellContext& context, ShellConfig config)
+    : context_(context), config_(std::move(config)), instance_(getSoftwareName()),
+      sequence_(context_, *this, instance_)
+{
+}
+
+CShellApp::~CShellApp() = default;
+
+std::string CShellApp::commandLineOf(const QStringList& arguments)
+{
+    return arguments.mid(1).join(' ').toStdString();
+}
+
+StartupEnd CShellApp::start(const std::string& commandLine, const std::string& executablePath)
+{
+    const StartupEnd end = sequence_.run({commandLine, executablePath, config_.cleanLeftovers});
+    if (end == StartupEnd::Started) {
+        watcher_ = std::make_unique<platform::qt::ActivationWatcher>(instance_);
+        watcher_->setWindow(frame_.get());
+    }
+    return end;
+}
+
+void CShellApp::exit() { sequence_.exit(); }
+
+bool CShellApp::showStartupDialog() { return CStartupDlg::showStartupDialog(); }
+
+bool CShellApp::createMainFrame()
+{
+    frame_ = std::make_unique<CMainFrame>(context_, config_.mainMenu, config_.childMenu);
+    if (config_.telegramFactory) frame_->setTelegramFactory(config_.telegramFactory);
+    frame_->setPortSource(config_.portSource);
+    frame_->setPortTestTiming(config_.portTestTiming);
+    connect(frame_.get(), &CMainFrame::quitRequested, this, [] { QCoreApplication::exit(0); });
+    if (frame_->create()) return true;
+    frame_.reset();
+    return false;
+}
+
+void CShellApp::removeOptionsMenu() { frame_->removeOptionsMenu(); }
+
+void CShellApp::showMainFrameMaximized() { frame_->showMaximized(); }
+
+bool CShellApp::showCommDialogAtStart()
+{
+    return CCommDlg::run(context_, config_.portSource, true, frame_.get(), config_.portTestTiming)
+           != CCommDlg::Outcome::NoPort;
+}
+
+void CShellApp::destroyMainFrame() { frame_.reset(); }
+
+}  // namespace kestrel
