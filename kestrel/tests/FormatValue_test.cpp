@@ -46,7 +46,7 @@ TEST(FormatTelegram, ControlCharactersGetTheirNames)
 {
     EXPECT_EQ(FormatTelegram(""), "");
     EXPECT_EQ(FormatTelegram("\x02U\x03"), "[STX]U[ETX]");
-    EXPECT_EQ(FormatTelegram(std::string("\x04!U00AC\x05\x06\x15", 9)), "[EOT]!U00AC[ENQ][ACK][NAK]");
+    EXPECT_EQ(FormatTelegram(std::string("\x04!U00AC\x05\x06\x15", 10)), "[EOT]!U00AC[ENQ][ACK][NAK]");
     EXPECT_EQ(FormatTelegram(std::string("a\0b", 3)), std::string("a\0b", 3));
 }
 

@@ -4,6 +4,7 @@
 // message the code under test shows must be expected through `messages`.
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/TvkRecord.h>
 #include <platform/MemoryLine.h>
 #include <platform/testing/ScriptedResponder.h>
 #include <platform/testing/TempDir.h>
@@ -13,7 +14,9 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
 #include <memory>
+#include <sstream>
 #include <string>
 
 namespace kestrel::testing {
@@ -60,6 +63,43 @@ protected:
         uint16_t v = 0;
         bus->withDrive(address, [&](sim::SioDrive& d) { v = d.value(number); });
         return v;
+    }
+
+    // The database of a version as an upload from a drive in its factory
+    // state would write it; sets the database file name. Returns its path.
+    std::string writeDatabase(int version)
+    {
+        std::string bytes;
+        for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(version)->records()) {
+            TvkFields f;
+            f.number = p.number;
+            f.value = static_cast<uint16_t>(p.defaultValue);
+            f.name = p.name;
+            f.minimum = p.minimum;
+            f.maximum = p.maximum;
+            f.decimals = p.decimals;
+            f.defaultValue = static_cast<uint16_t>(p.defaultValue);
+            f.extra = p.extra;
+            f.attribute = p.attribute;
+            bytes += TvkRecord::fromFields(f).bytes();
+        }
+        bytes += TvkRecord::kEndMark;
+        state().databaseFileName = "/tvk/RQ-" + std::to_string(version) + ".tvk";
+        return writeFile(state().installPath(state().databaseFileName), bytes);
+    }
+
+    static std::string writeFile(const std::string& path, const std::string& bytes)
+    {
+        std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+        return path;
+    }
+
+    static std::string readFile(const std::string& path)
+    {
+        std::ifstream in(path, std::ios::binary);
+        std::stringstream ss;
+        ss << in.rdbuf();
+        return ss.str();
     }
 
     platform::testing::TempDir dir;

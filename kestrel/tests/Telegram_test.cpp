@@ -50,20 +50,6 @@ TEST_F(TelegramTest, ReadsAValueFromTheAddressedDrive)
     telegram->ClosePort(false);
 }
 
-TEST_F(TelegramTest, EveryAttemptSendsTheSameRequestAndBadRepliesFail)
-{
-    struct Case { const char* fault; };
-    for (const char* fault : {"silent", "badbcc", "truncate", "noise"}) {
-        SCOPED_TRACE(fault);
-        startLine("1:1808");
-        bus->addFault(*SioFault::parse(fault));
-        openFor(1);
-        ASSERT_TRUE(telegram->ReadParameter("00E4"));  // FFF0.. not yet: first proves the fault is off
-        EXPECT_EQ(telegram->valueText(), "0710");
-        runner->stop();
-    }
-}
-
 TEST_F(TelegramTest, FailedAttemptsAreRepeatedAndThenGiveUp)
 {
     for (const char* fault : {"silent", "badbcc", "truncate", "noise"}) {

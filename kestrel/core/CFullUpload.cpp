@@ -1,0 +1,105 @@
+#include <kestrel/core/CFullUpload.h>
+
+#include <kestrel/core/HexText.h>
+#include <kestrel/core/KestrelState.h>
+#include <kestrel/core/TvkRecord.h>
+
+namespace kestrel {
+
+int CFullUpload::Start(int recordCount)
+{
+    KestrelState& s = state();
+    s.logLine("FULL UPLOAD - START");
+    telegram_.WaitForPort();
+    s.operationInProgress = true;
+    if (!telegram_.ReadParameter("00E8"))
+        return -2;
+    if (parseHex4(telegram_.valueText()).value_or(0) & 0x0004) {
+        notice_ = Notice{"The software requires the selected device to be idle for uploading databank.",
+                         platform::MsgIcon::Stop};
+        return -3;
+    }
+    range_ = recordCount;
+    progress_ = 0;
+    file_.open(s.installPath(s.databaseFileName), std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
+    if (!file_) {
+        notice_ = Notice{kUploadErrorText, platform::MsgIcon::Stop};
+        return -3;
+    }
+    telegram_.DiscardInput();
+    // The first record must be a record: a file that starts with garbage
+    // would read as a complete database once the end mark follows.
+    if (!readRecord("FFFF", 1) && !readRecord("FFFA", s.settings.repeat))
+        return failed();
+    writeRecord();
+    finished_ = false;
+    return 0;
+}
+
+int CFullUpload::Step()
+{
+    if (finished_) {
+        file_.write(TvkRecord::kEndMark.data(), static_cast<std::streamsize>(TvkRecord::kEndMark.size()));
+        file_.close();
+        state().logLine("FULL UPLOAD - END");
+        if (!file_) {
+            notice_ = Notice{kUploadErrorText, platform::MsgIcon::Stop};
+            return -3;
+        }
+        notice_ = Notice{"Information successfully uploaded", platform::MsgIcon::Exclamation};
+        return 0;
+    }
+    if (!readRecord("FFFE", 1)) {
+        telegram_.ResetRepeat();
+        if (!readRecord("FFFA", state().settings.repeat))
+            return failed();
+    }
+    if (noRecordLeft())
+        finished_ = true;
+    else
+        writeRecord();
+    ++progress_;
+    return 1;
+}
+
+// One block read that delivered either a well-formed record or the end
+// code. A reply whose framing is right but whose fields are garbage must not
+// reach the database, so such a reply counts as a failed attempt too.
+bool CFullUpload::readRecord(const char* number, int attempts)
+{
+    for (int i = 0; i < attempts; ++i) {
+        telegram_.SetRepeat(1);
+        if (!telegram_.ReadBlock(number)) {
+            if (telegram_.status() == -1)
+                return false;
+            continue;
+        }
+        if (noRecordLeft())
+            return true;
+        const std::string bytes = TvkRecord::fromBlockReply(telegram_.valueText()).bytes();
+        if (TvkRecord::parse(bytes))
+            return true;
+    }
+    return false;
+}
+
+bool CFullUpload::noRecordLeft() const
+{
+    return telegram_.replyTail().find("FFFD") != std::string::npos;
+}
+
+void CFullUpload::writeRecord()
+{
+    const std::string bytes = TvkRecord::fromBlockReply(telegram_.valueText()).bytes();
+    file_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+int CFullUpload::failed()
+{
+    if (telegram_.status() == -1)
+        return -1;
+    notice_ = Notice{kUploadErrorText, platform::MsgIcon::Stop};
+    return -3;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,90 @@
+#include <kestrel/core/CNetworkExamination.h>
+
+#include <kestrel/core/HexText.h>
+
+#include <cstdio>
+
+namespace kestrel {
+
+namespace {
+const char* const kPortErrorText =
+    "There was some error on the port.The network search could not be completed.\nPlease try again.";
+}
+
+int ExamineAddress(CTelegram& telegram, CDeviceTable& table, int address)
+{
+    char text[16];
+    std::snprintf(text, sizeof text, "%.2d", address);
+    state().currentAddress = text;
+    table.setPresent(address, false);
+
+    telegram.SetRepeat(2);
+    bool ok = telegram.ReadParameter("FFF0");
+    telegram.ResetRepeat();
+    if (telegram.portError())
+        return CNetworkExamination::PortError;
+    if (!ok)
+        return telegram.status();
+    ok = telegram.ReadParameter("00F1");
+    if (telegram.portError())
+        return CNetworkExamination::PortError;
+    if (!ok)
+        return 0;
+    if (table.name(address).empty())
+        table.setName(address, "NEW");
+    table.setRatedPower(address, parseHex4(telegram.valueText()).value_or(0));
+    table.setPresent(address, true);
+    state().noDevice = false;
+    return 1;
+}
+
+int CNetworkExamination::start()
+{
+    KestrelState& s = state();
+    table_.load(CDeviceTable::defaultPath());
+    s.noDevice = true;
+    s.currentAddress = "0";
+    next_ = 0;
+    telegram_.WaitForPort();
+    telegram_.OpenPort(false);
+    if (s.settings.rtsMode && telegram_.ProbeAddress("FFF0") < 1) {
+        table_.clearAllPresent();
+        return NoLine;
+    }
+    s.logLine("EXAM NETWORK - START");
+    return 0;
+}
+
+int CNetworkExamination::step()
+{
+    if (next_ >= kAddressCount)
+        return Finished;
+    const int r = ExamineAddress(telegram_, table_, next_);
+    if (r < 0)
+        return r;
+    ++next_;
+    return GoOn;
+}
+
+std::vector<Notice> CNetworkExamination::finish(int result)
+{
+    using platform::MsgIcon;
+    std::vector<Notice> out;
+    switch (result) {
+    case Done: break;
+    case PortError: out.push_back({kPortErrorText, MsgIcon::Stop}); break;
+    case NoTimer: out.push_back({"Internal timer not available !", MsgIcon::Exclamation}); break;
+    case NoLine:
+        out.push_back({"Possible loss of power or no connection to the converter !", MsgIcon::Information});
+        break;
+    default: out.push_back({"Unknown error !", MsgIcon::Exclamation}); break;
+    }
+    telegram_.ClosePort(false);
+    state().logLine("EXAM NETWORK - END");
+    const std::string path = CDeviceTable::defaultPath();
+    if (!table_.save(path))
+        out.push_back({"'" + path + "'\ncouldn't accessed !", MsgIcon::Stop});
+    return out;
+}
+
+}  // namespace kestrel
