@@ -4,6 +4,7 @@
 // golden files under kestrel/tests/data.
 #include <kestrel/core/ParameterLink.h>
 #include <platform/FileDialog.h>
+#include <platform/ProcessLauncher.h>
 #include <platform/testing/ScriptedResponder.h>
 
 #include <gtest/gtest.h>
@@ -58,6 +59,24 @@ private:
     platform::FileDialogHandler previous_;
 };
 
+// Records program starts instead of starting anything.
+class Launches {
+public:
+    explicit Launches(int result = platform::kLaunchOk) : result_(result)
+    {
+        previous_ = platform::setLaunchHandler([this](const platform::LaunchRequest& r) {
+            requests.push_back(r);
+            return result_;
+        });
+    }
+    ~Launches() { platform::setLaunchHandler(previous_); }
+    std::vector<platform::LaunchRequest> requests;
+
+private:
+    int result_;
+    platform::LaunchHandler previous_;
+};
+
 // A drive that answers reads from a table and records every telegram.
 class ScriptedDrive : public ParameterLink {
 public:
@@ -86,6 +105,14 @@ inline std::string readBytes(const std::string& path)
 }
 
 inline bool exists(const std::string& path) { return std::filesystem::exists(path); }
+
+// Replaces every occurrence (temporary install paths in golden text).
+inline std::string replaceAll(std::string text, const std::string& from, const std::string& to)
+{
+    for (std::size_t at = text.find(from); at != std::string::npos; at = text.find(from, at + to.size()))
+        text.replace(at, from.size(), to);
+    return text;
+}
 
 // Compares bytes with kestrel/tests/data/<name>. With AVIARY_UPDATE_GOLDEN=1
 // the file is written instead (review the diff before committing it).
