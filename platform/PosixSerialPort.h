@@ -6,7 +6,13 @@
 // pty) answer SerialResult::Unsupported.
 #include <platform/SerialPort.h>
 
+#include <platform/ParmrkDecoder.h>
+
+#include <atomic>
+#include <deque>
 #include <mutex>
+#include <shared_mutex>
+#include <string>
 
 namespace platform {
 
@@ -42,11 +48,39 @@ public:
     const std::string& device() const { return device_; }
 
 private:
-    // private state is the implementer's choice
-    int fd_ = -1;
+    enum class Wait { Ready, Woken, Hangup, Failed };
+    // Runs call(fd) with the descriptor held open; NotOpen without one.
+    template <class Call>
+    SerialResult withFd(Call&& call);
+    // poll() on fd for `events` (plus the wake-up of close()) until timeoutMs.
+    Wait waitFor(int fd, short events, int timeoutMs);
+    // Moves what the driver holds into pending_ without waiting (readLock_ held).
+    SerialResult pullInput(int fd);
+    size_t takePending(uint8_t* buf, size_t max);
+    SerialResult modemBits(unsigned long request, int bits);
+    void wakeBlockedCalls();
+    void clearWake();
+
+    // Readers and writers hold fdLock_ shared for the whole call; open and
+    // close hold it exclusively, after waking the blocked calls through
+    // wakeFd_, so the descriptor never changes under a running call.
+    std::shared_mutex fdLock_;
+    std::atomic<int> fd_{-1};
+    std::atomic<bool> closing_{false};
+    int wakeFd_ = -1;
     std::string device_;
+    bool isPty_ = false;
+
+    mutable std::mutex configLock_;
     SerialSettings settings_;
     CommTimeouts timeouts_;
+
+    // Reader side: decoded input not yet handed out, and the decoder of
+    // the in-band break and error marks.
+    std::mutex readLock_;
+    std::deque<uint8_t> pending_;
+    ParmrkDecoder decoder_;
+    std::atomic<uint32_t> events_{0};
 };
 
 }  // namespace platform

@@ -1,5 +1,7 @@
 #include <platform/MemoryLine.h>
 
+#include <platform/tests/TimeoutCases.h>
+
 #include <gtest/gtest.h>
 
 #include <chrono>
@@ -194,19 +196,7 @@ TEST(MemoryLine, ClosedEndRefusesWorkAndForgetsItsInput)
     EXPECT_EQ(readText(line.a(), 8), "");
 }
 
-// Time-out modes: nothing or a little arrives, the read must end on time.
-struct TimeoutCase {
-    const char* name;
-    CommTimeouts timeouts;
-    std::string present;   // already waiting when the read starts
-    size_t request;
-    size_t expectGot;
-    long long minMs, maxMs;
-};
-
-void PrintTo(const TimeoutCase& c, std::ostream* os) { *os << c.name; }
-
-class MemoryLineTimeouts : public testing::TestWithParam<TimeoutCase> {};
+class MemoryLineTimeouts : public ::testing::TestWithParam<TimeoutCase> {};
 
 TEST_P(MemoryLineTimeouts, ReadEndsWhenTheRulesSay)
 {
@@ -224,16 +214,8 @@ TEST_P(MemoryLineTimeouts, ReadEndsWhenTheRulesSay)
     EXPECT_LE(ms, c.maxMs);
 }
 
-INSTANTIATE_TEST_SUITE_P(Modes, MemoryLineTimeouts, testing::Values(
-    TimeoutCase{"AtOnceEmpty", kAtOnce, "", 8, 0, 0, 50},
-    TimeoutCase{"AtOnceWithData", kAtOnce, "abc", 8, 3, 0, 50},
-    TimeoutCase{"FirstByteNothing", {kMax, kMax, 40, 0, 0}, "", 8, 0, 40, 300},
-    TimeoutCase{"FirstBytePresent", {kMax, kMax, 500, 0, 0}, "ab", 8, 2, 0, 200},
-    TimeoutCase{"TotalMultiplierAndConstant", {0, 3, 10, 0, 0}, "ab", 10, 2, 40, 300},
-    TimeoutCase{"IntervalAfterFirstByte", {30, 0, 0, 0, 0}, "abc", 10, 3, 30, 300},
-    TimeoutCase{"IntervalCappedByTotal", {500, 0, 30, 0, 0}, "ab", 10, 2, 30, 300},
-    TimeoutCase{"AllPresentNeedsNoWait", {0, 0, 0, 0, 0}, "abcd", 4, 4, 0, 50}),
-    [](const testing::TestParamInfo<TimeoutCase>& i) { return std::string(i.param.name); });
+INSTANTIATE_TEST_SUITE_P(Modes, MemoryLineTimeouts, ::testing::ValuesIn(timeoutCases()),
+    [](const ::testing::TestParamInfo<TimeoutCase>& i) { return std::string(i.param.name); });
 
 TEST(MemoryLine, FirstByteModeReturnsWhenTheFirstByteComes)
 {
