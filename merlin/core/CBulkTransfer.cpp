@@ -83,6 +83,17 @@ void CBulkTransfer::fail(const CPar& par, int result)
     failures_.push_back({par.RegisterOffset(), par.name, result});
 }
 
+int CBulkTransfer::linkEnd(int result)
+{
+    // Without the link server or an open port no later parameter can get
+    // through either: end now instead of failing every one of them.
+    if (result == kLinkCallFailed)
+        return kEndNoConnection;
+    if (result == kLinkPortNotOpen)
+        return kEndNoDevice;
+    return 1;
+}
+
 int CBulkTransfer::step()
 {
     if (abortRequested_)
@@ -100,10 +111,12 @@ int CBulkTransfer::uploadStep()
     if (!excluded(par) && offset != kPasswordRegister && offset != kHiddenRegister) {
         uint16_t word = 0;
         const int result = link_.ReadRegister(station_, offset, word);
-        if (result == kLinkOk)
-            par.value = registerToRaw(word, par.min);
-        else
+        if (result != kLinkOk) {
             fail(par, result);
+            ++next_;
+            return linkEnd(result);
+        }
+        par.value = registerToRaw(word, par.min);
     }
     ++next_;
     return 1;
@@ -125,7 +138,7 @@ int CBulkTransfer::downloadStep()
     if (result != kLinkOk)
         fail(par, result);
     refusals_ = result == kLinkWriteRefused ? refusals_ + 1 : result == kLinkOk ? 0 : refusals_;
-    return refusals_ >= kRefusalsBeforePassword ? kEndPasswordNeeded : 1;
+    return refusals_ >= kRefusalsBeforePassword ? kEndPasswordNeeded : linkEnd(result);
 }
 
 std::string CBulkTransfer::elapsedText(uint32_t nowMs) const

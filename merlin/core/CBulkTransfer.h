@@ -44,7 +44,8 @@ public:
 
     void start(uint32_t nowMs);
     // 1 while parameters remain, then kEndDone; kEndAborted after
-    // requestAbort(); kEndPasswordNeeded (download only).
+    // requestAbort(); kEndPasswordNeeded (download only); kEndNoConnection
+    // when the link server is gone, kEndNoDevice when the port is not open.
     int step();
     // Starts the download again from the beginning with an entered password.
     void restart(uint16_t password, uint32_t nowMs);
@@ -72,6 +73,7 @@ private:
     int uploadStep();
     int downloadStep();
     void fail(const CPar& par, int result);
+    static int linkEnd(int result);
 
     TransferDirection direction_;
     CModbusLink& link_;

@@ -248,3 +248,29 @@ TEST(TransferEndCodes, MessagesAndIcons)
     EXPECT_EQ(endCodeMessage(kEndNoTimer), (UserMessage{"Internal timer not available !", MsgIcon::Exclamation}));
     EXPECT_EQ(endCodeMessage(42), (UserMessage{"Unknown error !", MsgIcon::Exclamation}));
 }
+
+TEST_F(TransferFixture, LinkWithoutServerOrPortEndsTheTransfer)
+{
+    for (int k = 0; k < 5; ++k)
+        set.AddParameter(param("P", 100 + k, k), 0);
+    link.addStation(kStation);
+    const struct { TransferDirection direction; bool serverMissing; int end; } cases[] = {
+        {TransferDirection::Upload, true, kEndNoConnection},
+        {TransferDirection::Download, true, kEndNoConnection},
+        {TransferDirection::Upload, false, kEndNoDevice},
+        {TransferDirection::Download, false, kEndNoDevice},
+    };
+    for (const auto& c : cases) {
+        link.OpenLink();
+        link.setServerMissing(c.serverMissing);
+        if (!c.serverMissing)
+            link.CloseLink();
+        CBulkTransfer transfer(c.direction, link, kStation, set);
+        transfer.start(0);
+        EXPECT_EQ(run(transfer), c.end);
+        EXPECT_EQ(transfer.position(), 1) << "ends at the first parameter";
+        EXPECT_EQ(transfer.errorCount(), 1);
+        link.setServerMissing(false);
+    }
+    EXPECT_EQ(endCodeMessage(kEndNoDevice)->text, "Failed to establish connection with the selected device !");
+}
