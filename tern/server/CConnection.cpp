@@ -1,0 +1,25 @@
+#include <tern/server/CConnection.h>
+
+namespace tern::server {
+
+namespace {
+
+std::unique_ptr<CModbus> engineFor(int16_t type)
+{
+    if (type == kTcpConnection) return std::make_unique<CRemoteModbus>();
+    return std::make_unique<CLocalModbus>();
+}
+
+}  // namespace
+
+CConnection::CConnection(std::string name, int16_t type) : CConnection(std::move(name), engineFor(type)) {}
+
+CConnection::CConnection(std::string name, std::unique_ptr<CModbus> engine)
+    : name_(std::move(name)), engine_(std::move(engine))
+{
+    local_ = dynamic_cast<CLocalModbus*>(engine_.get());
+    remote_ = dynamic_cast<CRemoteModbus*>(engine_.get());
+    type_ = remote_ ? kTcpConnection : kSerialConnection;
+}
+
+}  // namespace tern::server

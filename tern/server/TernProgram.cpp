@@ -1,0 +1,155 @@
+#include <tern/server/TernProgram.h>
+
+#include <tern/server/ActivationFile.h>
+#include <tern/server/CallQueue.h>
+#include <tern/server/LockCount.h>
+#include <tern/server/ModBusLinkServer.h>
+#include <tern/server/ShutdownMonitor.h>
+#include <tern/server/TernRegistration.h>
+#include <tern/server/automation/ModBusLinkIdentity.h>
+
+#include <platform/Clock.h>
+#include <platform/RegistryStore.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusError>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <filesystem>
+#include <strings.h>
+
+namespace tern::server {
+
+namespace {
+
+std::chrono::milliseconds environmentMs(const char* name, std::chrono::milliseconds fallback)
+{
+    const char* v = std::getenv(name);
+    if (!v || !*v) return fallback;
+    char* end = nullptr;
+    errno = 0;
+    const unsigned long ms = std::strtoul(v, &end, 10);
+    if (errno != 0 || *end != '\0' || ms > 3600000ul) return fallback;
+    return std::chrono::milliseconds(ms);
+}
+
+std::string modulePath(const char* argv0)
+{
+    std::error_code ec;
+    const auto self = std::filesystem::read_symlink("/proc/self/exe", ec);
+    if (!ec) return self.string();
+    return std::filesystem::absolute(argv0, ec).string();
+}
+
+HRESULT registerProgram(const std::string& module)
+{
+    const HRESULT hr = RegisterServer(platform::RegistryStore::instance(), module);
+    if (FAILED(hr)) return hr;
+    // Without the activation file a client can still start the registered
+    // program itself, so a failure here is worth a word, not a failure.
+    const std::string dir = activationDirectory();
+    if (!writeActivationFile(dir, module))
+        std::fprintf(stderr, "tern: cannot write %s/%s: %s\n", dir.c_str(), activationFileName().c_str(),
+                     std::strerror(errno));
+    return hr;
+}
+
+HRESULT unregisterProgram()
+{
+    const HRESULT hr = UnregisterServer(platform::RegistryStore::instance());
+    const std::string dir = activationDirectory();
+    if (!removeActivationFile(dir))
+        std::fprintf(stderr, "tern: cannot remove %s/%s: %s\n", dir.c_str(), activationFileName().c_str(),
+                     std::strerror(errno));
+    return hr;
+}
+
+HRESULT serve(QCoreApplication& app, const ServeTiming& timing)
+{
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    if (!bus.isConnected()) {
+        std::fprintf(stderr, "tern: no session bus: %s\n", qPrintable(bus.lastError().message()));
+        return CO_E_SERVER_EXEC_FAILURE;
+    }
+    LockCount locks;
+    HRESULT result = S_OK;
+    {
+        ModBusLinkServer server(bus, locks);
+        // Decided on the thread that creates objects, so no object can be
+        // created between the last look at the count and the end.
+        ShutdownMonitor monitor(locks, timing.idleTime, [&] {
+            QMetaObject::invokeMethod(&server, [&] {
+                server.suspend();
+                if (locks.value() == 0) app.quit();
+                else server.resume();
+            }, Qt::QueuedConnection);
+        });
+        locks.setOnZero([&monitor] { monitor.signal(); });
+        // The bus going away (a private test bus ending, the session ending)
+        // ends the server too.
+        bus.connect(QString(), QStringLiteral("/org/freedesktop/DBus/Local"),
+                    QStringLiteral("org.freedesktop.DBus.Local"), QStringLiteral("Disconnected"), &app, SLOT(quit()));
+        if (!server.registerObjects() || !bus.registerService(QLatin1String(identity::kBusName))) {
+            std::fprintf(stderr, "tern: cannot serve %s: %s\n", identity::kBusName,
+                         qPrintable(bus.lastError().message()));
+            result = CO_E_SERVER_EXEC_FAILURE;
+        } else {
+            monitor.start();
+            monitor.signal();  // a server nobody comes to ends as well
+            app.exec();
+            monitor.stop();
+            bus.unregisterService(QLatin1String(identity::kBusName));
+        }
+        locks.setOnZero({});
+        server.unregisterObjects();
+    }
+    platform::sleepMs(static_cast<uint32_t>(timing.exitWait.count()));
+    CallQueue::waitForAll();
+    return result;
+}
+
+}  // namespace
+
+TernCommand parseTernCommandLine(const std::vector<std::string>& args)
+{
+    for (const auto& a : args) {
+        if (a.size() < 2 || (a[0] != '-' && a[0] != '/')) continue;
+        const char* token = a.c_str() + 1;
+        if (strcasecmp(token, "UnregServer") == 0) return TernCommand::UnregServer;
+        if (strcasecmp(token, "RegServer") == 0) return TernCommand::RegServer;
+    }
+    return TernCommand::Serve;
+}
+
+ServeTiming ServeTiming::fromEnvironment()
+{
+    ServeTiming t;
+    t.idleTime = environmentMs("AVIARY_TERN_IDLE_MS", t.idleTime);
+    t.exitWait = environmentMs("AVIARY_TERN_EXIT_WAIT_MS", t.exitWait);
+    return t;
+}
+
+HRESULT runTern(int argc, char** argv)
+{
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    switch (parseTernCommandLine(args)) {
+    case TernCommand::RegServer: return registerProgram(modulePath(argc > 0 ? argv[0] : "tern"));
+    case TernCommand::UnregServer: return unregisterProgram();
+    case TernCommand::Serve: break;
+    }
+    QCoreApplication app(argc, argv);
+    return serve(app, ServeTiming::fromEnvironment());
+}
+
+int exitStatusOf(HRESULT hr)
+{
+    if (SUCCEEDED(hr)) return 0;
+    const int low = static_cast<int>(static_cast<uint32_t>(hr) & 0xFF);
+    return low != 0 ? low : 1;
+}
+
+}  // namespace tern::server
