@@ -92,6 +92,7 @@ void CFullUpload::writeRecord()
 {
     const std::string bytes = TvkRecord::fromBlockReply(telegram_.valueText()).bytes();
     file_.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+    file_.flush();
 }
 
 int CFullUpload::failed()

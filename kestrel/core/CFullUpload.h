@@ -25,6 +25,8 @@ public:
     // 1 go on, 0 finished (file complete), -1 line never ready, -3 after the
     // notice.
     int Step();
+    // Closes the database file (an upload that ended early stays incomplete).
+    void close() { file_.close(); }
 
     // The notice of the last Start or Step, once.
     std::optional<Notice> takeNotice() { return std::exchange(notice_, std::nullopt); }

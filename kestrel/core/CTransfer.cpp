@@ -109,6 +109,7 @@ std::vector<Notice> CTransfer::Finish(int result)
     telegram_.ReadParameter("00AC");
     telegram_.ClosePort(false);
     work_.close();
+    full_.close();
     database_.reset();
     // The line is free again for the keypad poll and the list windows.
     s.operationInProgress = false;

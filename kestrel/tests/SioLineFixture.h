@@ -27,6 +27,9 @@ protected:
     void startLine(const std::string& drives = "1:1808", platform::MemoryLineOptions options = {},
                    sim::SioRunnerOptions runnerOptions = {})
     {
+        // The telegram's control and the runner use the old line's ends.
+        telegram.reset();
+        runner.reset();
         state().reset();
         state().installDir = dir.path();
         std::filesystem::create_directories(dir.path() + "/tvk");
@@ -46,8 +49,8 @@ protected:
 
     void TearDown() override
     {
-        if (runner) runner->stop();
         telegram.reset();
+        runner.reset();
         state().reset();
     }
 
