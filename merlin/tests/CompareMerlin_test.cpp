@@ -2,7 +2,7 @@
 
 #include <merlin/core/CCompare.h>
 
-#include <platform/ProcessLauncher.h>
+#include "LaunchRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -88,23 +88,17 @@ TEST_F(CompareFixture, CompareTextHasFixedColumns)
 
 TEST_F(CompareFixture, CompareTextIsWrittenAndShown)
 {
-    std::vector<platform::LaunchRequest> launched;
-    int result = platform::kLaunchOk;
-    auto previous = platform::setLaunchHandler([&](const platform::LaunchRequest& r) {
-        launched.push_back(r);
-        return result;
-    });
+    merlin::testing::LaunchRecorder viewer;
     set.SetValueFromText(0, 0, "1");
     const auto rows = CCompare::compare(set, nullptr, false);
     EXPECT_TRUE(CCompare::writeText(definitions.dir.path(), CompareMode::FactoryDefaults, rows).empty());
     const std::string text = definitions.dir.read("compare.txt");
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
-    ASSERT_EQ(launched.size(), 1u);
+    ASSERT_EQ(viewer.launched.size(), 1u);
 
-    result = 2;
+    viewer.result = 2;
     const auto messages = CCompare::writeText(definitions.dir.path(), CompareMode::FactoryDefaults, rows);
     ASSERT_EQ(messages.size(), 2u);
     EXPECT_EQ(messages[0].text, "NOTEPAD application not found !");
     EXPECT_EQ(messages[1].text, "The software created a print file :\ncompare.txt");
-    platform::setLaunchHandler(previous);
 }

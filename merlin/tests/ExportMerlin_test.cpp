@@ -2,7 +2,7 @@
 
 #include <merlin/core/CListExport.h>
 
-#include <platform/ProcessLauncher.h>
+#include "LaunchRecorder.h"
 
 #include <gtest/gtest.h>
 
@@ -107,27 +107,21 @@ TEST_F(ExportFixture, ExportFileReplacesTheExtension)
 
 TEST_F(ExportFixture, ExportWritesEveryGroupAndShowsTheFile)
 {
-    std::vector<platform::LaunchRequest> launched;
-    int result = platform::kLaunchOk;
-    auto previous = platform::setLaunchHandler([&](const platform::LaunchRequest& r) {
-        launched.push_back(r);
-        return result;
-    });
+    merlin::testing::LaunchRecorder viewer;
     const std::string doc = definitions.dir.file("pump.par");
     auto messages = CListExport::exportToText(set, doc);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "The software created a print file :\n" + definitions.dir.file("pump.txt"));
-    ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0].arguments.back(), definitions.dir.file("pump.txt"));
+    ASSERT_EQ(viewer.launched.size(), 1u);
+    EXPECT_EQ(viewer.launched[0].arguments.back(), definitions.dir.file("pump.txt"));
 
     const std::string text = definitions.dir.read("pump.txt");
     EXPECT_EQ(text.rfind("Group  1: Motor  (3)\n", 0), 0u);
     EXPECT_NE(text.find("\n\nGroup  2: Drive  (5)\n"), std::string::npos);
     EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), (1 + 3 + 1) + (1 + 5 + 1));
 
-    result = 2;
+    viewer.result = 2;
     messages = CListExport::exportToText(set, doc);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "NOTEPAD application not found !");
-    platform::setLaunchHandler(previous);
 }

@@ -2,7 +2,7 @@
 #include <merlin/core/DeviceChoice.h>
 #include <merlin/core/DeviceNames.h>
 
-#include <platform/ProcessLauncher.h>
+#include "LaunchRecorder.h"
 #include <platform/testing/TempDir.h>
 
 #include <gtest/gtest.h>
@@ -149,21 +149,15 @@ TEST(DeviceChoice, OkRefusesOrNamesTheDefinitionFile)
 TEST(DeviceChoice, ConnectTraceIsWrittenAndShown)
 {
     TempDir dir;
-    std::vector<platform::LaunchRequest> launched;
-    int launchResult = platform::kLaunchOk;
-    auto previous = platform::setLaunchHandler([&](const platform::LaunchRequest& r) {
-        launched.push_back(r);
-        return launchResult;
-    });
+    merlin::testing::LaunchRecorder viewer;
     const ConnectTrace trace{2, 5, "05", 5, 5};
     EXPECT_TRUE(writeConnectTrace(dir.path(), trace).empty());
     EXPECT_EQ(dir.read("connect.txt"), "row= 2\naddress= 5\ngSelAddr= 05\nmSelAddr= 5\na = 5\n");
-    ASSERT_EQ(launched.size(), 1u);
-    EXPECT_EQ(launched[0].kind, platform::LaunchKind::TextViewer);
+    ASSERT_EQ(viewer.launched.size(), 1u);
+    EXPECT_EQ(viewer.launched[0].kind, platform::LaunchKind::TextViewer);
 
-    launchResult = 2;
+    viewer.result = 2;
     auto messages = writeConnectTrace(dir.path(), trace);
     ASSERT_EQ(messages.size(), 1u);
     EXPECT_EQ(messages[0].text, "NOTEPAD application not found !");
-    platform::setLaunchHandler(previous);
 }
