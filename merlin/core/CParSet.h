@@ -35,7 +35,7 @@ constexpr int kHeaderFileError = -10;  // the stream failed while the header was
 
 // Results of ReadRecord.
 constexpr int kRecordRead = 1;
-constexpr int kRecordEnd = 0;          // no record left: the parameter keeps its value
+constexpr int kRecordEnd = 0;          // no complete record left: the parameter keeps its value
 constexpr int kRecordError = -1;       // "File error" shown; the parameter keeps its value
 
 // View switches in the header (bits of ViewFlags()).
@@ -131,9 +131,8 @@ public:
     // Writes the 64-byte record of parameter k at the current position.
     int WriteRecord(std::ostream& out, int k) const;
     // Reads 64 bytes and takes the value and the selection flags for
-    // parameter k. kRecordRead, kRecordEnd (nothing left to read, nothing
-    // shown) or kRecordError ("File error" shown: a partial record or a
-    // failing stream).
+    // parameter k. kRecordRead, kRecordEnd (no complete record left; nothing
+    // shown) or kRecordError ("File error" shown: the stream failed).
     int ReadRecord(std::istream& in, int k);
     // Header and every record: a whole parameter file. 0, or -1 when the
     // stream failed.

@@ -159,14 +159,15 @@ int CParSet::ReadRecord(std::istream& in, int k)
 {
     uint8_t record[kRecordSize];
     in.read(reinterpret_cast<char*>(record), kRecordSize);
-    const std::streamsize got = in.gcount();
-    if (got == kRecordSize) {
+    if (in.gcount() == kRecordSize) {
         // Everything else of the record comes from the definition file.
         pars_[k].selectionFlags = static_cast<int>(Le32(record + 56));
         pars_[k].value = static_cast<int>(Le32(record + 60));
         return kRecordRead;
     }
-    if (got == 0 && in.eof() && !in.bad())
+    // The file does not say how many records it holds: one made with a
+    // longer definition simply ends early (a cut record included).
+    if (!in.bad())
         return kRecordEnd;
     platform::showMessage(kMsgFileError, platform::MsgIcon::Exclamation);
     return kRecordError;
