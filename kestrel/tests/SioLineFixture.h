@@ -76,7 +76,7 @@ protected:
         for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(version)->records()) {
             TvkFields f;
             f.number = p.number;
-            f.value = static_cast<uint16_t>(p.defaultValue);
+            f.value = static_cast<uint16_t>(p.number == 0x00E4 ? version : p.defaultValue);
             f.name = p.name;
             f.minimum = p.minimum;
             f.maximum = p.maximum;

@@ -190,7 +190,7 @@ SioAnswer SioDrive::write(uint16_t number, uint16_t v)
         return refuse(sioerr::kRange);
     if (running() && !p->programAlways())
         return refuse(sioerr::kBusy);
-    if (number == kSetpoint && (!config_.sioControl || value(kSource) != kSourceSio))
+    if (number == kSetpoint && !config_.sioControl)
         return refuse(sioerr::kSioMode);
     setValue(number, v);
     ++writesAccepted_;
