@@ -328,7 +328,7 @@ DRIVES = [
               inputs(), outputs(), presets(), sequencer(), drive_control(120), protections(),
               faults(), system()]),
     ("LT4_Vexal_V2.dpf", 6, 0, 2, "'LT4'", "'Vexal'", "'V2'",
-     lambda: [identification(6, 0, 2, 30052), monitoring(), control(), basic(40000, 320), motor(320), ramps(),
+     lambda: [identification(6, 0, 2, 30052), monitoring(), control(), basic(10000, 320), motor(320), ramps(),
               inputs(), outputs(), presets(), drive_control(100), protections(), pid(),
               faults(), system(40284)]),
 ]
