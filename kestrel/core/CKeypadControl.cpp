@@ -1,0 +1,428 @@
+#include <kestrel/core/CKeypadControl.h>
+
+#include <kestrel/core/DeviceStatus.h>
+#include <kestrel/core/HexText.h>
+#include <kestrel/core/KestrelState.h>
+
+#include <cmath>
+#include <cstdio>
+
+namespace kestrel {
+
+using platform::MsgIcon;
+
+const char* const CKeypadControl::kNotSioText =
+    "This unit is not configured in SIO control mode !\nPlease select REMOTE - SIO mode.\n\n"
+    "( Refer parameters 29 and 9B. )";
+
+namespace {
+
+constexpr double kSetpointLimit = 32500;
+constexpr char kNoState = 100;
+
+struct RunCommand {
+    const char* text;
+    const char* startLine;
+    const char* endLine;
+};
+
+RunCommand runCommand(int c)
+{
+    switch (c) {
+    case CKeypadControl::Fwd: return {"00AD0080", "FWD COMMAND - START", "FWD COMMAND - END"};
+    case CKeypadControl::Rev: return {"00AD0040", "REV COMMAND - START", "REV COMMAND - END"};
+    default: return {"00AD0000", "STOP COMMAND - START", "STOP COMMAND - END"};
+    }
+}
+
+// The flag is set for one exchange sequence and always cleared after it.
+class OperationScope {
+public:
+    OperationScope() { state().operationInProgress = true; }
+    ~OperationScope() { state().operationInProgress = false; }
+    OperationScope(const OperationScope&) = delete;
+    OperationScope& operator=(const OperationScope&) = delete;
+};
+
+}  // namespace
+
+CKeypadControl::CKeypadControl(CTelegram& telegram) : telegram_(telegram) {}
+
+int CKeypadControl::address() const
+{
+    int a = 0;
+    for (char c : state().currentAddress) {
+        if (c < '0' || c > '9' || a > 100)
+            break;
+        a = a * 10 + (c - '0');
+    }
+    return a;
+}
+
+bool CKeypadControl::busy() const
+{
+    return state().operationInProgress;
+}
+
+std::string CKeypadControl::errorRegisterText(int code)
+{
+    switch (code) {
+    case 0x02: return "Time-out !";
+    case 0x04: return "Inverter Busy !";
+    case 0x08: return "Invalid SIO mode !";
+    case 0x10: return "Invalid Checksum !";
+    case 0x20: return "Unknown Parameter !";
+    case 0x40: return "Invalid write attempt !";
+    case 0x80: return "Value range exceeded !";
+    default: return "Unknown error occured !";
+    }
+}
+
+// ---- opening ---------------------------------------------------------------
+
+bool CKeypadControl::Open(std::vector<Notice>& notices)
+{
+    KestrelState& s = state();
+    view_.title = "Keypad Controls - Addr. : " + s.currentAddress + " -- " + s.deviceTitle;
+    if (busy())
+        return false;
+    std::optional<std::string> status;
+    {
+        OperationScope op;
+        telegram_.OpenPort(false);
+        telegram_.ReadParameter("00AC");
+        if (telegram_.ReadParameter("00E8"))
+            status = telegram_.valueText();
+        else
+            notices.push_back({"Error Inverter state", MsgIcon::Stop});
+        if (status && !(parseHex4(*status).value_or(0) & 0x2000)) {
+            notInSio_ = true;
+            notices.push_back({kNotSioText, MsgIcon::Information});
+        }
+        DecodeStatusWord(address(), status);
+        if (telegram_.ReadParameter("0031"))
+            p31_ = parseHex4(telegram_.valueText()).value_or(0);
+        telegram_.ClosePort(false);
+    }
+    view_.p31Text = std::to_string(p31_);
+    view_.sioSourceChecked = false;
+    view_.setpointText = "0";
+    view_.incDecEnabled = view_.downloadEnabled = false;
+    view_.fwdIcon = kFwdIcon;
+    view_.revIcon = kRevIcon;
+    view_.stopIcon = kStopIcon;
+    lastState_ = kNoState;
+    closeRequested_ = false;
+    char& presence = s.windowPresence[static_cast<size_t>(address() & 31)];
+    presence = presence == '1' ? '2' : '3';
+    open_ = true;
+    return true;
+}
+
+// ---- poll ----------------------------------------------------------------------
+
+CKeypadControl::TickResult CKeypadControl::Tick(bool windowActive)
+{
+    TickResult r;
+    if (closeRequested_) {
+        if (closeCheck(r.notices)) {
+            r.destroy = true;
+            return r;
+        }
+        closeRequested_ = false;
+        return r;
+    }
+    if (pending_ != None) {
+        const int c = pending_;
+        pending_ = None;
+        std::vector<Notice> n;
+        switch (c) {
+        case Fwd: case Rev: case Stop: n = Run(static_cast<Command>(c)); break;
+        case SourceInitial: n = SelectInitialSource(); break;
+        case SourceSio: n = SelectSioSource(); break;
+        case Download: n = DownloadSetpoint(); break;
+        case Reset: n = ErrorReset(); break;
+        default: break;
+        }
+        r.notices.insert(r.notices.end(), n.begin(), n.end());
+    }
+    if (!windowActive) {
+        view_.statusLine = "Scanning OFF";
+        lastState_ = kNoState;
+    } else if (!busy()) {
+        pollStatus();
+    }
+    return r;
+}
+
+void CKeypadControl::pollStatus()
+{
+    std::optional<std::string> status;
+    {
+        OperationScope op;
+        telegram_.OpenPort(false);
+        if (telegram_.ReadParameter("00E8"))
+            status = telegram_.valueText();
+        telegram_.ClosePort(false);
+    }
+    DecodeStatusWord(address(), status);
+    showState(state().deviceStatus[static_cast<size_t>(address() & 31)]);
+}
+
+void CKeypadControl::showState(char c)
+{
+    if (c == lastState_)
+        return;
+    lastState_ = c;
+    view_.statusLine = statusText(c);
+    if (c == '9')
+        return;
+    const int n = (c >= 'A') ? c - 'A' : c - '0';
+    struct Look { int fwd, rev, stop; bool reset, running; };
+    static constexpr Look kLooks[] = {
+        {kFwdIcon, kRevIcon, kStopLit, true, false},  {kFwdIcon, kRevIcon, kStopLit, false, false},
+        {kFwdLit, kRevLit, kStopIcon, false, true},   {kFwdLit, kRevLit, kStopIcon, false, true},
+        {kFwdIcon, kRevLit, kStopIcon, false, true},  {kFwdLit, kRevIcon, kStopIcon, false, true},
+    };
+    if (n < 0 || n > 5)
+        return;
+    const Look& l = kLooks[n];
+    view_.fwdIcon = l.fwd;
+    view_.revIcon = l.rev;
+    view_.stopIcon = l.stop;
+    view_.errorResetEnabled = l.reset;
+    running_ = l.running;
+}
+
+// ---- run commands ------------------------------------------------------------
+
+bool CKeypadControl::sioCheck(std::vector<Notice>& notices) const
+{
+    const char c = state().deviceStatus[static_cast<size_t>(address() & 31)];
+    if (c < ';')
+        return true;
+    notices.push_back({kNotSioText, MsgIcon::Information});
+    return false;
+}
+
+std::vector<Notice> CKeypadControl::Run(Command command)
+{
+    std::vector<Notice> notices;
+    if (state().noDevice || !sioCheck(notices))
+        return notices;
+    const RunCommand rc = runCommand(command);
+    state().logLine(rc.startLine);
+    if (busy()) {
+        pending_ = command;
+        return notices;
+    }
+    {
+        OperationScope op;
+        if (command != Fwd)
+            telegram_.WaitForPort();
+        telegram_.OpenPort(false);
+        telegram_.ReadParameter("00AC");
+        telegram_.WriteParameter(rc.text);
+        telegram_.ClosePort(false);
+    }
+    state().logLine(rc.endLine);
+    return notices;
+}
+
+std::vector<Notice> CKeypadControl::ErrorReset()
+{
+    state().logLine("RESET COMMAND - START");
+    if (busy()) {
+        pending_ = Reset;
+        return {};
+    }
+    {
+        OperationScope op;
+        telegram_.OpenPort(false);
+        telegram_.ReadParameter("00AC");
+        telegram_.ReadParameter("FFF4");
+        telegram_.WriteParameter("00AD0000");
+        telegram_.ClosePort(false);
+    }
+    state().logLine("RESET COMMAND - END");
+    return {};
+}
+
+// ---- speed source and setpoint ---------------------------------------------------
+
+std::vector<Notice> CKeypadControl::SelectInitialSource()
+{
+    if (running_ && view_.sioSourceChecked)
+        return {{"You cannot change the Setpoint while the unit is in running condition !", MsgIcon::Stop}};
+    view_.sioSourceChecked = false;
+    view_.setpointEditable = false;
+    view_.setpointText = "0";
+    setpoint_ = 0.0f;
+    char text[16];
+    std::snprintf(text, sizeof text, "0031%.4x", static_cast<unsigned>(p31_) & 0xFFFFu);
+    if (busy()) {
+        pending_ = SourceInitial;
+        return {};
+    }
+    {
+        OperationScope op;
+        telegram_.OpenPort(false);
+        telegram_.WriteParameter(text);
+        telegram_.ClosePort(false);
+    }
+    view_.incDecEnabled = view_.downloadEnabled = false;
+    return {};
+}
+
+std::vector<Notice> CKeypadControl::SelectSioSource()
+{
+    if (running_ && !view_.sioSourceChecked)
+        return {{"You cannot change the Setpoint while the unit is in running condition !", MsgIcon::Stop}};
+    view_.sioSourceChecked = true;
+    view_.setpointEditable = true;
+    if (busy()) {
+        pending_ = SourceSio;
+        return {};
+    }
+    std::optional<std::string> value;
+    {
+        OperationScope op;
+        telegram_.OpenPort(false);
+        telegram_.WriteParameter("0031000B");
+        if (telegram_.ReadParameter("003A"))
+            value = telegram_.valueText();
+        telegram_.ClosePort(false);
+    }
+    // The drive keeps the setpoint in hundredths of a hertz, two's complement.
+    if (value)
+        setpoint_ = static_cast<float>(asSigned(parseHex4(*value).value_or(0)) / 100.0);
+    setpointShown();
+    view_.incDecEnabled = view_.downloadEnabled = true;
+    return {};
+}
+
+void CKeypadControl::setpointShown()
+{
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%0.2f", static_cast<double>(setpoint_));
+    view_.setpointText = buf;
+}
+
+void CKeypadControl::SetSetpoint(float hz)
+{
+    setpoint_ = hz;
+    setpointShown();
+}
+
+void CKeypadControl::Increment()
+{
+    if (setpoint_ < kSetpointLimit)
+        setpoint_ += 1.0f;
+    setpointShown();
+}
+
+void CKeypadControl::Decrement()
+{
+    if (setpoint_ > -kSetpointLimit)
+        setpoint_ -= 1.0f;
+    setpointShown();
+}
+
+std::vector<Notice> CKeypadControl::DownloadSetpoint()
+{
+    if (notInSio_)
+        return {{"Invalid SIO mode !", MsgIcon::Stop}};
+    if (busy()) {
+        pending_ = Download;
+        return {};
+    }
+    OperationScope op;
+    return SendSetpoint(static_cast<double>(setpoint_) * 100.0);
+}
+
+std::string CKeypadControl::setpointTelegram(double hundredths, std::optional<Notice>& refusal)
+{
+    const long v = std::lround(hundredths);
+    const long magnitude = std::labs(v);
+    if (magnitude > kSetpointLimit) {
+        refusal = Notice{v > 0 ? "Value exceeds upper limit" : "Value is below lower limit", MsgIcon::Stop};
+        return {};
+    }
+    const unsigned wire = v < 0 ? static_cast<unsigned>(0x10000 - magnitude) : static_cast<unsigned>(magnitude);
+    char text[16];
+    std::snprintf(text, sizeof text, "003A%.4X", wire & 0xFFFFu);
+    return text;
+}
+
+// After a refused write the register is read until it reads 0000 (at most
+// five times); the last non-zero value names the reason.
+int CKeypadControl::readErrorRegister()
+{
+    int code = 0;
+    for (int i = 0; i < 5; ++i) {
+        if (!telegram_.ReadParameter("00AC"))
+            continue;
+        const int v = parseHex4(telegram_.valueText()).value_or(0);
+        if (v == 0)
+            break;
+        code = v;
+    }
+    return code;
+}
+
+std::vector<Notice> CKeypadControl::SendSetpoint(double hundredths)
+{
+    std::optional<Notice> refusal;
+    const std::string text = setpointTelegram(hundredths, refusal);
+    if (refusal)
+        return {*refusal};
+    telegram_.OpenPort(false);
+    telegram_.SetRepeat(1);
+    int code = 0;
+    if (!telegram_.WriteParameter(text))
+        code = readErrorRegister();
+    telegram_.ResetRepeat();
+    telegram_.ClosePort(false);
+    if (code > 0)
+        return {{"ERROR :\n\n" + errorRegisterText(code), MsgIcon::Stop}};
+    return {};
+}
+
+void CKeypadControl::SetControlType(ControlType type)
+{
+    view_.controlType = type;
+    view_.incDecEnabled = false;
+    view_.downloadEnabled = false;
+    view_.setpointEditable = false;
+    view_.setpointText.clear();
+    view_.sourceRadiosEnabled = type == ControlType::Standard;
+    if (type == ControlType::Standard)
+        view_.sioSourceChecked = false;
+}
+
+// ---- close ---------------------------------------------------------------------
+
+bool CKeypadControl::closeCheck(std::vector<Notice>& notices)
+{
+    KestrelState& s = state();
+    if (busy())
+        return false;
+    telegram_.OpenPort(false);
+    const bool ok = telegram_.ReadParameter("00E8");
+    const std::string value = telegram_.valueText();
+    telegram_.ClosePort(false);
+    if (!ok) {
+        notices.push_back({"The software was not able to know the current status of the selected unit.",
+                           MsgIcon::Exclamation});
+    } else if (value.size() >= 4 && (value[3] == '2' || value[3] == '3' || value[3] == '6' || value[3] == '7')) {
+        notices.push_back({"The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop});
+        return false;
+    }
+    view_.setpointText = "0";
+    char& presence = s.windowPresence[static_cast<size_t>(address() & 31)];
+    presence = presence == '2' ? '1' : '0';
+    open_ = false;
+    return true;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,107 @@
+#pragma once
+// The keypad control window's logic: run commands, fault reset, speed
+// source, setpoint, the 100 ms status poll and the close check. The window
+// turns clicks into calls, ticks Tick() from its timer, and shows view() and
+// the notices each call returns. Every exchange sequence holds the
+// process-wide operation flag; a button that finds the flag set leaves its
+// command to the next tick.
+#include <kestrel/core/CTelegram.h>
+#include <kestrel/core/Notice.h>
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace kestrel {
+
+class CKeypadControl {
+public:
+    enum Command { None = 0, Fwd = 1, Rev = 2, Stop = 3, SourceInitial = 4, SourceSio = 5, Download = 6, Reset = 7 };
+    enum class ControlType { Standard, Broadcast };
+
+    // Icon resources of the run buttons (unlit and lit).
+    static constexpr int kFwdIcon = 147, kRevIcon = 148, kStopIcon = 149;
+    static constexpr int kFwdLit = 168, kRevLit = 170, kStopLit = 169;
+    static constexpr int kPollMs = 100;
+
+    // What the window shows.
+    struct View {
+        std::string title;
+        std::string statusLine;
+        std::string p31Text;          // "P31  =  " field
+        std::string setpointText = "0";
+        bool sioSourceChecked = false;  // radio 1070 (otherwise 1069)
+        bool sourceRadiosEnabled = true;
+        bool setpointEditable = false;
+        bool incDecEnabled = false;
+        bool downloadEnabled = false;
+        bool errorResetEnabled = false;
+        int fwdIcon = kFwdIcon, revIcon = kRevIcon, stopIcon = kStopIcon;
+        ControlType controlType = ControlType::Standard;
+    };
+
+    struct TickResult {
+        bool destroy = false;          // the close check allowed closing
+        std::vector<Notice> notices;
+    };
+
+    explicit CKeypadControl(CTelegram& telegram);
+
+    // Opening for the current device address. False while another sequence
+    // holds the line (the window tries again on its next tick); the opening
+    // never waits for the operation flag.
+    bool Open(std::vector<Notice>& notices);
+    bool isOpen() const { return open_; }
+
+    TickResult Tick(bool windowActive);
+    std::vector<Notice> Run(Command command);  // Fwd, Rev, Stop
+    std::vector<Notice> ErrorReset();
+    std::vector<Notice> SelectInitialSource();
+    std::vector<Notice> SelectSioSource();
+    void Increment();
+    void Decrement();
+    // The setpoint the user typed (Hz); keeps the text for the window.
+    void SetSetpoint(float hz);
+    std::vector<Notice> DownloadSetpoint();
+    void SetControlType(ControlType type);
+    void RequestClose() { closeRequested_ = true; }
+
+    // Sends value (hundredths of a hertz) as parameter 003A; the notice when
+    // it is out of limits or the drive refused it.
+    std::vector<Notice> SendSetpoint(double hundredths);
+    // "003A" + the drive's encoding of hundredths; empty when out of limits.
+    static std::string setpointTelegram(double hundredths, std::optional<Notice>& refusal);
+
+    const View& view() const { return view_; }
+    int pendingCommand() const { return pending_; }
+    bool running() const { return running_; }
+    bool notInSio() const { return notInSio_; }
+    float setpoint() const { return setpoint_; }
+
+    static std::string errorRegisterText(int code);
+    static const char* const kNotSioText;
+
+private:
+    int address() const;
+    bool busy() const;
+    std::vector<Notice> runNow(Command command);
+    bool sioCheck(std::vector<Notice>& notices) const;
+    void showState(char stateChar);
+    void pollStatus();
+    bool closeCheck(std::vector<Notice>& notices);
+    void setpointShown();
+    int readErrorRegister();
+
+    CTelegram& telegram_;
+    View view_;
+    bool open_ = false;
+    bool notInSio_ = false;
+    bool running_ = false;
+    char lastState_ = 100;
+    int pending_ = None;
+    bool closeRequested_ = false;
+    int p31_ = 0;
+    float setpoint_ = 0.0f;
+};
+
+}  // namespace kestrel
