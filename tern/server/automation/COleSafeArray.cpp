@@ -4,11 +4,8 @@
 
 namespace tern {
 
-namespace {
-
-// Element count of the bounds, or nothing when it does not fit in memory
-// addressing (a hostile peer may announce any dimensions).
-bool elementCount(const std::vector<SafeArrayBound>& bounds, size_t& count)
+// A hostile peer may announce any dimensions.
+bool COleSafeArray::elementCount(const std::vector<SafeArrayBound>& bounds, size_t& count)
 {
     count = bounds.empty() ? 0 : 1;
     for (const auto& b : bounds) {
@@ -17,8 +14,6 @@ bool elementCount(const std::vector<SafeArrayBound>& bounds, size_t& count)
     }
     return true;
 }
-
-}  // namespace
 
 COleSafeArray::COleSafeArray(VARTYPE elementType, std::vector<SafeArrayBound> bounds)
 {

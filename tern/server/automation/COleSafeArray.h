@@ -28,6 +28,9 @@ public:
         return COleSafeArray(elementType, {SafeArrayBound{static_cast<uint32_t>(count), 0}});
     }
 
+    // The number of elements of a shape; false when it cannot be addressed.
+    static bool elementCount(const std::vector<SafeArrayBound>& bounds, size_t& count);
+
     VARTYPE elementType() const { return vt_; }
     VariantStorage storage() const { return storageOf(vt_); }
     unsigned GetDim() const { return static_cast<unsigned>(bounds_.size()); }

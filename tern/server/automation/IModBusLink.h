@@ -7,6 +7,7 @@
 // out-values count only when the call succeeds.
 //
 // A dispatch pointer result is an object path, empty for none.
+#include <tern/server/automation/COleSafeArray.h>
 #include <tern/server/automation/COleVariant.h>
 #include <tern/server/automation/OleTypes.h>
 

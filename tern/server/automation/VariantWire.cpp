@@ -261,8 +261,11 @@ bool readArray(const QVariant& q, VARTYPE vt, COleVariant& out)
     if (!wireElements(elements, items)) return false;
     if (bounds.empty()) bounds.push_back(SafeArrayBound{static_cast<uint32_t>(items.size()), 0});
     const VARTYPE base = vt & VT_TYPEMASK;
+    size_t count = 0;
+    // The shape must match the elements sent, before anything is allocated for it.
+    if (!COleSafeArray::elementCount(bounds, count) || count != static_cast<size_t>(items.size())) return false;
     COleSafeArray array(base, bounds);
-    if (array.size() != static_cast<size_t>(items.size()) || array.elementType() != base) return false;
+    if (array.elementType() != base) return false;
     for (qsizetype i = 0; i < items.size(); ++i)
         if (!readElement(items[i], base, &array, static_cast<size_t>(i), nullptr)) return false;
     out = COleVariant::Array(std::move(array), (vt & VT_BYREF) != 0);
