@@ -11,22 +11,22 @@ using merlin::testing::DefinitionDir;
 
 namespace {
 
-struct CompareFixture : ::testing::Test {
-    CompareFixture() { definitions.load(set); }
+struct MerlinCompare : ::testing::Test {
+    MerlinCompare() { definitions.load(set); }
     DefinitionDir definitions;
     CDpfParSet set;
 };
 
 }  // namespace
 
-TEST_F(CompareFixture, FreshDocumentHasNoDifferenceToItsDefaults)
+TEST_F(MerlinCompare, FreshDocumentHasNoDifferenceToItsDefaults)
 {
     ASSERT_EQ(set.Count(), 8);
     EXPECT_TRUE(CCompare::compare(set, nullptr, false).empty());
     EXPECT_EQ(CCompare::heading(0), "0 differences detected !");
 }
 
-TEST_F(CompareFixture, FactoryRowsShowValueAndDefaultText)
+TEST_F(MerlinCompare, FactoryRowsShowValueAndDefaultText)
 {
     ASSERT_EQ(set.SetValueFromText(0, 0, "12.34"), kValueOk);
     ASSERT_EQ(set.SetValue(0, 2, 2), kValueOk);
@@ -36,14 +36,14 @@ TEST_F(CompareFixture, FactoryRowsShowValueAndDefaultText)
     EXPECT_EQ(rows[1], (CompareRow{"105", "Mode", "1", "Auto", "On", "", "0", "2", "0"}));
 }
 
-TEST_F(CompareFixture, ReadOnlyParametersCanBeLeftOut)
+TEST_F(MerlinCompare, ReadOnlyParametersCanBeLeftOut)
 {
     set.SetValueAt(set.FlatIndex(1, 1), 77);  // Hours, access 1
     EXPECT_EQ(CCompare::compare(set, nullptr, false).size(), 1u);
     EXPECT_TRUE(CCompare::compare(set, nullptr, true).empty());
 }
 
-TEST_F(CompareFixture, FileCompareListsPositionsThatDifferOrAreMissing)
+TEST_F(MerlinCompare, FileCompareListsPositionsThatDifferOrAreMissing)
 {
     CDpfParSet other;
     definitions.load(other, "small_v4.dpf");
@@ -66,7 +66,7 @@ TEST_F(CompareFixture, FileCompareListsPositionsThatDifferOrAreMissing)
     EXPECT_EQ(CCompare::columns(CompareMode::File)[3].title, std::string("Value 1"));
 }
 
-TEST_F(CompareFixture, FileChoiceIsChecked)
+TEST_F(MerlinCompare, FileChoiceIsChecked)
 {
     const std::string doc = definitions.dir.file("doc.par");
     EXPECT_EQ(CCompare::checkFile("/x/list.txt", doc)->text, "Invalid file !");
@@ -76,7 +76,7 @@ TEST_F(CompareFixture, FileChoiceIsChecked)
     EXPECT_FALSE(CCompare::loadFile(definitions.dir.file("missing.par"), set));
 }
 
-TEST_F(CompareFixture, CompareTextHasFixedColumns)
+TEST_F(MerlinCompare, CompareTextHasFixedColumns)
 {
     set.SetValueFromText(0, 0, "12.34");
     const auto rows = CCompare::compare(set, nullptr, false);
@@ -86,7 +86,7 @@ TEST_F(CompareFixture, CompareTextHasFixedColumns)
               "  203 Speed                   1          12.34          50.00 Hz        0.00   325.00    0\n");
 }
 
-TEST_F(CompareFixture, CompareTextIsWrittenAndShown)
+TEST_F(MerlinCompare, CompareTextIsWrittenAndShown)
 {
     merlin::testing::LaunchRecorder viewer;
     set.SetValueFromText(0, 0, "1");

@@ -18,7 +18,7 @@ void addDrive(CFakeLink& link, int station, uint16_t type, uint16_t app, uint16_
     link.setRegister(station, 999, 1);
 }
 
-struct ExamineFixture : ::testing::Test {
+struct MerlinExamine : ::testing::Test {
     int runToEnd(CNetworkExamination& exam)
     {
         exam.start();
@@ -38,7 +38,7 @@ struct ExamineFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(ExamineFixture, FindsDrivesOnAll32StationsAndStoresTheTable)
+TEST_F(MerlinExamine, FindsDrivesOnAll32StationsAndStoresTheTable)
 {
     addDrive(link, 5, 8, 1, 3);
     addDrive(link, 32, 6, 0, 2);
@@ -62,7 +62,7 @@ TEST_F(ExamineFixture, FindsDrivesOnAll32StationsAndStoresTheTable)
     EXPECT_EQ(rows[1].station, 32);
 }
 
-TEST_F(ExamineFixture, DeviceTypeIsAskedOnceThenRetriesAreRestored)
+TEST_F(MerlinExamine, DeviceTypeIsAskedOnceThenRetriesAreRestored)
 {
     addDrive(link, 1, 8, 1, 3);
     CNetworkExamination exam(link, table, dir.path());
@@ -75,7 +75,7 @@ TEST_F(ExamineFixture, DeviceTypeIsAskedOnceThenRetriesAreRestored)
     EXPECT_EQ(link.calls()[3].registerOffset, 999);
 }
 
-TEST_F(ExamineFixture, ADriveMustAnswerAllFourRegisters)
+TEST_F(MerlinExamine, ADriveMustAnswerAllFourRegisters)
 {
     addDrive(link, 3, 8, 1, 3);
     link.setReadResult(3, 999, kLinkTimeout);
@@ -86,7 +86,7 @@ TEST_F(ExamineFixture, ADriveMustAnswerAllFourRegisters)
     EXPECT_TRUE(table.present(4));
 }
 
-TEST_F(ExamineFixture, NamesSurviveAndAbsentDrivesLoseTheirFlag)
+TEST_F(MerlinExamine, NamesSurviveAndAbsentDrivesLoseTheirFlag)
 {
     table.setPresent(9, true);
     table.setName(5, "Conveyor");
@@ -100,7 +100,7 @@ TEST_F(ExamineFixture, NamesSurviveAndAbsentDrivesLoseTheirFlag)
     EXPECT_FALSE(fresh.present(9));
 }
 
-TEST_F(ExamineFixture, BrokenLinkEndsTheSearchAndStillStoresTheTable)
+TEST_F(MerlinExamine, BrokenLinkEndsTheSearchAndStillStoresTheTable)
 {
     addDrive(link, 1, 8, 1, 3);
     link.setReadResult(2, 998, kLinkCallFailed);
@@ -116,7 +116,7 @@ TEST_F(ExamineFixture, BrokenLinkEndsTheSearchAndStillStoresTheTable)
     EXPECT_TRUE(stored.present(1));
 }
 
-TEST_F(ExamineFixture, ClosedPortIsAPortError)
+TEST_F(MerlinExamine, ClosedPortIsAPortError)
 {
     CNetworkExamination exam(link, table, dir.path());
     exam.start();

@@ -53,7 +53,7 @@ std::vector<std::string> layout(const std::vector<PrintPage>& pages)
 
 }  // namespace
 
-TEST(ExportPagination, GroupsFillPagesOf60Lines)
+TEST(MerlinPrintPages, GroupsFillPagesOf60Lines)
 {
     const struct {
         std::vector<int> groups;
@@ -74,7 +74,7 @@ TEST(ExportPagination, GroupsFillPagesOf60Lines)
     }
 }
 
-TEST(ExportPagination, ContinuedHeadingRepeatsTheGroupHeading)
+TEST(MerlinPrintPages, ContinuedHeadingRepeatsTheGroupHeading)
 {
     CDpfParSet set = setOfGroups({61});
     const auto pages = CListExport::paginate(set);
@@ -83,13 +83,13 @@ TEST(ExportPagination, ContinuedHeadingRepeatsTheGroupHeading)
     EXPECT_EQ(pages[1].lines[0].text, "Group  1:   (61) -- Continue");
 }
 
-struct ExportFixture : ::testing::Test {
-    ExportFixture() { definitions.load(set); }
+struct MerlinExport : ::testing::Test {
+    MerlinExport() { definitions.load(set); }
     DefinitionDir definitions;
     CDpfParSet set;
 };
 
-TEST_F(ExportFixture, LinesHaveFixedColumns)
+TEST_F(MerlinExport, LinesHaveFixedColumns)
 {
     EXPECT_EQ(CListExport::groupHeading(set, 0), "Group  1: Motor  (3)");
     EXPECT_EQ(CListExport::parameterLine(set, 0, 0),
@@ -98,14 +98,14 @@ TEST_F(ExportFixture, LinesHaveFixedColumns)
               "  2    105  Mode" + std::string(30, ' ') + "On" + std::string(15, ' ') + "0");
 }
 
-TEST_F(ExportFixture, ExportFileReplacesTheExtension)
+TEST_F(MerlinExport, ExportFileReplacesTheExtension)
 {
     EXPECT_EQ(CListExport::exportFileName("/lists/pump.par"), "/lists/pump.txt");
     EXPECT_EQ(CListExport::exportFileName("/lists/pump"), "/lists/pump.txt");
     EXPECT_EQ(CListExport::exportFileName("/my.lists/pump.v2.par"), "/my.lists/pump.v2.txt");
 }
 
-TEST_F(ExportFixture, ExportWritesEveryGroupAndShowsTheFile)
+TEST_F(MerlinExport, ExportWritesEveryGroupAndShowsTheFile)
 {
     merlin::testing::LaunchRecorder viewer;
     const std::string doc = definitions.dir.file("pump.par");

@@ -7,7 +7,7 @@
 
 using namespace merlin;
 
-TEST(FaultList, RegisterValuesPickFaultCodesByPosition)
+TEST(MerlinFaultList, RegisterValuesPickFaultCodesByPosition)
 {
     merlin::testing::DefinitionDir definitions;
     CDpfParSet set;

@@ -9,8 +9,8 @@ namespace {
 
 constexpr int kStation = 4;
 
-struct KeypadFixture : ::testing::Test {
-    KeypadFixture()
+struct MerlinKeypad : ::testing::Test {
+    MerlinKeypad()
     {
         link.OpenLink();
         for (int offset : {201, 202, 203, 205, 50, 52})
@@ -30,7 +30,7 @@ struct WordCase {
 
 }  // namespace
 
-TEST_F(KeypadFixture, RunCommandsRewriteControlWord1FromTheDrive)
+TEST_F(MerlinKeypad, RunCommandsRewriteControlWord1FromTheDrive)
 {
     const WordCase cases[] = {
         {"FWD clears bits 3 and 10", &CKeypadControl::forward, 0x0408, 0x0005},
@@ -46,7 +46,7 @@ TEST_F(KeypadFixture, RunCommandsRewriteControlWord1FromTheDrive)
     }
 }
 
-TEST_F(KeypadFixture, ErrorResetPulsesBit15)
+TEST_F(MerlinKeypad, ErrorResetPulsesBit15)
 {
     link.setRegister(kStation, 201, 0x0005);
     ASSERT_EQ(keypad.errorReset(), 0);
@@ -56,14 +56,14 @@ TEST_F(KeypadFixture, ErrorResetPulsesBit15)
     EXPECT_EQ(writes[1].value, 0x0005);
 }
 
-TEST_F(KeypadFixture, FailedReadWritesNothing)
+TEST_F(MerlinKeypad, FailedReadWritesNothing)
 {
     link.setReadResult(kStation, 201, kLinkTimeout);
     EXPECT_EQ(keypad.forward(), kLinkTimeout);
     EXPECT_TRUE(link.writes().empty());
 }
 
-TEST_F(KeypadFixture, BitSwitchesToggleTheCachedWordAndComeBack)
+TEST_F(MerlinKeypad, BitSwitchesToggleTheCachedWordAndComeBack)
 {
     link.setRegister(kStation, 201, 0x1005);
     link.setRegister(kStation, 202, 0x0002);
@@ -81,14 +81,14 @@ TEST_F(KeypadFixture, BitSwitchesToggleTheCachedWordAndComeBack)
     EXPECT_EQ(reg(202), 0x0004);
 }
 
-TEST_F(KeypadFixture, RefusedToggleKeepsTheCache)
+TEST_F(MerlinKeypad, RefusedToggleKeepsTheCache)
 {
     link.setWriteResult(kStation, 201, linkException(3));
     EXPECT_EQ(keypad.toggle(ControlBit::Remote), linkException(3));
     EXPECT_EQ(keypad.controlWord1(), 0);
 }
 
-TEST_F(KeypadFixture, PollsFourRegistersInTurnAndSlowsDownAfterAFailure)
+TEST_F(MerlinKeypad, PollsFourRegistersInTurnAndSlowsDownAfterAFailure)
 {
     link.setRegister(kStation, 52, 0x0002);
     link.setReadResult(kStation, 50, kLinkTimeout);
@@ -104,7 +104,7 @@ TEST_F(KeypadFixture, PollsFourRegistersInTurnAndSlowsDownAfterAFailure)
     EXPECT_EQ(CKeypadControl::resultText(kLinkTimeout), "0201");
 }
 
-TEST_F(KeypadFixture, SpeedSourcesSetTheirBitsAndFetchTheReference)
+TEST_F(MerlinKeypad, SpeedSourcesSetTheirBitsAndFetchTheReference)
 {
     link.setRegister(kStation, 201, 0x00F5);
     link.setRegister(kStation, 203, 1234);
@@ -118,7 +118,7 @@ TEST_F(KeypadFixture, SpeedSourcesSetTheirBitsAndFetchTheReference)
     EXPECT_FLOAT_EQ(keypad.speed(), 50.0f);
 }
 
-TEST_F(KeypadFixture, PresetPositionGoesToBits5To7WithBit1AsItsFlag)
+TEST_F(MerlinKeypad, PresetPositionGoesToBits5To7WithBit1AsItsFlag)
 {
     link.setRegister(kStation, 201, 0x0005);
     ASSERT_EQ(keypad.selectSource(SpeedSource::Preset), 0);
@@ -130,7 +130,7 @@ TEST_F(KeypadFixture, PresetPositionGoesToBits5To7WithBit1AsItsFlag)
     EXPECT_EQ(keypad.changeSpeed(SpeedChange::Inc), 1) << "preset speeds take no reference";
 }
 
-TEST_F(KeypadFixture, SpeedChangesStayWithin0To325Hz)
+TEST_F(MerlinKeypad, SpeedChangesStayWithin0To325Hz)
 {
     link.setRegister(kStation, 203, 32450);
     ASSERT_EQ(keypad.selectSource(SpeedSource::Ext1), 0);
@@ -149,7 +149,7 @@ TEST_F(KeypadFixture, SpeedChangesStayWithin0To325Hz)
     EXPECT_EQ(reg(203), 1234);
 }
 
-TEST_F(KeypadFixture, SpeedGoesToReference2UnlessExt1IsTheSource)
+TEST_F(MerlinKeypad, SpeedGoesToReference2UnlessExt1IsTheSource)
 {
     keypad.setSpeed(20.0f);
     EXPECT_EQ(keypad.changeSpeed(SpeedChange::Download), 0);
@@ -157,7 +157,7 @@ TEST_F(KeypadFixture, SpeedGoesToReference2UnlessExt1IsTheSource)
     EXPECT_EQ(reg(203), 0);
 }
 
-TEST(KeypadSpeed, HundredthsSurviveFloatRounding)
+TEST(MerlinKeypadSpeed, HundredthsSurviveFloatRounding)
 {
     // 12.29 Hz read from the drive, then INC: 13.29 must not become 13.28.
     const struct { float hertz; uint16_t raw; } cases[] = {
@@ -167,7 +167,7 @@ TEST(KeypadSpeed, HundredthsSurviveFloatRounding)
     EXPECT_EQ(keypad::speedToRegister(12.29f + 1.0f), 1329);
 }
 
-TEST_F(KeypadFixture, BroadcastWritesStation0FromTheCachedWord)
+TEST_F(MerlinKeypad, BroadcastWritesStation0FromTheCachedWord)
 {
     link.addStation(7);
     link.setRegister(kStation, 201, 0x0408);
@@ -181,7 +181,7 @@ TEST_F(KeypadFixture, BroadcastWritesStation0FromTheCachedWord)
     EXPECT_EQ(link.registerValue(7, 201), 0x0005);
 }
 
-TEST(KeypadTitle, ShowsTheStationOrDashes)
+TEST(MerlinKeypadTitle, ShowsTheStationOrDashes)
 {
     EXPECT_EQ(CKeypadControl::title(12), "Keypad Controls - Addr. :12");
     EXPECT_EQ(CKeypadControl::title(0), "Keypad Controls - Addr. :--");

@@ -13,7 +13,7 @@
 using namespace merlin;
 using platform::testing::TempDir;
 
-TEST(DeviceNames, DefinitionFileIsNamedAfterTheDrive)
+TEST(MerlinDeviceNames, DefinitionFileIsNamedAfterTheDrive)
 {
     const struct { uint32_t type, app, version; const char* file; } cases[] = {
         {8, 1, 3, "LM3_Normal_V3.dpf"},
@@ -27,7 +27,7 @@ TEST(DeviceNames, DefinitionFileIsNamedAfterTheDrive)
     EXPECT_EQ(applicationText(2, 12), "Sequencer V12");
 }
 
-TEST(DeviceTable, FileIsTheImageOfTheRecords)
+TEST(MerlinDeviceTable, FileIsTheImageOfTheRecords)
 {
     TempDir dir;
     CDeviceTable table;
@@ -46,7 +46,7 @@ TEST(DeviceTable, FileIsTheImageOfTheRecords)
     EXPECT_EQ(bytes.substr(31 * 56 + 2, 4), "Last");
 }
 
-TEST(DeviceTable, ReservedBytesAndShortFilesSurviveALoad)
+TEST(MerlinDeviceTable, ReservedBytesAndShortFilesSurviveALoad)
 {
     TempDir dir;
     std::string image(1792, '\0');
@@ -65,7 +65,7 @@ TEST(DeviceTable, ReservedBytesAndShortFilesSurviveALoad)
     EXPECT_EQ(back[50], 'Z');
 }
 
-TEST(DeviceTable, NamesAreBoundedAndZeroFilled)
+TEST(MerlinDeviceTable, NamesAreBoundedAndZeroFilled)
 {
     CDeviceTable table;
     table.setName(1, std::string(40, 'x'));
@@ -78,7 +78,7 @@ TEST(DeviceTable, NamesAreBoundedAndZeroFilled)
     EXPECT_EQ(table.name(33), "");
 }
 
-TEST(DeviceTable, RowsListPresentDrivesWithTheirNames)
+TEST(MerlinDeviceTable, RowsListPresentDrivesWithTheirNames)
 {
     CDeviceTable table;
     table.setPresent(5, true);
@@ -97,7 +97,7 @@ TEST(DeviceTable, RowsListPresentDrivesWithTheirNames)
     EXPECT_EQ(rows[1].application, "Unkwown V1");
 }
 
-TEST(DeviceTable, RenameWritesTheFileButNotForTheActiveDrive)
+TEST(MerlinDeviceTable, RenameWritesTheFileButNotForTheActiveDrive)
 {
     TempDir dir;
     CDeviceTable table;
@@ -115,7 +115,7 @@ TEST(DeviceTable, RenameWritesTheFileButNotForTheActiveDrive)
     EXPECT_EQ(reread.name(5), "New name");
 }
 
-TEST(DeviceTable, UnwritableFileGivesTheAccessMessage)
+TEST(MerlinDeviceTable, UnwritableFileGivesTheAccessMessage)
 {
     TempDir dir;
     std::filesystem::create_directory(dir.file("netlist2.cfg"));
@@ -125,7 +125,7 @@ TEST(DeviceTable, UnwritableFileGivesTheAccessMessage)
     EXPECT_EQ(message->text, "'" + dir.file("netlist2.cfg") + "'\ncouldn't accessed !");
 }
 
-TEST(DeviceChoice, OkRefusesOrNamesTheDefinitionFile)
+TEST(MerlinDeviceChoice, OkRefusesOrNamesTheDefinitionFile)
 {
     CDeviceTable table;
     table.setPresent(5, true);
@@ -146,7 +146,7 @@ TEST(DeviceChoice, OkRefusesOrNamesTheDefinitionFile)
     EXPECT_EQ(connect.definitionFile, "LM3_Normal_V3.dpf");
 }
 
-TEST(DeviceChoice, ConnectTraceIsWrittenAndShown)
+TEST(MerlinDeviceChoice, ConnectTraceIsWrittenAndShown)
 {
     TempDir dir;
     merlin::testing::LaunchRecorder viewer;

@@ -23,8 +23,8 @@ CPar param(const std::string& name, int offset, int value, int access = 0, int m
     return p;
 }
 
-struct TransferFixture : ::testing::Test {
-    TransferFixture() { link.OpenLink(); }
+struct MerlinTransfer : ::testing::Test {
+    MerlinTransfer() { link.OpenLink(); }
 
     // Runs the stepper to its end code the way the dialog's timer does.
     int run(CBulkTransfer& transfer)
@@ -51,7 +51,7 @@ struct TransferFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(TransferFixture, UploadReadsEverythingButThePasswordRegisters)
+TEST_F(MerlinTransfer, UploadReadsEverythingButThePasswordRegisters)
 {
     set.AddParameter(param("Speed", 10, 5), 0);
     set.AddParameter(param("Password", 298, 1111), 0);
@@ -83,7 +83,7 @@ TEST_F(TransferFixture, UploadReadsEverythingButThePasswordRegisters)
         EXPECT_TRUE(call.registerOffset != 298 && call.registerOffset != 299) << call.registerOffset;
 }
 
-TEST_F(TransferFixture, CustomerSelectionCountsOnlyWithTheFilterOn)
+TEST_F(MerlinTransfer, CustomerSelectionCountsOnlyWithTheFilterOn)
 {
     CPar noUpload = param("A", 10, 1);
     noUpload.selectionFlags = kSelNoUpload;
@@ -114,7 +114,7 @@ TEST_F(TransferFixture, CustomerSelectionCountsOnlyWithTheFilterOn)
     }
 }
 
-TEST_F(TransferFixture, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
+TEST_F(MerlinTransfer, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
 {
     set.AddParameter(param("Speed", 10, 5), 0);
     set.AddParameter(param("ReadOnly", 11, 6, 1), 0);
@@ -137,7 +137,7 @@ TEST_F(TransferFixture, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
     EXPECT_EQ(download.progressText(), "   3 / 3");
 }
 
-TEST_F(TransferFixture, ParametersAfterSkippedOnesAreStillWritten)
+TEST_F(MerlinTransfer, ParametersAfterSkippedOnesAreStillWritten)
 {
     for (int k = 0; k < 5; ++k)
         set.AddParameter(param("locked", 20 + k, k, 1), 0);
@@ -150,7 +150,7 @@ TEST_F(TransferFixture, ParametersAfterSkippedOnesAreStillWritten)
     EXPECT_EQ(writtenOffsets(), (std::vector<int>{30, 31, 32, 33, 34}));
 }
 
-TEST_F(TransferFixture, AllReadOnlyWritesOnlyThePassword)
+TEST_F(MerlinTransfer, AllReadOnlyWritesOnlyThePassword)
 {
     set.AddParameter(param("Password", 298, 77, 1), 0);
     set.AddParameter(param("A", 10, 1, 1), 0);
@@ -161,7 +161,7 @@ TEST_F(TransferFixture, AllReadOnlyWritesOnlyThePassword)
     EXPECT_EQ(writtenOffsets(), std::vector<int>{298});
 }
 
-TEST_F(TransferFixture, NoPasswordParameterAndNoPasswordWritesNoPassword)
+TEST_F(MerlinTransfer, NoPasswordParameterAndNoPasswordWritesNoPassword)
 {
     set.AddParameter(param("A", 10, 1), 0);
     link.addStation(kStation);
@@ -171,7 +171,7 @@ TEST_F(TransferFixture, NoPasswordParameterAndNoPasswordWritesNoPassword)
     EXPECT_EQ(writtenOffsets(), std::vector<int>{10});
 }
 
-TEST_F(TransferFixture, ElevenRefusalsInARowAskForThePassword)
+TEST_F(MerlinTransfer, ElevenRefusalsInARowAskForThePassword)
 {
     for (int k = 0; k < 20; ++k)
         set.AddParameter(param("P", 100 + k, k), k / 5);
@@ -201,7 +201,7 @@ TEST_F(TransferFixture, ElevenRefusalsInARowAskForThePassword)
     EXPECT_EQ(link.writes().size(), 21u);
 }
 
-TEST_F(TransferFixture, OnlyConsecutiveRefusalsCount)
+TEST_F(MerlinTransfer, OnlyConsecutiveRefusalsCount)
 {
     for (int k = 0; k < 21; ++k)
         set.AddParameter(param("P", 100 + k, k), 0);
@@ -218,7 +218,7 @@ TEST_F(TransferFixture, OnlyConsecutiveRefusalsCount)
     EXPECT_EQ(download.errorCount(), 20);
 }
 
-TEST_F(TransferFixture, AbortEndsWithItsMessageAndLogLine)
+TEST_F(MerlinTransfer, AbortEndsWithItsMessageAndLogLine)
 {
     set.AddParameter(param("A", 10, 1), 0);
     set.AddParameter(param("B", 11, 1), 0);
@@ -236,7 +236,7 @@ TEST_F(TransferFixture, AbortEndsWithItsMessageAndLogLine)
     EXPECT_EQ(upload.elapsedText(4999), "3 sec");
 }
 
-TEST(TransferEndCodes, MessagesAndIcons)
+TEST(MerlinEndCodes, MessagesAndIcons)
 {
     using platform::MsgIcon;
     EXPECT_FALSE(endCodeMessage(kEndDone));
@@ -249,7 +249,7 @@ TEST(TransferEndCodes, MessagesAndIcons)
     EXPECT_EQ(endCodeMessage(42), (UserMessage{"Unknown error !", MsgIcon::Exclamation}));
 }
 
-TEST_F(TransferFixture, LinkWithoutServerOrPortEndsTheTransfer)
+TEST_F(MerlinTransfer, LinkWithoutServerOrPortEndsTheTransfer)
 {
     for (int k = 0; k < 5; ++k)
         set.AddParameter(param("P", 100 + k, k), 0);

@@ -25,7 +25,7 @@ const std::filesystem::path kProgramDir = std::filesystem::path(sim::defaultDefi
 constexpr const char* kNormal = "LM3_Normal_V3.dpf";
 constexpr const char* kSequencer = "LM3 Dorrin_Sequencer_V12.dpf";
 
-struct NetworkFixture : ::testing::Test {
+struct MerlinNetwork : ::testing::Test {
     void addDrive(uint8_t unit, const std::string& file, uint16_t password = 0)
     {
         std::string error;
@@ -59,7 +59,7 @@ struct NetworkFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(NetworkFixture, ExaminationFindsTheDrivesAndNamesTheirDefinitionFiles)
+TEST_F(MerlinNetwork, ExaminationFindsTheDrivesAndNamesTheirDefinitionFiles)
 {
     addDrive(5, kNormal);
     addDrive(7, kSequencer);
@@ -87,7 +87,7 @@ TEST_F(NetworkFixture, ExaminationFindsTheDrivesAndNamesTheirDefinitionFiles)
     EXPECT_EQ(chooseDevice(table, 5, 0).definitionFile, kNormal);
 }
 
-TEST_F(NetworkFixture, DownloadThenUploadGivesBackTheDocument)
+TEST_F(MerlinNetwork, DownloadThenUploadGivesBackTheDocument)
 {
     addDrive(5, kNormal);
     link.OpenLink();
@@ -123,7 +123,7 @@ TEST_F(NetworkFixture, DownloadThenUploadGivesBackTheDocument)
     EXPECT_GE(CCompare::compare(fresh, nullptr, false).size(), changed.size());
 }
 
-TEST_F(NetworkFixture, LockedDriveAsksForThePasswordAndTakesTheDownloadAfterIt)
+TEST_F(MerlinNetwork, LockedDriveAsksForThePasswordAndTakesTheDownloadAfterIt)
 {
     addDrive(5, kNormal, 4711);
     link.OpenLink();
@@ -143,7 +143,7 @@ TEST_F(NetworkFixture, LockedDriveAsksForThePasswordAndTakesTheDownloadAfterIt)
     EXPECT_EQ(word, 0);
 }
 
-TEST_F(NetworkFixture, KeypadRunsTheDriveAndResetsItsFault)
+TEST_F(MerlinNetwork, KeypadRunsTheDriveAndResetsItsFault)
 {
     addDrive(3, kSequencer);
     link.OpenLink();
@@ -166,7 +166,7 @@ TEST_F(NetworkFixture, KeypadRunsTheDriveAndResetsItsFault)
     EXPECT_EQ(driveValue(3, 201) & 0x8000, 0);
 }
 
-TEST_F(NetworkFixture, FaultListShowsTheDrivesFaults)
+TEST_F(MerlinNetwork, FaultListShowsTheDrivesFaults)
 {
     addDrive(4, kNormal);
     link.OpenLink();

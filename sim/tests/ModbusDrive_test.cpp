@@ -43,8 +43,8 @@ merlin::CPar writableParameter(const merlin::CDpfParSet& set)
 }
 
 // A network with one LM3 Normal V3 drive at unit 5, reached through a link.
-struct DriveFixture : ::testing::Test {
-    explicit DriveFixture(uint16_t password = 0)
+struct MerlinDriveRegisters : ::testing::Test {
+    explicit MerlinDriveRegisters(uint16_t password = 0)
     {
         model.addDrive(5, load("LM3_Normal_V3.dpf", password));
         link.OpenLink();
@@ -59,13 +59,13 @@ struct DriveFixture : ::testing::Test {
     SlaveLink link{model};
 };
 
-struct LockedDriveFixture : DriveFixture {
-    LockedDriveFixture() : DriveFixture(1234) {}
+struct MerlinLockedDrive : MerlinDriveRegisters {
+    MerlinLockedDrive() : MerlinDriveRegisters(1234) {}
 };
 
 }  // namespace
 
-TEST(ModbusDrive, IdentifiesItselfAsItsDefinitionSays)
+TEST(MerlinDrive, IdentifiesItselfAsItsDefinitionSays)
 {
     const struct { const char* file; uint16_t version, application, type; } cases[] = {
         {"LM3_Normal_V3.dpf", 3, 1, 8},
@@ -81,7 +81,7 @@ TEST(ModbusDrive, IdentifiesItselfAsItsDefinitionSays)
     }
 }
 
-TEST(ModbusDrive, EveryParameterStartsAtItsDefault)
+TEST(MerlinDrive, EveryParameterStartsAtItsDefault)
 {
     for (const char* file : {"LM3_Normal_V3.dpf", "LM3 Dorrin_Sequencer_V12.dpf", "LT4_Vexal_V2.dpf"}) {
         const merlin::CDpfParSet set = definition(file);
@@ -98,7 +98,7 @@ TEST(ModbusDrive, EveryParameterStartsAtItsDefault)
     }
 }
 
-TEST_F(DriveFixture, WritesAreCheckedAgainstTheDefinition)
+TEST_F(MerlinDriveRegisters, WritesAreCheckedAgainstTheDefinition)
 {
     const merlin::CDpfParSet set = definition("LM3_Normal_V3.dpf");
     const merlin::CPar parameter = writableParameter(set);
@@ -120,7 +120,7 @@ TEST_F(DriveFixture, WritesAreCheckedAgainstTheDefinition)
     EXPECT_EQ(link.ReadRegister(5, 60000, value), merlin::linkException(2));
 }
 
-TEST_F(DriveFixture, RefusedMultipleWriteChangesNothing)
+TEST_F(MerlinDriveRegisters, RefusedMultipleWriteChangesNothing)
 {
     const uint16_t before = read(203);
     const std::array<uint16_t, 3> values{1000, 0, 40000};  // 203 ok, 204 (absent?), 205 too fast
@@ -130,7 +130,7 @@ TEST_F(DriveFixture, RefusedMultipleWriteChangesNothing)
     EXPECT_EQ(read(203), before);
 }
 
-TEST_F(LockedDriveFixture, PasswordUnlocksParameterWrites)
+TEST_F(MerlinLockedDrive, PasswordUnlocksParameterWrites)
 {
     const merlin::CPar par = writableParameter(definition("LM3_Normal_V3.dpf"));
     const int p = par.RegisterOffset();
@@ -146,7 +146,7 @@ TEST_F(LockedDriveFixture, PasswordUnlocksParameterWrites)
     EXPECT_EQ(link.WriteRegister(5, p, lo), merlin::kLinkWriteRefused) << "a wrong password locks again";
 }
 
-TEST_F(DriveFixture, StatusWordsFollowTheControlWord)
+TEST_F(MerlinDriveRegisters, StatusWordsFollowTheControlWord)
 {
     const struct { uint16_t control; uint16_t status1; uint16_t status2; } cases[] = {
         {0x0000, 0x0001, 0x0000},  // ready, not enabled
@@ -163,7 +163,7 @@ TEST_F(DriveFixture, StatusWordsFollowTheControlWord)
     EXPECT_EQ(link.WriteRegister(5, 50, 0), merlin::linkException(2)) << "status words are read only";
 }
 
-TEST_F(DriveFixture, FaultsStopTheDriveUntilResetByBit15)
+TEST_F(MerlinDriveRegisters, FaultsStopTheDriveUntilResetByBit15)
 {
     const merlin::CDpfParSet set = definition("LM3_Normal_V3.dpf");
     const int active = set.ActiveFaults().at(0).registerNumber - 40000;
@@ -184,7 +184,7 @@ TEST_F(DriveFixture, FaultsStopTheDriveUntilResetByBit15)
     EXPECT_EQ(read(50), 0x0003);
 }
 
-TEST(ModbusDriveModel, OnlyHoldingRegistersOfPresentUnits)
+TEST(MerlinDriveModel, OnlyHoldingRegistersOfPresentUnits)
 {
     MerlinDriveModel model;
     EXPECT_FALSE(model.addDrive(0, load("LT4_Vexal_V2.dpf")));
