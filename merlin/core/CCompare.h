@@ -39,7 +39,7 @@ public:
     // file !" for the document's own file.
     static std::optional<UserMessage> checkFile(const std::string& chosen, const std::string& documentPath);
     // Loads the chosen file into other (its header, its definition from
-    // DeviceData, its values). False when that failed: the reader has shown
+    // the DeviceData of other's program directory, its values). False when that failed: the reader has shown
     // why, and the compare ends.
     static bool loadFile(const std::string& chosen, CDpfParSet& other);
 

@@ -7,6 +7,13 @@
 
 namespace merlin {
 
+std::optional<UserMessage> emptyNetworkMessage(const CDeviceTable& table)
+{
+    if (!table.presentRows().empty())
+        return std::nullopt;
+    return UserMessage{"No device is connected to the network !", platform::MsgIcon::Stop};
+}
+
 DeviceChoice chooseDevice(const CDeviceTable& table, int selectedStation, int viewStation)
 {
     DeviceChoice choice;

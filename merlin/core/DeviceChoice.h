@@ -21,6 +21,10 @@ struct DeviceChoice {
     std::string definitionFile;
 };
 
+// "No device is connected to the network !" when no drive is present:
+// the network dialog then has nothing to offer.
+std::optional<UserMessage> emptyNetworkMessage(const CDeviceTable& table);
+
 // selectedStation is 0 when no row is selected; viewStation is the station
 // of the view the dialog was opened from (0 from the main menu).
 DeviceChoice chooseDevice(const CDeviceTable& table, int selectedStation, int viewStation);

@@ -131,6 +131,9 @@ TEST(MerlinDeviceChoice, OkRefusesOrNamesTheDefinitionFile)
     table.setPresent(5, true);
     table.setIdentification(5, 8, 1, 3);
 
+    EXPECT_FALSE(emptyNetworkMessage(table));
+    EXPECT_EQ(emptyNetworkMessage(CDeviceTable())->text, "No device is connected to the network !");
+
     auto none = chooseDevice(table, 0, 0);
     EXPECT_EQ(none.outcome, DeviceChoice::Outcome::NoSelection);
     EXPECT_EQ(none.message->text, "No inverter selected.");
