@@ -29,7 +29,7 @@ CLocalModbus::CLocalModbus()
 CLocalModbus::CLocalModbus(platform::SerialPort& port) : port_(&port) {}
 
 CLocalModbus::~CLocalModbus() {
-    if (port_->isOpen()) port_->close();
+    if (IsOpen()) port_->close();
 }
 
 uint32_t CLocalModbus::characterTime(uint8_t byteSize, uint32_t baudRate) {
@@ -42,14 +42,21 @@ uint32_t CLocalModbus::silentTime(uint8_t byteSize, uint32_t baudRate) {
     return (byteSize + 4u) * 4000u / baudRate;
 }
 
-bool CLocalModbus::IsOpen() const { return port_->isOpen(); }
+// Open only once we opened it: an injected port may come open already,
+// without our settings and time-outs.
+bool CLocalModbus::IsOpen() const { return opened_ && port_->isOpen(); }
 
 bool CLocalModbus::Close() {
     // An exchange running on another thread keeps the port until it is done.
     Lock lock(*this);
     if (!lock.owns()) return false;
-    if (!port_->isOpen()) return true;
-    return isOk(port_->close());
+    if (!IsOpen()) {
+        opened_ = false;
+        return true;
+    }
+    if (!isOk(port_->close())) return false;
+    opened_ = false;
+    return true;
 }
 
 bool CLocalModbus::Open(uint8_t port, uint32_t baud, uint8_t parity) {
@@ -59,6 +66,7 @@ bool CLocalModbus::Open(uint8_t port, uint32_t baud, uint8_t parity) {
     if (number < 1 || number > 8) return false;
     comPort_ = number;
     if (!isOk(port_->open(platform::comPortDevice(number)))) return false;
+    opened_ = true;
 
     baudRate_ = baud == 0 ? baudRate_.load() : baud;
     parity_ = parity == 255 ? parity_.load() : parity;
@@ -129,7 +137,7 @@ uint16_t CLocalModbus::Exchange(std::vector<uint8_t>& request, size_t requestLen
     if (!lock.owns()) return failed(result::kLockTimeOut);
     if (responseLength) *responseLength = 0;
     if (response.size() < expectedLength) response.resize(expectedLength);
-    if (!port_->isOpen()) return failed(result::kPortNotOpen);
+    if (!IsOpen()) return failed(result::kPortNotOpen);
     if (request.size() < requestLength) request.resize(requestLength);
     const uint16_t code = transmissionMode_ == kAscii
                               ? exchangeAscii(request, requestLength, response, responseLength)
@@ -258,7 +266,7 @@ uint16_t CLocalModbus::RawExchange(std::span<const uint8_t> query, std::span<uin
     Lock lock(*this);
     received = 0;
     if (!lock.owns()) return failed(result::kLockTimeOut);
-    if (!port_->isOpen()) return failed(result::kPortNotOpen);
+    if (!IsOpen()) return failed(result::kPortNotOpen);
     const platform::CommTimeouts saved = port_->timeouts();
     const bool switched = timeOutMs != 0;
     if (switched) {

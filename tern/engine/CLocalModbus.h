@@ -84,6 +84,7 @@ private:
 
     std::unique_ptr<platform::SerialPort> ownedPort_;
     platform::SerialPort* port_;
+    std::atomic<bool> opened_{false};
 
     std::atomic<uint8_t> byteSize_{8};
     std::atomic<uint32_t> timeOut_{1000};

@@ -2,6 +2,7 @@
 // operations and faults, and against a scripted peer for exact bytes, bad
 // input and the raw exchange.
 #include <tern/engine/CLocalModbus.h>
+#include <tern/engine/ModbusChecksum.h>
 
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusSlaveRunner.h>
@@ -323,8 +324,8 @@ TEST_F(LocalModbusTest, TwoThreadsSharingTheConnectionNeverInterleaveFrames) {
 }
 
 TEST_F(LocalModbusTest, SecondCallerGivesUpAfterTheLockTimeOut) {
-    startSimulator(sim::ModbusFraming::Rtu);
     master_.SetTimeOut(1600);   // the first call holds the line past the lock time-out
+    startSimulator(sim::ModbusFraming::Rtu);
     runner_->faults().add(*sim::parseFault("noreply:1"));
     std::atomic<uint16_t> first{0xFFFF};
     std::thread holder([&] {

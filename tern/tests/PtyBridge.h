@@ -1,0 +1,50 @@
+#pragma once
+// Two pseudo-terminals joined like a null-modem cable: what a program writes
+// to one path the other path reads. Lets two programs that each open a serial
+// device talk (our master and an independent slave).
+#include <sim/modbus/ModbusPty.h>
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <string>
+#include <thread>
+
+namespace tern::testing {
+
+class PtyBridge {
+public:
+    bool open(std::string& error) {
+        if (!one_.open(error) || !two_.open(error)) return false;
+        thread_ = std::thread([this] { relay(); });
+        return true;
+    }
+    ~PtyBridge() {
+        stop_ = true;
+        if (thread_.joinable()) thread_.join();
+    }
+    const std::string& pathA() const { return one_.path(); }
+    const std::string& pathB() const { return two_.path(); }
+
+private:
+    void relay() {
+        pollfd fds[2] = {{one_.masterFd(), POLLIN, 0}, {two_.masterFd(), POLLIN, 0}};
+        unsigned char buffer[512];
+        while (!stop_) {
+            if (::poll(fds, 2, 20) <= 0) continue;
+            for (int i = 0; i < 2; ++i) {
+                if ((fds[i].revents & POLLIN) == 0) continue;
+                const ssize_t n = ::read(fds[i].fd, buffer, sizeof buffer);
+                if (n > 0 && ::write(fds[1 - i].fd, buffer, static_cast<size_t>(n)) != n) return;
+            }
+        }
+    }
+
+    sim::ModbusPty one_;
+    sim::ModbusPty two_;
+    std::atomic<bool> stop_{false};
+    std::thread thread_;
+};
+
+}  // namespace tern::testing
