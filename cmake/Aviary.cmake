@@ -34,12 +34,13 @@ function(aviary_library name dir)
   endif()
 endfunction()
 
+# Optional link targets, resolved when the build is generated: a subsystem
+# configured later (sim/ after tern/, say) is still found, and one that does
+# not exist yet is left out.
 function(_aviary_existing out)
   set(_r)
   foreach(t ${ARGN})
-    if(TARGET ${t})
-      list(APPEND _r ${t})
-    endif()
+    list(APPEND _r "$<TARGET_NAME_IF_EXISTS:${t}>")
   endforeach()
   set(${out} ${_r} PARENT_SCOPE)
 endfunction()
