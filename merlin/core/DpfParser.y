@@ -194,9 +194,7 @@ int CDpfReader::Parse(std::string_view text)
         SyntaxError("memory exhausted");
     }
     dpflex_destroy(scanner);
-    char line[64];
-    std::snprintf(line, sizeof line, "************* %d Errors ***************\n", errors_);
-    Out() << line;
+    Writef("************* %d Errors ***************\n", errors_);
     return result;
 }
 

@@ -81,18 +81,14 @@ bool CDpfReader::KeyFits(int key) const
 
 void CDpfReader::Key(int key)
 {
-    char text[48];
-    std::snprintf(text, sizeof text, "%4dDefKey: %4d", keyLine_, key);
-    Out() << text;
+    Writef("%4dDefKey: %4d", keyLine_, key);
     key_ = key;
     field_ = 0;
     sectionHasKey_ = true;
     // The tables are indexed by key: a key beyond a table is not stored.
     ignoreLine_ = !KeyFits(key);
-    if (ignoreLine_) {
-        std::snprintf(text, sizeof text, " Key %d out of range: line ignored\n", key);
-        Out() << text;
-    }
+    if (ignoreLine_)
+        Writef(" Key %d out of range: line ignored\n", key);
 }
 
 void CDpfReader::Field(const std::string& text)
@@ -112,9 +108,10 @@ void CDpfReader::Field(const std::string& text)
         case DpfSection::Other: break;
         }
     }
-    char number[16];
-    std::snprintf(number, sizeof number, "%3d", field_);
-    Out() << " Field" << number << ": " << text;
+    if (trace_) {
+        Writef(" Field%3d: ", field_);
+        Write(text);
+    }
     ++field_;
 }
 
@@ -129,24 +126,22 @@ void CDpfReader::Close(DpfSection section)
         default: break;
         }
     }
-    Out() << CloseName(section);
+    Write(CloseName(section));
 }
 
 void CDpfReader::ErrorField(DpfSection section)
 {
     if (section == DpfSection::FaultCode)
-        Out() << "Error Fields: FaultCode\n";
+        Write("Error Fields: FaultCode\n");
     else
-        Out() << "Error Field: " << FieldErrorName(section) << '\n';
+        Writef("Error Field: %s\n", FieldErrorName(section));
 }
 
 void CDpfReader::SyntaxError(const char* message)
 {
     ++errors_;
     const char* what = std::strcmp(message, "memory exhausted") == 0 ? "parser stack overflow" : "parse error";
-    char text[96];
-    std::snprintf(text, sizeof text, "************ %s at line %d ************\n", what, keyLine_);
-    Out() << text;
+    Writef("************ %s at line %d ************\n", what, keyLine_);
 }
 
 }  // namespace merlin

@@ -7,8 +7,10 @@
 // Not part of the public API: use CDpfParSet::ParseDefinition.
 #include <merlin/core/DpfTables.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
+#include <cstdio>
 #include <ostream>
 #include <string>
 #include <string_view>
@@ -37,36 +39,40 @@ public:
     const std::string* Keep(const char* text, size_t length);
     void CountLine() { ++line_; }
     void MarkKeyLine() { keyLine_ = line_; }
-    void SwallowedComma() { Out() << ','; }
+    void SwallowedComma() { Write(","); }
 
     // --- parser side -------------------------------------------------------
     void Begin(DpfSection section);
     void Key(int key);
     void Field(const std::string& text);
     void EndLine() { field_ = 0; }
-    void Entry(bool first) { Out() << (first ? "Entry1\n" : "Entry2\n"); }
+    void Entry(bool first) { Write(first ? "Entry1\n" : "Entry2\n"); }
     void Close(DpfSection section);
-    void OtherHeader(const std::string& text) { Out() << "TableKey: " << text; }
-    void End() { Out() << "EndTable\n"; }
-    void EndOfFileWord() { Out() << "Error End of file:\n"; }
-    void ErrorComment() { Out() << "Error Comment:\n"; }
-    void ErrorTableKey() { Out() << "Error TableKey:  Common Table\n"; }
+    void OtherHeader(const std::string& text) { Write("TableKey: "); Write(text); }
+    void End() { Write("EndTable\n"); }
+    void EndOfFileWord() { Write("Error End of file:\n"); }
+    void ErrorComment() { Write("Error Comment:\n"); }
+    void ErrorTableKey() { Write("Error TableKey:  Common Table\n"); }
     void ErrorField(DpfSection section);
     void SyntaxError(const char* message);
 
 private:
-    std::ostream& Out() { return trace_ ? *trace_ : null_; }
+    // Nothing is formatted when the trace is dropped: formatting would cost
+    // more than the reading itself.
+    void Write(std::string_view text) { if (trace_) trace_->write(text.data(), static_cast<std::streamsize>(text.size())); }
+    template <typename... Args>
+    void Writef(const char* format, Args... args)
+    {
+        if (!trace_)
+            return;
+        char text[96];
+        const int n = std::snprintf(text, sizeof text, format, args...);
+        Write(std::string_view(text, n < 0 ? 0 : std::min<size_t>(static_cast<size_t>(n), sizeof text - 1)));
+    }
     bool KeyFits(int key) const;
-
-    class NullBuffer : public std::streambuf {
-    protected:
-        int overflow(int c) override { return c; }
-    };
 
     CDpfParSet& target_;
     std::ostream* trace_;
-    NullBuffer nullBuffer_;
-    std::ostream null_{&nullBuffer_};
     std::array<std::string, 8> texts_;
     size_t nextText_ = 0;
     int line_ = 1;
