@@ -32,12 +32,8 @@ std::optional<std::string> readAt(const std::string& path, std::size_t offset, s
     return text;
 }
 
-ListFile::CheckResult checkParameterFile(const std::string& path, const std::string& databasePath)
+ListFile::CheckResult checkParameterFile(DatabaseReader& db, WorkFileReader& file)
 {
-    DatabaseReader db(databasePath);
-    WorkFileReader file(path, ListFile::kHeaderSize);
-    if (db.state() == DatabaseReader::State::Unreadable || file.state() == WorkFileReader::State::Unreadable)
-        return {ListFile::Check::Unreadable, 0};
     std::size_t records = 0;
     // The two run in lockstep; the file ends exactly where the database does.
     for (;; db.advance(), file.advance()) {
@@ -55,12 +51,8 @@ ListFile::CheckResult checkParameterFile(const std::string& path, const std::str
     }
 }
 
-ListFile::CheckResult checkCustomList(const std::string& path, const std::string& databasePath)
+ListFile::CheckResult checkCustomList(DatabaseReader& db, WorkFileReader& file)
 {
-    DatabaseReader db(databasePath);
-    WorkFileReader file(path, ListFile::kHeaderSize);
-    if (db.state() == DatabaseReader::State::Unreadable || file.state() == WorkFileReader::State::Unreadable)
-        return {ListFile::Check::Unreadable, 0};
     std::size_t records = 0;
     bool version = false, set = false;
     for (; file.atRecord(); file.advance()) {
@@ -92,8 +84,11 @@ std::optional<std::string> ListFile::readVersionText(const std::string& path)
 
 ListFile::CheckResult ListFile::check(const std::string& path, const std::string& databasePath, ListKind kind)
 {
-    return kind == ListKind::CustomList ? checkCustomList(path, databasePath)
-                                        : checkParameterFile(path, databasePath);
+    DatabaseReader db(databasePath);
+    WorkFileReader file(path, kHeaderSize);
+    if (db.state() == DatabaseReader::State::Unreadable || file.state() == WorkFileReader::State::Unreadable)
+        return {Check::Unreadable, 0};
+    return kind == ListKind::CustomList ? checkCustomList(db, file) : checkParameterFile(db, file);
 }
 
 std::optional<std::string> ListFile::readBody(const std::string& path, std::size_t records)

@@ -17,6 +17,7 @@ namespace kestrel {
 class WorkRecord {
 public:
     static constexpr std::size_t kSize = 10;
+    static constexpr std::size_t kNumberOffset = 0;
     static constexpr std::size_t kValueOffset = 4;
 
     WorkRecord() = default;

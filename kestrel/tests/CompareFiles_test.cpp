@@ -11,13 +11,8 @@ using platform::MsgIcon;
 
 namespace {
 
-class Compare : public ::testing::Test {
+class Compare : public CatalogueTest {
 protected:
-    Install install;
-    Messages messages;
-    std::vector<TvkFields> cat = catalogue1234();
-    std::string db = install.writeDatabase("1234", cat);
-    std::string body = fullWorkBytes(cat);
     std::string first = install.write("parameter/a.par", listFileBytes("12.34", body));
     CompareSource source{ListKind::ParameterFile, first, install.write("parameter/a.~pa", body), db};
 
@@ -111,8 +106,7 @@ TEST_F(Compare, ChecksEndTheComparisonAndChangeNothing)
         {"same file", "parameter/a.par", listFileBytes("12.34", body), "You selected the same file !", MsgIcon::None},
         {"other version", "parameter/b.par", listFileBytes("12.40", body),
          "Version conflict !\n\nYou need to convert the files to the same software version.", MsgIcon::None},
-        {"record missing", "parameter/b.par", listFileBytes("12.34", shortBody), "This parameter file is corrupted !",
-         MsgIcon::Stop},
+        {"record missing", "parameter/b.par", listFileBytes("12.34", shortBody), kParCorrupt, MsgIcon::Stop},
         {"cut short", "parameter/b.par", listFileBytes("12.34", body).substr(0, 30), "Version conflict !\n\nYou need "
          "to convert the files to the same software version.", MsgIcon::None},
     };
@@ -126,9 +120,7 @@ TEST_F(Compare, ChecksEndTheComparisonAndChangeNothing)
         EXPECT_EQ(readBytes(first), before);
     }
     install.write("tvk/RQ-1234.tvk", damagedDb);
-    messages.expect("Database file corresponding to this list is corrupted !\nYou need to download the full "
-                    "databank again.",
-                    MsgIcon::Stop);
+    messages.expect(kParDbCorrupt, MsgIcon::Stop);
     EXPECT_FALSE(compareFiles(install.path(), source, install.write("parameter/b.par", listFileBytes("12.34", body))));
 }
 

@@ -2,6 +2,8 @@
 // Seams for the file tests: a message responder that fails the test on any
 // unexpected message, scripted file-dialog answers, a scripted drive, and
 // golden files under kestrel/tests/data.
+#include "ListFixture.h"
+
 #include <kestrel/core/ParameterLink.h>
 #include <platform/FileDialog.h>
 #include <platform/ProcessLauncher.h>
@@ -20,6 +22,15 @@
 #include <vector>
 
 namespace kestrel::testing {
+
+// Texts of the file checks, written out here once so the tests do not take
+// them from the code under test.
+inline const char* kParCorrupt = "This parameter file is corrupted !";
+inline const char* kCtmCorrupt = "This custom parameter file is corrupted !";
+inline const char* kParDbCorrupt =
+    "Database file corresponding to this list is corrupted !\nYou need to download the full databank again.";
+inline const char* kCtmDbCorrupt =
+    "Database file corresponding to this file is corrupted. You need to download full databank again.";
 
 class Messages : public platform::testing::ScriptedResponder {
 public:
@@ -127,5 +138,16 @@ inline void expectGolden(const std::string& name, const std::string& bytes)
     const std::string golden = readBytes(path.string());
     EXPECT_EQ(bytes, golden) << "differs from " << path;
 }
+
+// An install directory holding the database of version 12.34, with the
+// message seam scripted.
+class CatalogueTest : public ::testing::Test {
+protected:
+    Install install;
+    Messages messages;
+    std::vector<TvkFields> cat = catalogue1234();
+    std::string db = install.writeDatabase("1234", cat);
+    std::string body = fullWorkBytes(cat);
+};
 
 }  // namespace kestrel::testing

@@ -11,25 +11,13 @@ using platform::MsgIcon;
 
 namespace {
 
-const char* kParCorrupt = "This parameter file is corrupted !";
-const char* kCtmCorrupt = "This custom parameter file is corrupted !";
-const char* kParDbCorrupt =
-    "Database file corresponding to this list is corrupted !\nYou need to download the full databank again.";
-const char* kCtmDbCorrupt =
-    "Database file corresponding to this file is corrupted. You need to download full databank again.";
-
 std::vector<WorkRecord> customRecords()
 {
     return {{0x002C, 1}, {0x0087, 0x00C9}, {0x00E4, 0x04D2}, {0x00E9, 2}};
 }
 
-class ParFileOpen : public ::testing::Test {
+class ParFileOpen : public CatalogueTest {
 protected:
-    Install install;
-    Messages messages;
-    std::vector<TvkFields> cat = catalogue1234();
-    std::string db = install.writeDatabase("1234", cat);
-    std::string body = fullWorkBytes(cat);
 
     // Opens the file and, when that is refused, checks that it is unchanged
     // and that no working file appeared.

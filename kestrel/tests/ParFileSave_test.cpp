@@ -13,13 +13,9 @@ using platform::MsgIcon;
 
 namespace {
 
-class ParFileSave : public ::testing::Test {
+class ParFileSave : public CatalogueTest {
 protected:
-    Install install;
-    Messages messages;
     Dialogs dialogs;
-    std::vector<TvkFields> cat = catalogue1234();
-    std::string body = fullWorkBytes(cat);
     int keypadChecks = 0;
     KeypadCheck keypad = [this] { ++keypadChecks; };
 
@@ -36,6 +32,15 @@ protected:
         d.modified = true;
         return d;
     }
+    // Save As of the online list into parameter/motor.par.
+    std::string saveAsMotor(ListDocument& doc, bool throughSave)
+    {
+        const std::string target = install.file("parameter/motor.par");
+        dialogs.answer(target);
+        messages.expect("LIST  A -->  " + target, MsgIcon::None);
+        EXPECT_EQ(throughSave ? saveList(doc, keypad) : saveListAs(doc, keypad), SaveResult::Saved);
+        return target;
+    }
 };
 
 }  // namespace
@@ -43,10 +48,7 @@ protected:
 TEST_F(ParFileSave, FirstSaveOfAnOnlineListGoesToSaveAs)
 {
     ListDocument doc = online();
-    const std::string target = install.file("parameter/motor.par");
-    dialogs.answer(target);
-    messages.expect("LIST  A -->  " + target, MsgIcon::None);
-    ASSERT_EQ(saveList(doc, keypad), SaveResult::Saved);
+    const std::string target = saveAsMotor(doc, true);
 
     const std::string saved = readBytes(target);
     EXPECT_EQ(saved.size(), 44 + 10 * cat.size() + 6);
@@ -67,10 +69,7 @@ TEST_F(ParFileSave, FirstSaveOfAnOnlineListGoesToSaveAs)
 TEST_F(ParFileSave, SaveWritesOnlyFromOffset44)
 {
     ListDocument doc = online();
-    const std::string target = install.file("parameter/motor.par");
-    dialogs.answer(target);
-    messages.expect("LIST  A -->  " + target, MsgIcon::None);
-    ASSERT_EQ(saveListAs(doc, keypad), SaveResult::Saved);
+    const std::string target = saveAsMotor(doc, false);
     ASSERT_TRUE(CWorkFile(doc.workPath).writeValue(0x0013, 0x3034));
     doc.versionText = "A99.99";  // the header keeps what Save As wrote
     doc.modified = true;

@@ -27,13 +27,9 @@ std::vector<std::string> lines(const std::string& text)
     return out;
 }
 
-class PrintFile : public ::testing::Test {
+class PrintFile : public CatalogueTest {
 protected:
-    Install install;
-    Messages messages;
     Launches launches;
-    std::vector<TvkFields> cat = catalogue1234();
-    std::string db = install.writeDatabase("1234", cat);
 };
 
 }  // namespace
