@@ -31,10 +31,10 @@ namespace kestrel {
 namespace {
 
 // Status-bar pane widths (baud rate, port, format, activity) in pixels of the
-// classic 6-pixel average character; scaled to the font in use so that
-// "19200", "COM4" and "8N1" fit as they did.
+// classic dialog font. All four grow by one factor until the widest text of
+// each of the first three fits, so the proportions stay with any font.
 constexpr int kPaneWidths[CMainFrame::kPaneCount] = {0, 40, 35, 25, 100};
-constexpr double kClassicCharWidth = 6.0;
+constexpr const char* kPaneSamples[CMainFrame::kPaneCount] = {"", "19200", "COM4", "8N1", ""};
 
 void flip(bool& flag) { flag = !flag; }
 
@@ -70,6 +70,9 @@ CMainFrame::CMainFrame(ShellContext& context, MenuLayout mainMenu, MenuLayout ch
 
 CMainFrame::~CMainFrame()
 {
+    // Children going away during destruction must not update actions that are gone already.
+    destroying_ = true;
+    context_.setPaneListener({});
     if (context_.telegram == telegram_.get()) context_.telegram = nullptr;
 }
 
@@ -113,6 +116,7 @@ const MenuLayout& CMainFrame::currentLayout() const { return childMenuShown_ ? c
 
 void CMainFrame::buildMenuBar()
 {
+    if (destroying_) return;
     childMenuShown_ = !mdi_->subWindowList().isEmpty();
     const MenuLayout& layout = currentLayout();
     auto* bar = new QMenuBar(this);
@@ -157,7 +161,7 @@ void CMainFrame::buildToolBar()
 void CMainFrame::buildStatusBar()
 {
     QStatusBar* bar = statusBar();
-    const double scale = std::max(1.0, fontMetrics().averageCharWidth() / kClassicCharWidth);
+    double scale = 1.0;
     for (int i = 0; i < kPaneCount; ++i) {
         panes_[i] = new QLabel(this);
         panes_[i]->setObjectName(QString("pane%1").arg(i));
@@ -165,11 +169,14 @@ void CMainFrame::buildStatusBar()
             panes_[i]->setText("Ready");
             bar->addWidget(panes_[i], 1);
         } else {
-            panes_[i]->setFixedWidth(static_cast<int>(kPaneWidths[i] * scale + 0.5));
             panes_[i]->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+            const int margins = 2 * panes_[i]->frameWidth() + 4;
+            const int needed = panes_[i]->fontMetrics().horizontalAdvance(kPaneSamples[i]) + margins;
+            scale = std::max(scale, double(needed) / kPaneWidths[i]);
             bar->addPermanentWidget(panes_[i]);
         }
     }
+    for (int i = 1; i < kPaneCount; ++i) panes_[i]->setFixedWidth(static_cast<int>(kPaneWidths[i] * scale + 0.5));
     context_.setPaneListener([this](const AppliedComm& a) {
         setPaneText(PaneBaud, QString::fromStdString(a.paneBaud));
         setPaneText(PanePort, QString::fromStdString(a.panePort));
@@ -236,6 +243,7 @@ void CMainFrame::execute(int id)
 
 void CMainFrame::updateCommandStates()
 {
+    if (destroying_) return;
     const CommandTarget* target = activeTarget(mdi_);
     for (const auto& [id, a] : actions_) {
         std::optional<bool> enabled = target ? target->commandEnabled(id) : std::nullopt;

@@ -92,6 +92,7 @@ private:
     MenuLayout childMenu_;
     bool childMenuShown_ = false;
     bool optionsPresent_ = true;
+    bool destroying_ = false;
     QMdiArea* mdi_ = nullptr;
     QToolBar* toolBar_ = nullptr;
     QTimer* statusScanTimer_ = nullptr;

@@ -5,6 +5,7 @@
 #include <platform/ProcessLauncher.h>
 
 #include <algorithm>
+#include <cctype>
 #include <filesystem>
 #include <unistd.h>
 
@@ -87,9 +88,11 @@ SelectList buildSelectList(int mode, const std::string& installDir)
     list.prompt = text::kVersionListPrompt;
     for (const auto& name : filesWithExtension(databaseDirectory(installDir), ".tvk")) {
         const auto dash = name.find('-');
-        // A name without four characters after its dash names no version.
+        // Only four digits after the dash name a version; anything else
+        // would offer an entry that leads to no database.
         if (dash == std::string::npos || name.size() < dash + 5) continue;
         const std::string digits = name.substr(dash + 1, 4);
+        if (!std::all_of(digits.begin(), digits.end(), [](unsigned char c) { return std::isdigit(c); })) continue;
         list.entries.push_back(digits.substr(0, 2) + "." + digits.substr(2, 2));
     }
     list.emptyMessage = text::kNoDatabase;

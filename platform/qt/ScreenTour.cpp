@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QDir>
+#include <QFile>
 #include <QMainWindow>
 #include <QMenu>
 #include <QMenuBar>
@@ -47,8 +48,13 @@ QWidget* ScreenTour::findWindow(const QString& name) const
 void ScreenTour::save(const QPixmap& pixmap, const QString& name)
 {
     const QString file = QString("%1/%2-%3-%4.png").arg(directory_, prefix_).arg(++shots_).arg(name);
-    if (pixmap.save(file)) saved_ << file;
-    else std::fprintf(stderr, "tour: cannot write %s\n", qPrintable(file));
+    if (pixmap.save(file)) {
+        saved_ << file;
+        std::printf("screenshot: %s\n", qPrintable(file));
+        std::fflush(stdout);
+    } else {
+        std::fprintf(stderr, "tour: cannot write %s\n", qPrintable(file));
+    }
 }
 
 void ScreenTour::tick()
@@ -82,6 +88,10 @@ void ScreenTour::finish()
     if (finished_) return;
     finished_ = true;
     timer_->stop();
+    // The marker tells a waiting script that this program's tour is over.
+    QFile marker(QString("%1/%2.done").arg(directory_, prefix_));
+    if (!marker.open(QIODevice::WriteOnly) || marker.write(done() ? "complete\n" : "incomplete\n") < 0)
+        std::fprintf(stderr, "tour: cannot write %s\n", qPrintable(marker.fileName()));
     emit finished(done());
 }
 

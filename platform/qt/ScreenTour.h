@@ -3,7 +3,8 @@
 // until a window of a given object name is up (a modal dialog or a top-level
 // window), saves its picture, then acts on it (clicks a button, opens the
 // next dialog). Message boxes that come up on the way are saved too and
-// answered with their default button. Runs offscreen as well as on a display.
+// answered with their default button. Every picture's path is printed as
+// "screenshot: <path>". Runs offscreen as well as on a display.
 #include <QObject>
 #include <QPixmap>
 #include <QString>
@@ -30,7 +31,8 @@ public:
     void start(int intervalMs = 250, int limitMs = 60000);
     bool done() const { return next_ >= steps_.size(); }
     // Stops the tour and reports it (once): at its last step, at its time
-    // limit, or when the program ends first.
+    // limit, or when the program ends first. Writes <prefix>.done in the
+    // directory, "complete" or "incomplete".
     void finish();
     QStringList saved() const { return saved_; }
 

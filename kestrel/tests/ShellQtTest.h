@@ -1,0 +1,91 @@
+#pragma once
+// Shared set-up of the shell's Qt tests: a private registry and runtime
+// directory, an installation directory, a fresh process state, and a message
+// script that fails the running test on any unexpected message.
+#include <kestrel/core/KestrelState.h>
+#include <kestrel/shell/ShellContext.h>
+#include <platform/RegistryStore.h>
+#include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/TempDir.h>
+
+#include <QApplication>
+#include <QTest>
+#include <QTimer>
+#include <plumage/plumage.h>
+
+#include <cstdlib>
+#include <functional>
+#include <memory>
+
+namespace shelltest {
+
+using platform::Hive;
+using platform::MsgAnswer;
+using platform::MsgIcon;
+
+inline const std::string kInstallKey = "SOFTWARE\\Aviary Drives\\Aviary\\1.4.1";
+inline const std::string kPreviousKey = "SOFTWARE\\Aviary Drives\\Aviary\\1.2.21";
+
+inline platform::testing::ScriptedResponder::FailureSink qtFailure()
+{
+    return [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); };
+}
+
+// One test's world: registry, runtime directory and installation directory.
+struct World {
+    platform::testing::TempDir root;
+    platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
+    std::string install = root.path() + "/install";
+    std::unique_ptr<platform::testing::ScriptedResponder> messages =
+        std::make_unique<platform::testing::ScriptedResponder>(qtFailure());
+
+    World()
+    {
+        setenv("XDG_RUNTIME_DIR", root.path().c_str(), 1);
+        root.write("install/.keep", "");
+        kestrel::state().reset();
+        kestrel::shell() = kestrel::ShellContext{};
+    }
+    ~World() { kestrel::state().reset(); }
+
+    platform::RegistryStore& registry() { return platform::RegistryStore::instance(); }
+    void installKey(const std::string& key = kInstallKey) { registry().setString(Hive::LocalMachine, key, "InstallPath", install); }
+    platform::Profile profile() { return platform::Profile(getCompanyName(), getSoftwareName()); }
+    // The usual quiet start: no start-up dialog, no communication dialog.
+    void quietStart()
+    {
+        installKey();
+        auto p = profile();
+        p.writeInt("Options", "Splash", 0);
+        p.writeInt("Options", "Com", 0);
+    }
+    platform::testing::ScriptedResponder& expect(const std::string& text, MsgIcon icon, MsgAnswer a = MsgAnswer::Ok)
+    {
+        return messages->expect(text, icon, a);
+    }
+};
+
+// Runs act on the modal dialog of that object name as soon as it is up.
+inline void whenModal(const QString& name, std::function<void(QWidget*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (w == nullptr || w->objectName() != name) return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
+template <typename T>
+T* child(QWidget* w, const char* name)
+{
+    T* c = w->findChild<T*>(name);
+    if (c == nullptr) QTest::qFail((std::string("no child ") + name).c_str(), __FILE__, __LINE__);
+    return c;
+}
+
+}  // namespace shelltest
