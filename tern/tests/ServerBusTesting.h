@@ -165,7 +165,9 @@ public:
         static int argc = 1;
         static char name[] = "tern-dbustest";
         static char* argv[] = {name, nullptr};
-        app_ = std::make_unique<QCoreApplication>(argc, argv);
+        // Lives until the process ends: Qt's own globals are gone by the
+        // time the environment would be destroyed.
+        if (!QCoreApplication::instance()) new QCoreApplication(argc, argv);
         if (std::getenv("TERN_TEST_ROLE")) return;
         registry_ = std::make_unique<platform::testing::TempDir>();
         directory() = registry_->path();
@@ -188,7 +190,6 @@ private:
         static std::string d;
         return d;
     }
-    std::unique_ptr<QCoreApplication> app_;
     std::unique_ptr<platform::testing::TempDir> registry_;
 };
 
