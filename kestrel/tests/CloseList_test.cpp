@@ -1,0 +1,144 @@
+// Closing a list document: the keypad-change query and the close decision.
+#include "SioLineFixture.h"
+
+#include <kestrel/core/CDeviceTable.h>
+#include <kestrel/core/CloseList.h>
+#include <kestrel/core/DeviceConnection.h>
+
+namespace kestrel::testing {
+namespace {
+
+using platform::MsgAnswer;
+using platform::MsgIcon;
+
+class CloseListTest : public SioLineFixture {
+protected:
+    void SetUp() override { startLine("6:1808"); }
+
+    // The close-options dialog: remembers what it was shown, answers `choice`.
+    CloseOptionsDialog dialog(int choice)
+    {
+        return [this, choice](const std::string& message, bool savingEnabled) {
+            ++dialogShown;
+            dialogMessage = message;
+            dialogSaving = savingEnabled;
+            return choice;
+        };
+    }
+    ListDocumentState online(bool modified, const std::string& file = {})
+    {
+        return {"6", file, modified, {}};
+    }
+    int dialogShown = 0;
+    std::string dialogMessage;
+    bool dialogSaving = true;
+};
+
+TEST_F(CloseListTest, KeypadQueryTellsNothingOneOrSeveral)
+{
+    state().currentAddress = "6";
+    EXPECT_EQ(KeypadChangeQuery(*telegram).result, KeypadQuery::NothingChanged);
+    bus->keypadChange(6, 0x0033, 1);
+    const KeypadQuery one = KeypadChangeQuery(*telegram);
+    EXPECT_EQ(one.result, KeypadQuery::OneChanged);
+    EXPECT_EQ(one.changedNumber, "0033");
+    bus->keypadChange(6, 0x0033, 2);
+    bus->keypadChange(6, 0x0034, 2);
+    EXPECT_EQ(KeypadChangeQuery(*telegram).result, KeypadQuery::SeveralChanged);
+    state().currentAddress = "7";
+    const KeypadQuery none = KeypadChangeQuery(*telegram);
+    EXPECT_EQ(none.result, KeypadQuery::NoAnswer);
+    EXPECT_EQ(none.notice, (Notice{"Device not responding !", MsgIcon::Stop}));
+}
+
+TEST_F(CloseListTest, UnchangedOnlineListClosesAtOnce)
+{
+    auto doc = online(false);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(3)), 1);
+    EXPECT_EQ(dialogShown, 0);
+    EXPECT_EQ(state().closeAction, 1);
+}
+
+TEST_F(CloseListTest, ModifiedUnsavedListOffersOnlyDownloadOrNothing)
+{
+    auto doc = online(true);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(3)), 3);
+    EXPECT_EQ(dialogShown, 1);
+    EXPECT_EQ(dialogMessage, "");
+    EXPECT_FALSE(dialogSaving);
+    EXPECT_FALSE(doc.modified);
+}
+
+TEST_F(CloseListTest, ModifiedSavedListAsksAboutTheFile)
+{
+    auto doc = online(true, "/tmp/motor.par");
+    messages.expect(kSaveQuestion, MsgIcon::Question, MsgAnswer::Cancel);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(1)), 0);
+    EXPECT_TRUE(doc.modified);
+    messages.expect(kSaveQuestion, MsgIcon::Question, MsgAnswer::Yes);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(1)), 2);
+    EXPECT_EQ(dialogShown, 0);
+}
+
+TEST_F(CloseListTest, KeypadChangesAreNamedInTheDialog)
+{
+    bus->keypadChange(6, 0x0033, 1);
+    auto doc = online(true, "/tmp/motor.par");
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(4)), 4);
+    EXPECT_EQ(dialogMessage,
+              "Value of parameter 0033 was changed from the keypad. Also, values of some parameters were changed in "
+              "the list and not downloaded into the connected inverter.");
+    EXPECT_TRUE(dialogSaving);
+    EXPECT_EQ(doc.changedNumber, "0033");
+    EXPECT_EQ(state().closeMessage, dialogMessage);
+
+    bus->keypadChange(6, 0x0033, 2);
+    bus->keypadChange(6, 0x0034, 2);
+    auto unchanged = online(false);
+    EXPECT_EQ(CloseList(*telegram, unchanged, dialog(0)), 0);
+    EXPECT_EQ(dialogMessage, "Values of some parameters were changed from the keypad");
+}
+
+TEST_F(CloseListTest, SilentDriveWarnsThatChangesAreLost)
+{
+    bus->addFault(*sim::SioFault::parse("silent"));
+    auto doc = online(true);
+    messages.expect("Device not responding !", MsgIcon::Stop);
+    messages.expect("All changes will be lost. Close anyway ?", MsgIcon::Question, MsgAnswer::No);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(1)), 0);
+    messages.expect("Device not responding !", MsgIcon::Stop);
+    auto clean = online(false);
+    EXPECT_EQ(CloseList(*telegram, clean, dialog(1)), 1);
+}
+
+TEST_F(CloseListTest, FileListAsksOnlyWhenModified)
+{
+    ListDocumentState file{"", "/tmp/motor.par", false, {}};
+    EXPECT_EQ(CloseList(*telegram, file, dialog(3)), 1);
+    file.modified = true;
+    messages.expect(kSaveQuestion, MsgIcon::Question, MsgAnswer::No);
+    EXPECT_EQ(CloseList(*telegram, file, dialog(3)), 1);
+    EXPECT_FALSE(file.modified);
+    EXPECT_EQ(bus->telegrams(), 0);
+}
+
+TEST_F(CloseListTest, SelectionModeNeedsAnAnswerFromTheDrive)
+{
+    CDeviceTable table;
+    table.setName(6, "Press");
+    ASSERT_TRUE(table.save(CDeviceTable::defaultPath()));
+    const SelectionCheck ok = SelectDevice(*telegram, "6");
+    EXPECT_TRUE(ok.selected);
+    EXPECT_EQ(state().deviceTitle, "ADDR=06\"Press\"");
+    const SelectionCheck none = SelectDevice(*telegram, "8");
+    EXPECT_FALSE(none.selected);
+    EXPECT_EQ(none.notice->text, "Unable to establish connection with the selected device !");
+    EXPECT_EQ(state().currentAddress, "");
+    state().operationInProgress = true;
+    const int before = bus->telegrams();
+    EXPECT_FALSE(SelectDevice(*telegram, "6").selected);
+    EXPECT_EQ(bus->telegrams(), before);
+}
+
+}  // namespace
+}  // namespace kestrel::testing
