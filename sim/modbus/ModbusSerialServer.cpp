@@ -50,14 +50,11 @@ void ModbusSerialServer::send(const ModbusReply& reply, Clock::time_point start)
     // Release every byte at the moment its last bit would have arrived.
     size_t sent = 0;
     while (sent < reply.bytes.size()) {
-        const Clock::time_point now = Clock::now();
-        const auto due = static_cast<size_t>((now - start) / perByte);
-        const size_t upTo = std::min(due, reply.bytes.size());
-        if (upTo > sent) {
-            if (!link_.write(reply.bytes.data() + sent, upTo - sent)) return;
-            sent = upTo;
-        }
-        if (sent < reply.bytes.size()) std::this_thread::sleep_until(start + perByte * static_cast<int64_t>(sent + 1));
+        std::this_thread::sleep_until(start + perByte * static_cast<int64_t>(sent + 1));
+        const auto due = static_cast<size_t>((Clock::now() - start) / perByte);
+        const size_t upTo = std::clamp(due, sent + 1, reply.bytes.size());
+        if (!link_.write(reply.bytes.data() + sent, upTo - sent)) return;
+        sent = upTo;
     }
 }
 
