@@ -129,14 +129,8 @@ int CParSet::SetValue(int g, int i, int n)
     const int k = FlatIndex(g, i);
     if (k < 0)
         return kValueNotFound;
-    CPar& par = pars_[k];
-    const long long raw = par.IsChoice() ? static_cast<long long>(par.min) + n : n;
-    if (raw < par.min)
-        return kValueBelowMin;
-    if (raw > par.max)
-        return kValueAboveMax;
-    par.value = static_cast<int>(raw);
-    return kValueOk;
+    const CPar& par = pars_[k];
+    return StoreChecked(k, par.IsChoice() ? static_cast<double>(par.min) + n : n);
 }
 
 int CParSet::SetValueFromText(int g, int i, const std::string& text)
@@ -144,10 +138,14 @@ int CParSet::SetValueFromText(int g, int i, const std::string& text)
     const int k = FlatIndex(g, i);
     if (k < 0)
         return kValueNotFound;
-    CPar& par = pars_[k];
     // Rounding is upwards after the scaling, so 0.07 with two decimals
     // becomes 8 (0.07 * 100 lies just above 7 in double precision).
-    const double raw = std::ceil(DecimalValue(text) * std::pow(10.0, par.Decimals()));
+    return StoreChecked(k, std::ceil(DecimalValue(text) * std::pow(10.0, pars_[k].Decimals())));
+}
+
+int CParSet::StoreChecked(int k, double raw)
+{
+    CPar& par = pars_[k];
     if (raw < par.min)
         return kValueBelowMin;
     if (raw > par.max)

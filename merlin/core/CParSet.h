@@ -142,6 +142,8 @@ public:
     int ReadRecords(std::istream& in);
 
 protected:
+    // Stores raw as the value of parameter k if it lies within its limits.
+    int StoreChecked(int k, double raw);
     uint16_t HeaderWord(int offset) const;
     void SetHeaderWord(int offset, uint16_t v);
     uint32_t HeaderLong(int offset) const;
