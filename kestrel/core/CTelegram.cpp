@@ -69,28 +69,13 @@ char CTelegram::bcc(std::string_view text)
 
 std::string CTelegram::readRequest(char address, std::string_view number)
 {
-    std::string t;
-    t += sio::EOT;
-    t += address;
-    t += sio::U;
-    t += number;
-    t += sio::ENQ;
-    return t;
+    return std::string{sio::EOT, address, sio::U} + std::string(number) + sio::ENQ;
 }
 
 std::string CTelegram::writeRequest(char address, std::string_view text)
 {
-    std::string body;
-    body += sio::U;
-    body += text;
-    body += sio::ETX;
-    std::string t;
-    t += sio::EOT;
-    t += address;
-    t += sio::STX;
-    t += body;
-    t += bcc(body);
-    return t;
+    const std::string body = sio::U + std::string(text) + sio::ETX;
+    return std::string{sio::EOT, address, sio::STX} + body + bcc(body);
 }
 
 std::string CTelegram::currentReadRequest(std::string_view number) const

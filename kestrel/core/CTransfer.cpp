@@ -12,12 +12,6 @@ namespace kestrel {
 
 using platform::MsgIcon;
 
-namespace {
-const char* const kUploadError =
-    "There was some error while uploading data.\nCheck the network connections and try again !\n\n"
-    "Parameter uploading could not be completed.";
-}
-
 CTransfer::CTransfer(CTelegram& telegram, bool databaseMode)
     : telegram_(telegram), databaseMode_(databaseMode), direction_(state().uploadDirection), full_(telegram)
 {
@@ -177,7 +171,7 @@ int CTransfer::uploadStep()
         if (!telegram_.ReadParameter(*number)) {
             if (telegram_.status() == -1)
                 return NoLine;
-            pending_.push_back({kUploadError, MsgIcon::Stop});
+            pending_.push_back({CFullUpload::kUploadErrorText, MsgIcon::Stop});
             s.listFileName.clear();
             return Stopped;
         }

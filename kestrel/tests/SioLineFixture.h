@@ -3,6 +3,7 @@
 // the other, with small timing settings so the exchanges are quick. Every
 // message the code under test shows must be expected through `messages`.
 #include <kestrel/core/CTelegram.h>
+#include <kestrel/core/CTransfer.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TvkRecord.h>
 #include <platform/MemoryLine.h>
@@ -89,6 +90,26 @@ protected:
         bytes += TvkRecord::kEndMark;
         state().databaseFileName = "/tvk/RQ-" + std::to_string(version) + ".tvk";
         return writeFile(state().installPath(state().databaseFileName), bytes);
+    }
+
+    struct TransferOutcome {
+        int result = 0;
+        std::vector<Notice> notices;
+    };
+    // Runs a transfer the way its dialog does: Open, ticks until the end,
+    // Finish. After stopAfter ticks the user presses STOP; after faultAfter
+    // ticks the simulated line starts to misbehave.
+    TransferOutcome runTransfer(CTransfer& t, int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr)
+    {
+        int r = t.Open();
+        for (int ticks = 0; r == 0; ++ticks) {
+            if (ticks == stopAfter) t.RequestStop();
+            if (ticks == faultAfter) bus->addFault(*sim::SioFault::parse(fault));
+            r = t.Tick();
+            if (r == CTransfer::GoOn) r = 0;
+            else break;
+        }
+        return {r, t.Finish(r)};
     }
 
     static std::string writeFile(const std::string& path, const std::string& bytes)

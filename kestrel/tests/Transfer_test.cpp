@@ -23,18 +23,11 @@ protected:
         ASSERT_FALSE(state().listFileName.empty());
     }
 
-    std::pair<int, std::vector<Notice>> run(int direction, int stopAfterTicks = -1)
+    TransferOutcome run(int direction, int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr)
     {
         state().uploadDirection = direction;
         CTransfer t(*telegram, false);
-        int r = t.Open();
-        if (r == 0) {
-            for (int ticks = 0;; ++ticks) {
-                if (ticks == stopAfterTicks) t.RequestStop();
-                if ((r = t.Tick()) != CTransfer::GoOn) break;
-            }
-        }
-        return {r, t.Finish(r)};
+        return runTransfer(t, stopAfter, faultAfter, fault);
     }
 
     CWorkFile work() const { return CWorkFile(state().listFileName); }
@@ -79,16 +72,8 @@ TEST_F(TransferTest, FailedUploadIsUndoneFromTemp1)
     const std::string path = state().listFileName;
     ASSERT_TRUE(BackupWorkingFile(path));
     setDrive(0x0001, 0x0101);
-    state().uploadDirection = 0;
-    CTransfer t(*telegram, false);
-    ASSERT_EQ(t.Open(), 0);
-    ASSERT_EQ(t.Tick(), CTransfer::GoOn);
-    ASSERT_EQ(t.Tick(), CTransfer::GoOn);
-    bus->addFault(*sim::SioFault::parse("silent"));
-    int r;
-    while ((r = t.Tick()) == CTransfer::GoOn) {}
+    const auto [r, notices] = run(0, -1, 2, "silent");
     EXPECT_EQ(r, CTransfer::Stopped);
-    const auto notices = t.Finish(r);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].text,
               "There was some error while uploading data.\nCheck the network connections and try again !\n\n"
@@ -139,7 +124,7 @@ TEST_F(TransferTest, ServiceAccessCodeLetsServiceParametersThrough)
     const uint16_t service = 0x0101;  // group 0x10, a service parameter
     ASSERT_TRUE(sim::SioCatalogue::forVersion(1808)->find(service)->attribute & 0x0100);
     setWork(service, 0x0007);
-    EXPECT_EQ(run(1).first, CTransfer::Completed);
+    EXPECT_EQ(run(1).result, CTransfer::Completed);
     EXPECT_EQ(driveValue(1, service), 0x0007);
 }
 
@@ -160,7 +145,7 @@ TEST_F(TransferTest, RefusedValueAsksWhetherToGoOn)
     setWork(0x0032, 0x0001);
     messages.expect("There was error downloading value of parameter 0031. Do you want to continue ?",
                     MsgIcon::Question, MsgAnswer::Yes);
-    EXPECT_EQ(run(1).first, CTransfer::Completed);
+    EXPECT_EQ(run(1).result, CTransfer::Completed);
     EXPECT_EQ(driveValue(1, 0x0032), 0x0001);
 
     messages.expect("There was error downloading value of parameter 0031. Do you want to continue ?",

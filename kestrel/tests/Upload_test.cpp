@@ -13,19 +13,10 @@ using platform::MsgIcon;
 class UploadTest : public SioLineFixture {
 protected:
     // Runs the transfer dialog in database mode to its end.
-    std::pair<int, std::vector<Notice>> uploadDatabase(int stopAfterTicks = -1)
+    TransferOutcome uploadDatabase(int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr)
     {
         CTransfer t(*telegram, true);
-        int r = t.Open();
-        for (int ticks = 0; r == 0 && ticks >= 0; ++ticks) {
-            if (ticks == stopAfterTicks)
-                t.RequestStop();
-            if ((r = t.Tick()) == CTransfer::GoOn)
-                r = 0;
-            else
-                break;
-        }
-        return {r, t.Finish(r)};
+        return runTransfer(t, stopAfter, faultAfter, fault);
     }
     std::string database() { return state().installPath(state().databaseFileName); }
 };
@@ -112,14 +103,7 @@ TEST_F(UploadTest, GarbageInPlaceOfARecordIsReadAgainNotWritten)
         state().currentAddress = "1";
         std::filesystem::remove(dir.path() + "/tvk/RQ-1812.tvk");
         ASSERT_EQ(CheckDatabase(*telegram).result, DatabaseCheck::Missing);
-        CTransfer t(*telegram, true);
-        ASSERT_EQ(t.Open(), 0);
-        for (int i = 0; i < 3; ++i) ASSERT_EQ(t.Tick(), CTransfer::GoOn);
-        bus->addFault(*sim::SioFault::parse(fault));
-        int r;
-        while ((r = t.Tick()) == CTransfer::GoOn) {}
-        EXPECT_EQ(r, CTransfer::Completed);
-        t.Finish(r);
+        EXPECT_EQ(uploadDatabase(-1, 3, fault).result, CTransfer::Completed);
         const auto& records = sim::SioCatalogue::forVersion(1812)->records();
         const std::string bytes = readFile(database());
         ASSERT_EQ(bytes.size(), records.size() * 48 + 5);
@@ -135,14 +119,8 @@ TEST_F(UploadTest, DriveThatFallsSilentLeavesAnIncompleteDatabase)
     state().settings.repeat = 1;
     state().currentAddress = "1";
     ASSERT_EQ(CheckDatabase(*telegram).result, DatabaseCheck::Missing);
-    CTransfer t(*telegram, true);
-    ASSERT_EQ(t.Open(), 0);
-    for (int i = 0; i < 5; ++i) ASSERT_EQ(t.Tick(), CTransfer::GoOn);
-    bus->addFault(*sim::SioFault::parse("silent"));
-    int r;
-    while ((r = t.Tick()) == CTransfer::GoOn) {}
+    const auto [r, notices] = uploadDatabase(-1, 5, "silent");
     EXPECT_EQ(r, CTransfer::Stopped);
-    const auto notices = t.Finish(r);
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].text,
               "There was some error while uploading data.\nCheck the network connections and try again !\n\n"
