@@ -1,6 +1,6 @@
 #include <platform/MemoryLine.h>
 
-#include <platform/tests/TimeoutCases.h>
+#include <platform/tests/SerialTestSupport.h>
 
 #include <gtest/gtest.h>
 
@@ -19,19 +19,13 @@ using std::chrono::milliseconds;
 constexpr uint32_t kMax = CommTimeouts::kMaxDword;
 const CommTimeouts kAtOnce{kMax, 0, 0, 0, 0};
 
-long long msSince(Clock::time_point t)
+// A's output queue and B's input queue.
+std::pair<size_t, size_t> queues(MemoryLine& line)
 {
-    return std::chrono::duration_cast<milliseconds>(Clock::now() - t).count();
-}
-
-std::string readText(SerialPort& port, size_t max, SerialResult* result = nullptr)
-{
-    std::vector<uint8_t> buf(max);
-    size_t got = 0;
-    const SerialResult r = port.read(buf.data(), max, got);
-    if (result)
-        *result = r;
-    return std::string(buf.begin(), buf.begin() + got);
+    size_t queued = 99, waiting = 99;
+    EXPECT_EQ(line.a().outputQueue(queued), SerialResult::Ok);
+    EXPECT_EQ(line.b().inputQueue(waiting), SerialResult::Ok);
+    return {queued, waiting};
 }
 
 TEST(MemoryLine, CarriesBytesBothWaysAndHearsItselfOnlyWithEcho)
@@ -56,9 +50,7 @@ TEST(MemoryLine, PacesBytesAtTheWritersWireTime)
     const Clock::time_point start = Clock::now();
     ASSERT_EQ(line.a().writeAll("twelve bytes"), SerialResult::Ok);
 
-    size_t queued = 0, waiting = 0;
-    EXPECT_EQ(line.a().outputQueue(queued), SerialResult::Ok);
-    EXPECT_EQ(line.b().inputQueue(waiting), SerialResult::Ok);
+    const auto [queued, waiting] = queues(line);
     EXPECT_GE(queued, 10u);       // nothing much has left the wire yet
     EXPECT_LE(waiting, 2u);
 
@@ -76,11 +68,7 @@ TEST(MemoryLine, DrainWaitsUntilTheOutputIsOnTheWire)
     ASSERT_EQ(line.a().drain(), SerialResult::Ok);
     EXPECT_GE(msSince(start), 49);
 
-    size_t queued = 1, waiting = 0;
-    line.a().outputQueue(queued);
-    line.b().inputQueue(waiting);
-    EXPECT_EQ(queued, 0u);
-    EXPECT_EQ(waiting, 48u);
+    EXPECT_EQ(queues(line), std::make_pair(size_t(0), size_t(48)));
 }
 
 TEST(MemoryLine, WithoutPacingNothingWaitsForTheWire)
@@ -88,11 +76,7 @@ TEST(MemoryLine, WithoutPacingNothingWaitsForTheWire)
     MemoryLine line;
     line.a().configure({1200});
     line.a().writeAll(std::string(100, 'x'));
-    size_t queued = 1, waiting = 0;
-    line.a().outputQueue(queued);
-    line.b().inputQueue(waiting);
-    EXPECT_EQ(queued, 0u);
-    EXPECT_EQ(waiting, 100u);
+    EXPECT_EQ(queues(line), std::make_pair(size_t(0), size_t(100)));
 }
 
 TEST(MemoryLine, PurgeOutputTakesBackWhatHasNotLeft)

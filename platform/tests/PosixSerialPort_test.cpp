@@ -3,7 +3,7 @@
 #include <platform/PosixSerialPort.h>
 
 #include <platform/testing/PtyPair.h>
-#include <platform/tests/TimeoutCases.h>
+#include <platform/tests/SerialTestSupport.h>
 
 #include <gtest/gtest.h>
 
@@ -27,21 +27,6 @@ using testing::PtyPair;
 constexpr uint32_t kMax = CommTimeouts::kMaxDword;
 const CommTimeouts kAtOnce{kMax, 0, 0, 0, 0};
 const CommTimeouts kFirstByte500{kMax, kMax, 500, 0, 0};
-
-long long msSince(Clock::time_point t)
-{
-    return std::chrono::duration_cast<milliseconds>(Clock::now() - t).count();
-}
-
-std::string readText(SerialPort& port, size_t max, SerialResult* result = nullptr)
-{
-    std::vector<uint8_t> buf(max);
-    size_t got = 0;
-    const SerialResult r = port.read(buf.data(), max, got);
-    if (result)
-        *result = r;
-    return std::string(buf.begin(), buf.begin() + got);
-}
 
 // Reads until `count` bytes came or a read brought nothing.
 std::string readAll(SerialPort& port, size_t count)

@@ -1,13 +1,34 @@
 #pragma once
-// The Win32 read time-out cases every SerialPort implementation must end on
-// time: with nothing, or only part of the request, waiting at the start.
+// What the tests of every SerialPort implementation share: reading as text,
+// elapsed time, and the Win32 read time-out cases each must end on time.
 #include <platform/SerialPort.h>
 
+#include <chrono>
 #include <ostream>
 #include <string>
 #include <vector>
 
 namespace platform {
+
+inline long long msSince(std::chrono::steady_clock::time_point t)
+{
+    return std::chrono::duration_cast<std::chrono::milliseconds>(
+        std::chrono::steady_clock::now() - t).count();
+}
+
+// One read of up to max bytes, as text; the result goes to *result if given.
+inline std::string readText(SerialPort& port, size_t max, SerialResult* result = nullptr)
+{
+    std::vector<uint8_t> buf(max);
+    size_t got = 0;
+    const SerialResult r = port.read(buf.data(), max, got);
+    if (result)
+        *result = r;
+    return std::string(buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(got));
+}
+
+// The time-out cases: with nothing, or only part of the request, waiting
+// when the read starts.
 
 struct TimeoutCase {
     const char* name;
