@@ -165,6 +165,33 @@ TEST_F(TransferTest, SilentDriveAtTheStart)
     EXPECT_EQ(notices[0], (Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop}));
 }
 
+TEST_F(TransferTest, LineNeverReadyEndsWithTheNoConnectionMessage)
+{
+    state().settings.rtsMode = true;  // nobody on this line reports RTS back
+    const auto [r, notices] = run(0);
+    EXPECT_EQ(r, CTransfer::NoLine);
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], (Notice{"Possible loss of power or no connection to the converter !", MsgIcon::Information}));
+}
+
+TEST_F(TransferTest, DebugLogMarksStartAndEnd)
+{
+    const std::string log = dir.file("Receive.txt");
+    ASSERT_TRUE(state().log.open(log));
+    state().settings.debug = true;
+    EXPECT_EQ(run(1, 2).result, CTransfer::Aborted);
+    EXPECT_EQ(run(0).result, CTransfer::Completed);
+    state().log.close();
+    const std::string text = readFile(log);
+    EXPECT_NE(text.find("\r\nDOWNLOAD ALL - START\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nLOADING STOPPED\r\n"), std::string::npos);
+    EXPECT_NE(text.find("\r\nUPLOAD ALL - START\r\n"), std::string::npos);
+    const size_t end = text.find("\r\nUPLOAD ALL - END     Upload time= ");
+    ASSERT_NE(end, std::string::npos);
+    const std::string line = text.substr(end + 2, text.find("\r\n", end + 2) - end - 2);
+    EXPECT_EQ(line.substr(line.size() - 4), " sec") << line;
+}
+
 TEST_F(TransferTest, ParameterSetConflictSwitchesTheDriveFirst)
 {
     setWork(0x00E9, 0x0002);
