@@ -3,6 +3,7 @@
 
 #include <kestrel/core/CDeviceTable.h>
 #include <kestrel/core/CloseList.h>
+#include <kestrel/core/Connect.h>
 #include <kestrel/core/DeviceConnection.h>
 
 namespace kestrel::testing {
@@ -138,6 +139,30 @@ TEST_F(CloseListTest, SelectionModeNeedsAnAnswerFromTheDrive)
     const int before = bus->telegrams();
     EXPECT_FALSE(SelectDevice(*telegram, "6").selected);
     EXPECT_EQ(bus->telegrams(), before);
+}
+
+TEST_F(CloseListTest, ConnectDecidesBetweenListValueUploadAndDatabaseUpload)
+{
+    EXPECT_EQ(Connect(*telegram, "", false).notice->text, "No inverter selected.");
+    state().windowPresence[6] = '2';
+    EXPECT_EQ(Connect(*telegram, "6", false).notice->text, "You are already connected to this device !");
+    state().windowPresence[6] = '3';  // only a keypad window: connecting is fine
+
+    messages.expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::No);
+    EXPECT_EQ(Connect(*telegram, "6", false).next, ConnectPlan::Declined);
+    messages.expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
+    EXPECT_EQ(Connect(*telegram, "6", false).next, ConnectPlan::UploadDatabase);
+    EXPECT_EQ(ListAfterDatabaseUpload().next, ConnectPlan::Nothing);  // nothing was uploaded
+
+    writeDatabase(1808);
+    EXPECT_EQ(Connect(*telegram, "6", false).next, ConnectPlan::UploadValues);
+    EXPECT_EQ(state().listFileName, dir.path() + "/parameter/List-6.~pa");
+    EXPECT_EQ(Connect(*telegram, "6", true).next, ConnectPlan::OpenList);
+    EXPECT_EQ(ListAfterDatabaseUpload().next, ConnectPlan::OpenList);
+
+    const ConnectPlan silent = Connect(*telegram, "9", false);
+    EXPECT_EQ(silent.next, ConnectPlan::StayOpen);
+    EXPECT_EQ(silent.notice->text, "Unable to establish connection with the selected device !");
 }
 
 }  // namespace
