@@ -1,5 +1,7 @@
 #include <kestrel/shell/ShellImages.h>
 
+#include <platform/qt/QtImages.h>
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -46,14 +48,8 @@ void drawDrive(QPainter& p, const QRectF& r, const QColor& body)
     }
 }
 
-}  // namespace
-
-QPixmap networkPicture()
+void drawNetwork(QPainter& p)
 {
-    QPixmap pm(150, 190);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
     QLinearGradient sky(0, 0, 0, 190);
     sky.setColorAt(0, QColor(225, 235, 248));
     sky.setColorAt(1, QColor(180, 198, 222));
@@ -87,31 +83,21 @@ QPixmap networkPicture()
     f.setBold(true);
     p.setFont(f);
     p.drawText(QRectF(0, 170, 150, 18), Qt::AlignCenter, "RS-485");
-    return pm;
 }
+
+}  // namespace
+
+QPixmap networkPicture() { return platform::qt::paintedPixmap(QSize(150, 190), 150, 190, drawNetwork); }
 
 QIcon programIcon()
 {
-    QIcon icon;
-    for (int size : {16, 32, 48}) {
-        QPixmap pm(size, size);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        drawDrive(p, QRectF(size * 0.18, size * 0.04, size * 0.64, size * 0.92), QColor(60, 110, 170));
-        icon.addPixmap(pm);
-    }
-    return icon;
+    return platform::qt::paintedIcon(32, [](QPainter& p) { drawDrive(p, QRectF(5.8, 1.3, 20.5, 29.4), QColor(60, 110, 170)); });
 }
 
 QPixmap aboutPicture()
 {
-    QPixmap pm(48, 48);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    drawDrive(p, QRectF(9, 2, 30, 44), QColor(60, 110, 170));
-    return pm;
+    return platform::qt::paintedPixmap(QSize(48, 48), 48, 48,
+                                       [](QPainter& p) { drawDrive(p, QRectF(9, 2, 30, 44), QColor(60, 110, 170)); });
 }
 
 }  // namespace kestrel

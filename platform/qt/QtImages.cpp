@@ -1,6 +1,6 @@
 #include <platform/qt/QtImages.h>
 
-#include <QPixmap>
+#include <QPainter>
 
 namespace platform::qt {
 
@@ -25,6 +25,24 @@ QIcon toIcon(const plumage::Icon* icon)
         if (!image.isNull()) out.addPixmap(QPixmap::fromImage(image));
     }
     return out;
+}
+
+QPixmap paintedPixmap(QSize size, double unitWidth, double unitHeight, const Painting& paint, const QColor& fill)
+{
+    QPixmap pm(size);
+    pm.fill(fill);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size.width() / unitWidth, size.height() / unitHeight);
+    paint(p);
+    return pm;
+}
+
+QIcon paintedIcon(double unitSize, const Painting& paint)
+{
+    QIcon icon;
+    for (int s : {16, 32, 48}) icon.addPixmap(paintedPixmap(QSize(s, s), unitSize, unitSize, paint));
+    return icon;
 }
 
 }  // namespace platform::qt

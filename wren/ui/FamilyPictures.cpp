@@ -1,5 +1,7 @@
 #include <wren/ui/FamilyPictures.h>
 
+#include <platform/qt/QtImages.h>
+
 #include <QLinearGradient>
 #include <QPainter>
 #include <QPainterPath>
@@ -78,15 +80,8 @@ void label(QPainter& p, const QRectF& r, const QString& text, QColor colour)
 }
 
 
-}  // namespace
-
-QPixmap rhxPicture(QSize size)
+void drawRhx(QPainter& p)
 {
-    QPixmap pm(size);
-    pm.fill(Qt::white);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size.width() / kUnitW, size.height() / kUnitH);
     background(p, QColor(232, 238, 248), QColor(190, 204, 224));
     const QRectF body(24, 10, 52, 108);
     housing(p, body, QColor(55, 100, 165));
@@ -101,16 +96,10 @@ QPixmap rhxPicture(QSize size)
     for (int i = 0; i < 3; ++i) p.drawEllipse(QRectF(33 + i * 13, 108, 7, 7));
     label(p, QRectF(24, 62, 52, 9), "RQ9000", QColor(235, 240, 250));
     label(p, QRectF(0, 121, 100, 8), "RHX / RQ9000", QColor(30, 45, 80));
-    return pm;
 }
 
-QPixmap lm3Picture(QSize size)
+void drawLm3(QPainter& p)
 {
-    QPixmap pm(size);
-    pm.fill(Qt::white);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.scale(size.width() / kUnitW, size.height() / kUnitH);
     background(p, QColor(236, 244, 236), QColor(196, 214, 198));
     // A slim book-size unit beside its mounting rail.
     p.setPen(Qt::NoPen);
@@ -127,25 +116,29 @@ QPixmap lm3Picture(QSize size)
     p.setBrush(QColor(30, 30, 30));
     for (int i = 0; i < 2; ++i) p.drawEllipse(QRectF(40 + i * 14, 104, 6, 6));
     label(p, QRectF(0, 121, 100, 8), "LM3 / LT4", QColor(30, 70, 40));
-    return pm;
+}
+
+}  // namespace
+
+QPixmap rhxPicture(QSize size)
+{
+    return platform::qt::paintedPixmap(size, kUnitW, kUnitH, drawRhx, Qt::white);
+}
+
+QPixmap lm3Picture(QSize size)
+{
+    return platform::qt::paintedPixmap(size, kUnitW, kUnitH, drawLm3, Qt::white);
 }
 
 QIcon selectorIcon()
 {
-    QIcon icon;
-    for (int s : {16, 32, 48}) {
-        QPixmap pm(s, s);
-        pm.fill(Qt::transparent);
-        QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(s / 32.0, s / 32.0);
+    return platform::qt::paintedIcon(32, [](QPainter& p) {
         housing(p, QRectF(3, 4, 12, 24), QColor(55, 100, 165));
         housing(p, QRectF(18, 8, 11, 20), QColor(88, 96, 104));
-        icon.addPixmap(pm);
-    }
-    return icon;
+    });
 }
 
 QPixmap aboutPicture() { return selectorIcon().pixmap(48, 48); }
 
 }  // namespace wren
+
