@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <optional>
 #include <vector>
 
@@ -19,6 +20,8 @@ struct SlaveCase {
     Bytes request;
     std::optional<Bytes> response;
 };
+
+void PrintTo(const SlaveCase& c, std::ostream* os) { *os << c.name; }
 
 class SlaveRequests : public testing::TestWithParam<SlaveCase> {
 protected:

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <ostream>
 #include <bit>
 #include <deque>
 #include <functional>
@@ -53,6 +54,8 @@ struct RequestCase {
     Bytes request;
     size_t expectedLength;
 };
+
+void PrintTo(const RequestCase& c, std::ostream* os) { *os << c.name; }
 
 class RequestFrames : public testing::TestWithParam<RequestCase> {};
 
@@ -166,6 +169,8 @@ struct CheckCase {
     Bytes answer;
     uint16_t result;
 };
+
+void PrintTo(const CheckCase& c, std::ostream* os) { *os << c.name; }
 
 class ResponseChecks : public testing::TestWithParam<CheckCase> {};
 
