@@ -7,39 +7,17 @@
 #include <kestrel/shell/CommDialogModel.h>
 #include <kestrel/shell/ShellTexts.h>
 #include <platform/MemoryLine.h>
-#include <platform/testing/PtyPair.h>
 
 #include <QCheckBox>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
-#include <array>
 
 using namespace shelltest;
 using kestrel::CommDialogModel;
 
 namespace {
-
-// COM1..COM4 mapped to pseudo-terminals (available) or to nothing.
-class PortMap {
-public:
-    explicit PortMap(std::array<bool, 4> available, const std::string& dir)
-    {
-        for (int n = 1; n <= 4; ++n) {
-            std::string device = dir + "/missing-tty";
-            if (available[size_t(n - 1)]) device = ptys_[size_t(n - 1)].slavePath();
-            setenv(name(n).c_str(), device.c_str(), 1);
-        }
-    }
-    ~PortMap()
-    {
-        for (int n = 1; n <= 4; ++n) unsetenv(name(n).c_str());
-    }
-private:
-    static std::string name(int n) { return "AVIARY_COM" + std::to_string(n); }
-    std::array<platform::testing::PtyPair, 4> ptys_;
-};
 
 constexpr kestrel::PortTestTiming kFast{1, 1};
 

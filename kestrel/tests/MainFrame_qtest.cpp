@@ -13,6 +13,7 @@
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
+#include <QSignalSpy>
 #include <QStatusBar>
 #include <QToolBar>
 
@@ -243,6 +244,17 @@ private slots:
         frame->execute(cmd::ViewStatusBar);
         QVERIFY(frame->statusBar()->isHidden());
         QVERIFY(!frame->action(cmd::ViewStatusBar)->isChecked());
+    }
+
+    void noPortLeftEndsTheProgram()
+    {
+        World w;
+        auto frame = makeFrame();
+        PortMap ports({false, false, false, false}, w.root.path());
+        QSignalSpy quit(frame.get(), &kestrel::CMainFrame::quitRequested);
+        w.expect(kestrel::text::kNoComPort, MsgIcon::Stop);
+        frame->execute(cmd::Communication);
+        QCOMPARE(quit.count(), 1);
     }
 
     void recentFilesGoToTheirHandler()

@@ -5,6 +5,7 @@
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/shell/ShellContext.h>
 #include <platform/RegistryStore.h>
+#include <platform/testing/PtyPair.h>
 #include <platform/testing/ScriptedResponder.h>
 #include <platform/testing/TempDir.h>
 
@@ -13,6 +14,7 @@
 #include <QTimer>
 #include <plumage/plumage.h>
 
+#include <array>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -63,6 +65,26 @@ struct World {
     {
         return messages->expect(text, icon, a);
     }
+};
+
+// COM1..COM4 mapped to pseudo-terminals (available) or to nothing.
+class PortMap {
+public:
+    PortMap(std::array<bool, 4> available, const std::string& dir)
+    {
+        for (int n = 1; n <= 4; ++n) {
+            std::string device = dir + "/missing-tty";
+            if (available[size_t(n - 1)]) device = ptys_[size_t(n - 1)].slavePath();
+            setenv(name(n).c_str(), device.c_str(), 1);
+        }
+    }
+    ~PortMap()
+    {
+        for (int n = 1; n <= 4; ++n) unsetenv(name(n).c_str());
+    }
+private:
+    static std::string name(int n) { return "AVIARY_COM" + std::to_string(n); }
+    std::array<platform::testing::PtyPair, 4> ptys_;
 };
 
 // Runs act on the modal dialog of that object name as soon as it is up.

@@ -8,11 +8,13 @@
 #include <kestrel/shell/ShellTexts.h>
 #include <platform/qt/QtSingleInstance.h>
 
+#include <QCheckBox>
 #include <QLabel>
 #include <QMainWindow>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
 #include <filesystem>
 #include <unistd.h>
@@ -204,13 +206,53 @@ private slots:
         World w;
         w.installKey();
         w.profile().writeInt("Options", "Splash", 0);
-        for (int n = 1; n <= 4; ++n)
-            setenv(("AVIARY_COM" + std::to_string(n)).c_str(), (w.root.path() + "/no-such-tty").c_str(), 1);
+        PortMap ports({false, false, false, false}, w.root.path());
         w.expect(kestrel::text::kNoComPort, MsgIcon::Stop);
         kestrel::CShellApp app(kestrel::shell());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::NoPort);
         QVERIFY(!anyMainWindowVisible());
-        for (int n = 1; n <= 4; ++n) unsetenv(("AVIARY_COM" + std::to_string(n)).c_str());
+    }
+
+    void communicationDialogAtStart()
+    {
+        World w;
+        w.installKey();
+        w.profile().writeInt("Options", "Splash", 0);
+        w.profile().writeString("Settings", "Baud", "9600");
+        PortMap ports({false, true, false, false}, w.root.path());
+        whenModal("commDialog", [](QWidget* d) {
+            auto* box = child<QCheckBox>(d, "dontShowAgain");
+            QVERIFY(box->isVisible());
+            box->setChecked(true);
+            child<QRadioButton>(d, "baud19200")->setChecked(true);
+            child<QPushButton>(d, "okButton")->click();
+        });
+        {
+            kestrel::CShellApp app(kestrel::shell());
+            QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
+            QCOMPARE(kestrel::state().settings.commSettings, std::string("19200,N,8,1"));
+            QCOMPARE(kestrel::state().settings.port, 2);
+            QCOMPARE(kestrel::state().portTestResult, 2);
+            app.exit();
+        }
+        QCOMPARE(w.profile().getInt("Options", "Com", -1), 0);
+        QCOMPARE(w.profile().getInt("Settings", "Port", -1), 2);
+    }
+
+    void communicationDialogClosedAtStartKeepsTheStoredSettings()
+    {
+        World w;
+        w.installKey();
+        w.profile().writeInt("Options", "Splash", 0);
+        w.profile().writeString("Settings", "Baud", "4800");
+        w.profile().writeInt("Settings", "Port", 1);
+        PortMap ports({true, false, false, false}, w.root.path());
+        whenModal("commDialog", [](QWidget* d) { qobject_cast<QDialog*>(d)->reject(); });
+        kestrel::CShellApp app(kestrel::shell());
+        QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
+        QCOMPARE(kestrel::state().settings.commSettings, std::string("4800,N,8,1"));
+        QCOMPARE(kestrel::state().portTestResult, 0);
+        QVERIFY(kestrel::shell().settings.com);
     }
 
     void serialControlFailureEndsTheProgram()
