@@ -112,6 +112,11 @@ private:
                      int32_t* retval);
     uint16_t presetRegisterValues(CModbus& engine, int16_t Addr, int32_t DataStart, int16_t Quantity,
                                   const COleVariant& values, bool highWordFirst);
+    // The start of the raw members: the connection, the in/out values
+    // cleared, the query bytes; a failure ends the call.
+    HRESULT beginRaw(Needs needs, const COleVariant& vQuery, int16_t QueryLength, COleVariant* vResponse,
+                     COleVariant*& vNumOfBytesRead, std::shared_ptr<server::CConnection>& c,
+                     std::vector<uint8_t>& query, int32_t* retval);
     HRESULT exchangeResult(server::CConnection& c, uint16_t code, std::vector<uint8_t> response,
                            COleVariant* vResponse, size_t received, COleVariant* vNumOfBytesRead, int32_t* retval);
 

@@ -248,6 +248,21 @@ size_t responseCapacity(int16_t RespLength)
 
 }  // namespace
 
+HRESULT CModBusLink::beginRaw(Needs needs, const COleVariant& vQuery, int16_t QueryLength, COleVariant* vResponse,
+                              COleVariant*& vNumOfBytesRead, std::shared_ptr<CConnection>& c,
+                              std::vector<uint8_t>& query, int32_t* retval)
+{
+    std::shared_ptr<CConnection> connection;
+    if (HRESULT hr = need(needs, connection); FAILED(hr)) return hr;
+    if (vNumOfBytesRead && vNumOfBytesRead->isMissing()) vNumOfBytesRead = nullptr;
+    if (HRESULT hr = vResponse->Clear(); FAILED(hr)) return hr;
+    if (vNumOfBytesRead)
+        if (HRESULT hr = vNumOfBytesRead->Clear(); FAILED(hr)) return hr;
+    if (!queryBytes(vQuery, QueryLength, query)) return finish(usage::kArrayError, *connection, retval);
+    c = std::move(connection);
+    return S_OK;
+}
+
 HRESULT CModBusLink::exchangeResult(CConnection& c, uint16_t code, std::vector<uint8_t> response,
                                     COleVariant* vResponse, size_t received, COleVariant* vNumOfBytesRead,
                                     int32_t* retval)
@@ -261,13 +276,9 @@ HRESULT CModBusLink::TxRxMessage(const COleVariant& vQuery, int16_t QueryLength,
                                  int16_t RespLength, COleVariant* vNumOfBytesRead, int32_t* plRetVal)
 {
     std::shared_ptr<CConnection> c;
-    if (HRESULT hr = need(Needs::Any, c); FAILED(hr)) return hr;
-    if (vNumOfBytesRead && vNumOfBytesRead->isMissing()) vNumOfBytesRead = nullptr;
-    if (HRESULT hr = vResponse->Clear(); FAILED(hr)) return hr;
-    if (vNumOfBytesRead)
-        if (HRESULT hr = vNumOfBytesRead->Clear(); FAILED(hr)) return hr;
     std::vector<uint8_t> query;
-    if (!queryBytes(vQuery, QueryLength, query)) return finish(usage::kArrayError, *c, plRetVal);
+    if (HRESULT hr = beginRaw(Needs::Any, vQuery, QueryLength, vResponse, vNumOfBytesRead, c, query, plRetVal); FAILED(hr))
+        return hr;
     // An ASCII exchange hands back its whole receive buffer with the frame
     // body at the start; RTU and TCP exactly the frame body.
     const bool ascii = c->local() && c->local()->GetTransmissionMode() == CLocalModbus::kAscii;
@@ -285,13 +296,9 @@ HRESULT CModBusLink::TxRxRawData(const COleVariant& vQuery, int16_t QueryLength,
                                  int32_t* plRetVal)
 {
     std::shared_ptr<CConnection> c;
-    if (HRESULT hr = need(Needs::Serial, c); FAILED(hr)) return hr;
-    if (vNumOfBytesRead && vNumOfBytesRead->isMissing()) vNumOfBytesRead = nullptr;
-    if (HRESULT hr = vResponse->Clear(); FAILED(hr)) return hr;
-    if (vNumOfBytesRead)
-        if (HRESULT hr = vNumOfBytesRead->Clear(); FAILED(hr)) return hr;
     std::vector<uint8_t> query;
-    if (!queryBytes(vQuery, QueryLength, query)) return finish(usage::kArrayError, *c, plRetVal);
+    if (HRESULT hr = beginRaw(Needs::Serial, vQuery, QueryLength, vResponse, vNumOfBytesRead, c, query, plRetVal); FAILED(hr))
+        return hr;
     std::vector<uint8_t> response(responseCapacity(RespLength));
     size_t received = 0;
     // A negative wait would be read as some fifty days: it means "the port's own".

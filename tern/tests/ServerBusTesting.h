@@ -40,7 +40,7 @@
 
 extern char** environ;
 
-namespace tern::testing {
+namespace tern::testkit {
 
 using namespace std::chrono_literals;
 using StringMap = QMap<QString, QString>;
@@ -226,4 +226,4 @@ inline bool serverRunning()
     return QDBusConnection::sessionBus().interface()->isServiceRegistered(QLatin1String(identity::kBusName)).value();
 }
 
-}  // namespace tern::testing
+}  // namespace tern::testkit

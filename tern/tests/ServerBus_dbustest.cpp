@@ -7,6 +7,7 @@
 #include <tern/server/ActivationFile.h>
 #include <tern/server/automation/ErrorInfo.h>
 #include <tern/tests/ServerBusTesting.h>
+#include <tern/tests/ServerVariants.h>
 
 #include <platform/RegistryStore.h>
 
@@ -19,28 +20,13 @@
 namespace tern {
 namespace {
 
-using namespace tern::testing;
+using namespace tern::testkit;
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new TernBusEnvironment);
 
 constexpr HRESULT kTimeOutResult = makeHResult(0x80040201);
 
 COleVariant missing() { return COleVariant::Missing(); }
-
-COleVariant intArray(VARTYPE vt, std::vector<int64_t> values, int32_t lowerBound = 0)
-{
-    COleSafeArray a(vt, {SafeArrayBound{static_cast<uint32_t>(values.size()), lowerBound}});
-    for (size_t i = 0; i < values.size(); ++i) a.setInteger(i, values[i]);
-    return COleVariant::Array(std::move(a));
-}
-
-std::vector<int64_t> integersOf(const COleVariant& v)
-{
-    std::vector<int64_t> out;
-    if (v.array())
-        for (size_t i = 0; i < v.array()->size(); ++i) out.push_back(v.array()->integerAt(i));
-    return out;
-}
 
 std::string description()
 {

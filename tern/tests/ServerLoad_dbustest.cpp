@@ -12,7 +12,7 @@
 namespace tern {
 namespace {
 
-using namespace tern::testing;
+using namespace tern::testkit;
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new TernBusEnvironment);
 

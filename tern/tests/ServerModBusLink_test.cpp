@@ -5,6 +5,7 @@
 #include <tern/server/ServerStrings.h>
 #include <tern/server/automation/ErrorInfo.h>
 #include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/tests/ServerVariants.h>
 
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusSlaveRunner.h>
@@ -22,33 +23,12 @@
 namespace tern {
 namespace {
 
+using namespace tern::testkit;
 using sim::ModbusTable;
 using Table = server::ConnectionTable;
 
 constexpr HRESULT usageHResult(uint16_t code) { return server::resultHResult(code); }
 constexpr HRESULT kTimeOut = makeHResult(0x80040201);
-
-COleVariant intArray(VARTYPE vt, std::vector<int64_t> values)
-{
-    COleSafeArray a = COleSafeArray::Vector(vt, values.size());
-    for (size_t i = 0; i < values.size(); ++i) a.setInteger(i, values[i]);
-    return COleVariant::Array(std::move(a));
-}
-
-COleVariant realArray(VARTYPE vt, std::vector<double> values)
-{
-    COleSafeArray a = COleSafeArray::Vector(vt, values.size());
-    for (size_t i = 0; i < values.size(); ++i) a.setReal(i, values[i]);
-    return COleVariant::Array(std::move(a));
-}
-
-std::vector<int64_t> integersOf(const COleVariant& v)
-{
-    std::vector<int64_t> out;
-    if (v.array())
-        for (size_t i = 0; i < v.array()->size(); ++i) out.push_back(v.array()->integerAt(i));
-    return out;
-}
 
 std::string errorText()
 {
@@ -400,6 +380,52 @@ TEST_F(ModBusLinkTest, ARawExchangeHandsBackExactlyWhatCame)
     EXPECT_EQ(ret, 0);
     EXPECT_EQ(integersOf(response).size(), 7u);
     EXPECT_EQ(count, COleVariant::I4(7));
+}
+
+TEST_F(ModBusLinkTest, AnAsciiExchangeHandsBackItsWholeBufferWithTheBodyFirst)
+{
+    platform::MemoryLine asciiLine;
+    sim::ModbusSlaveRunner asciiSlave(model_, sim::ModbusRunnerOptions{sim::ModbusFraming::Ascii});
+    std::string error;
+    ASSERT_TRUE(asciiSlave.startSerial(asciiLine.b(), error)) << error;
+    table_.setEngineFactory([&](const std::string&, int16_t) { return std::make_unique<CLocalModbus>(asciiLine.a()); });
+    CModBusLink link(table_);
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    ASSERT_EQ(link.OpenConnection("ASCII", 1, &ok), S_OK);
+    ASSERT_EQ(link.put_TransmissionMode(1), S_OK);
+    ASSERT_EQ(link.Connect(&ok), S_OK);
+    COleVariant response, count;
+    int32_t ret = -1;
+    ASSERT_EQ(link.TxRxMessage(intArray(VT_UI1, {1, 3, 0, 7, 0, 1}), 6, &response, 0, &count, &ret), S_OK);
+    EXPECT_EQ(ret, 0);
+    const auto bytes = integersOf(response);
+    ASSERT_EQ(bytes.size(), 512u);
+    EXPECT_EQ(std::vector<int64_t>(bytes.begin(), bytes.begin() + 5),
+              (std::vector<int64_t>{1, 3, 2, holding(7) >> 8, holding(7) & 0xFF}));
+    EXPECT_EQ(count, COleVariant::I4(5));
+}
+
+TEST_F(ModBusLinkTest, ATcpConnectionReachesItsPeer)
+{
+    sim::ModbusSlaveRunner peer(model_);
+    std::string error;
+    ASSERT_TRUE(peer.startTcp(0, error)) << error;
+    CModBusLink link(table_);
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    ASSERT_EQ(link.OpenConnection("TCP", server::kTcpConnection, &ok), S_OK);
+    ASSERT_EQ(link.put_Host("127.0.0.1"), S_OK);
+    ASSERT_EQ(link.put_TcpPort(peer.tcpPort()), S_OK);
+    ASSERT_EQ(link.put_TimeOut(500), S_OK);
+    ASSERT_EQ(link.Connect(&ok), S_OK);
+    ASSERT_EQ(ok, VARIANT_TRUE);
+    COleVariant values;
+    int32_t ret = -1;
+    ASSERT_EQ(link.ReadOutputRegisters(1, 3, 2, &values, COleVariant::Missing(), COleVariant::Missing(), &ret), S_OK);
+    EXPECT_EQ(ret, 0);
+    EXPECT_EQ(integersOf(values), (std::vector<int64_t>{holding(3), holding(4)}));
+    COleVariant response;
+    ASSERT_EQ(link.TxRxMessage(intArray(VT_I2, {1, 3, 0, 7, 0, 1}), 6, &response, 5, nullptr, &ret), S_OK);
+    EXPECT_EQ(integersOf(response), (std::vector<int64_t>{1, 3, 2, holding(7) >> 8, holding(7) & 0xFF}));
 }
 
 TEST_F(ModBusLinkTest, AnInOutValueThatCannotBeClearedIsTheCallsResult)

@@ -2,6 +2,7 @@
 // each use accepts, what the conversions keep, and the optional arguments.
 #include <tern/server/COleSafeArrayEx.h>
 #include <tern/server/COleVariantEx.h>
+#include <tern/tests/ServerVariants.h>
 
 #include <gtest/gtest.h>
 
@@ -12,23 +13,11 @@
 namespace tern {
 namespace {
 
-COleSafeArray integers(VARTYPE vt, std::vector<int64_t> values, int32_t lowerBound = 0)
-{
-    COleSafeArray a(vt, {SafeArrayBound{static_cast<uint32_t>(values.size()), lowerBound}});
-    for (size_t i = 0; i < values.size(); ++i) a.setInteger(i, values[i]);
-    return a;
-}
-
-COleSafeArray reals(VARTYPE vt, std::vector<double> values)
-{
-    COleSafeArray a = COleSafeArray::Vector(vt, values.size());
-    for (size_t i = 0; i < values.size(); ++i) a.setReal(i, values[i]);
-    return a;
-}
+using namespace tern::testkit;
 
 TEST(VariantArrays, AreFoundByValueByReferenceAndOneLevelInsideAVariantReference)
 {
-    const COleSafeArray a = integers(VT_I2, {1, 2, 3});
+    const COleSafeArray a = integerElements(VT_I2, {1, 2, 3});
     COleSafeArrayEx out;
     EXPECT_TRUE(COleVariantEx(COleVariant::Array(a)).GetArray(out));
     EXPECT_TRUE(COleVariantEx(COleVariant::Array(a, true)).GetArray(out));
@@ -46,7 +35,7 @@ TEST(VariantArrays, MustHaveOneDimensionWhateverTheirLowerBound)
     const COleSafeArray twoByTwo(VT_I4, {{2, 0}, {2, 0}});
     EXPECT_FALSE(COleVariantEx(COleVariant::Array(twoByTwo)).GetArray(out));
     std::vector<uint16_t> words;
-    ASSERT_TRUE(COleVariantEx(COleVariant::Array(integers(VT_I4, {7, 8}, -5))).GetArray(out));
+    ASSERT_TRUE(COleVariantEx(COleVariant::Array(integerElements(VT_I4, {7, 8}, -5))).GetArray(out));
     ASSERT_TRUE(out.GetRegisterWords(words));
     EXPECT_EQ(words, (std::vector<uint16_t>{7, 8}));
 }
@@ -89,24 +78,24 @@ INSTANTIATE_TEST_SUITE_P(Table, ElementTypes,
 TEST(VariantConversions, KeepTheLowBitsTheRegistersAndBytesCarry)
 {
     std::vector<uint16_t> words;
-    ASSERT_TRUE(COleSafeArrayEx(integers(VT_I4, {0x12345, -1, 65535})).GetRegisterWords(words));
+    ASSERT_TRUE(COleSafeArrayEx(integerElements(VT_I4, {0x12345, -1, 65535})).GetRegisterWords(words));
     EXPECT_EQ(words, (std::vector<uint16_t>{0x2345, 0xFFFF, 0xFFFF}));
     std::vector<uint8_t> bytes;
-    ASSERT_TRUE(COleSafeArrayEx(integers(VT_I2, {0x1FF, -2})).GetBytes(bytes));
+    ASSERT_TRUE(COleSafeArrayEx(integerElements(VT_I2, {0x1FF, -2})).GetBytes(bytes));
     EXPECT_EQ(bytes, (std::vector<uint8_t>{0xFF, 0xFE}));
     std::vector<uint8_t> coils;
-    ASSERT_TRUE(COleSafeArrayEx(integers(VT_I4, {0, 5, -1, 0x10000})).GetCoils(coils));
+    ASSERT_TRUE(COleSafeArrayEx(integerElements(VT_I4, {0, 5, -1, 0x10000})).GetCoils(coils));
     EXPECT_EQ(coils, (std::vector<uint8_t>{0, 1, 1, 1}));
 }
 
 TEST(VariantConversions, ConvertBetweenSingleAndDoublePrecision)
 {
     std::vector<float> singles;
-    ASSERT_TRUE(COleSafeArrayEx(reals(VT_R8, {0.1, 1e300})).GetSingles(singles));
+    ASSERT_TRUE(COleSafeArrayEx(realElements(VT_R8, {0.1, 1e300})).GetSingles(singles));
     EXPECT_EQ(singles[0], 0.1f);
     EXPECT_TRUE(std::isinf(singles[1]));
     std::vector<double> doubles;
-    ASSERT_TRUE(COleSafeArrayEx(reals(VT_R4, {0.1})).GetDoubles(doubles));
+    ASSERT_TRUE(COleSafeArrayEx(realElements(VT_R4, {0.1})).GetDoubles(doubles));
     EXPECT_EQ(doubles[0], static_cast<double>(0.1f));
 }
 
