@@ -173,7 +173,11 @@ int bench()
     };
     const pid_t server = busPeerPid(link.serverName());
     const pid_t daemon = busPeerPid("org.freedesktop.DBus");
-    std::vector<double> engineUs, serverUs;
+    auto property = [&] {
+        int16_t retries = 0;
+        return link.get_Retries(&retries) == tern::S_OK && retries == 1;
+    };
+    std::vector<double> engineUs, serverUs, propertyUs;
     double engineCpu = 0, servedCpu = 0, serverCpu = 0, daemonCpu = 0;
     int failures = 0;
     for (int round = 0; round < kRounds; ++round) {
@@ -192,6 +196,8 @@ int bench()
         servedCpu += ownCpuUs() - cpu;
         serverCpu += processCpuUs(server) - serverBefore;
         daemonCpu += processCpuUs(daemon) - daemonBefore;
+        auto p = timeCalls(kCallsPerRound, property, failures);
+        propertyUs.insert(propertyUs.end(), p.begin(), p.end());
         link.CloseConnection();
         engineUs.insert(engineUs.end(), e.begin(), e.end());
         serverUs.insert(serverUs.end(), s.begin(), s.end());
@@ -199,6 +205,8 @@ int bench()
     std::printf("ReadOutputRegisters, 1 register, %d calls each, %d failures\n", kRounds * kCallsPerRound, failures);
     std::printf("  engine directly:    median %8.1f us   mean %8.1f us\n", median(engineUs), mean(engineUs));
     std::printf("  through the server: median %8.1f us   mean %8.1f us\n", median(serverUs), mean(serverUs));
+    std::printf("  a property read (bus round trip, no line): median %6.1f us   mean %8.1f us\n", median(propertyUs),
+                mean(propertyUs));
     std::printf("  added by the server: median %7.1f us   mean %8.1f us   (goal: under 300 us)\n",
                 median(serverUs) - median(engineUs), mean(serverUs) - mean(engineUs));
     const double calls = kRounds * kCallsPerRound;
