@@ -133,8 +133,10 @@ private:
 
 TEST(TelegramPty, SimulatorProgramServesAPtyAndTakesKeypadCommands)
 {
+    // The programs are built next to the tests.
     const char* bin = std::getenv("AVIARY_BIN_DIR");
-    const std::string program = std::string(bin ? bin : ".") + "/aviary-sim";
+    const std::string dir = bin ? std::string(bin) : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
+    const std::string program = dir + "/aviary-sim";
     if (!std::filesystem::exists(program))
         GTEST_SKIP() << "aviary-sim is not built";
     SimProgram sim;
