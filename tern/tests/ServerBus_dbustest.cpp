@@ -236,6 +236,29 @@ TEST(TernServer, AClientThatLeavesTheBusReleasesItsObjects)
     EXPECT_EQ(baud, 9600);
 }
 
+TEST(TernServer, AnObjectSharedWithAnotherClientLivesUntilBothHaveLetGo)
+{
+    ModBusLinkClient owner;
+    ASSERT_EQ(owner.CreateInstance(), S_OK);
+    const QString server = owner.serverName(), path = owner.objectPath();
+    {
+        QDBusConnection other = QDBusConnection::connectToBus(QDBusConnection::SessionBus, "other-client");
+        ASSERT_TRUE(other.isConnected());
+        auto call = [&](const char* interface, const char* member) {
+            return other.call(
+                QDBusMessage::createMethodCall(server, path, QLatin1String(interface), QLatin1String(member)));
+        };
+        const QDBusMessage added = call(identity::kUnknownInterface, "AddRef");
+        ASSERT_EQ(added.type(), QDBusMessage::ReplyMessage) << added.errorMessage().toStdString();
+        EXPECT_EQ(added.arguments().value(0).toUInt(), 2u);
+        owner.Release();
+        EXPECT_EQ(liveObjects(), 1);
+        EXPECT_EQ(call(identity::kModBusLinkInterface, "get_RaiseError").type(), QDBusMessage::ReplyMessage);
+    }
+    QDBusConnection::disconnectFromBus("other-client");  // leaving is letting go
+    EXPECT_TRUE(eventually([] { return liveObjects() == 0; }));
+}
+
 TEST(TernServer, ASlowExchangeHoldsUpNeitherAnotherConnectionNorPropertyReads)
 {
     PtySlave slow(1), fast(2);
