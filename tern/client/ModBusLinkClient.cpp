@@ -40,15 +40,18 @@ HRESULT ModBusLinkClient::CreateInstance(const std::string& progId)
     // started once it has given up the bus name.
     for (int attempt = 0; attempt < kCreateAttempts; ++attempt) {
         if (hr = client::startServer(bus_, cls); FAILED(hr)) return failure(hr, "Unable to start the link server");
-        QString stopping;
-        hr = createOnce(&stopping);
-        if (SUCCEEDED(hr) || stopping.isEmpty()) return hr;
-        client::waitForOwnerChange(bus_, stopping, kServerChangeWait);
+        const QString server = client::serverOwner(bus_);
+        hr = createOnce();
+        // Refused by a server on its way out, or lost with it: the next
+        // attempt goes to the one started after it.
+        const bool serverEnding = hr == CO_E_SERVER_STOPPING || hr == RPC_E_DISCONNECTED || hr == RPC_E_TIMEOUT;
+        if (SUCCEEDED(hr) || !serverEnding || server.isEmpty()) return hr;
+        if (!client::waitForOwnerChange(bus_, server, kServerChangeWait)) return hr;
     }
     return hr;
 }
 
-HRESULT ModBusLinkClient::createOnce(QString* stoppingServer)
+HRESULT ModBusLinkClient::createOnce()
 {
     QDBusMessage msg =
         QDBusMessage::createMethodCall(QLatin1String(identity::kBusName), QLatin1String(identity::kClassObjectPath),
@@ -56,8 +59,6 @@ HRESULT ModBusLinkClient::createOnce(QString* stoppingServer)
     const QDBusMessage reply = bus_.call(msg, QDBus::Block, timeoutMs_);
     ErrorInfo info;
     const HRESULT hr = replyResult(reply, &info);
-    if (hr == CO_E_SERVER_STOPPING || hr == RPC_E_DISCONNECTED) *stoppingServer = reply.service();
-    if (hr == RPC_E_DISCONNECTED && stoppingServer->isEmpty()) *stoppingServer = QStringLiteral(":gone");
     if (FAILED(hr)) return failure(hr, info.description);
     if (reply.signature() != QLatin1String("o")) return failure(RPC_E_SERVERFAULT, "Unexpected answer of the server");
     path_ = reply.arguments().value(0).value<QDBusObjectPath>().path();

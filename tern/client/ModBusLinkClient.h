@@ -107,7 +107,7 @@ private:
     HRESULT getValue(const char* member, T* out);
     HRESULT getBool(const char* member, VARIANT_BOOL* out);
     HRESULT getPath(const char* member, std::string* out);
-    HRESULT createOnce(QString* stoppingServer);
+    HRESULT createOnce();
     HRESULT readVariants(const QVariantList& outs, std::initializer_list<COleVariant*> targets, int32_t* retval);
 
     QDBusConnection bus_;

@@ -20,16 +20,20 @@ constexpr uint32_t kPollMs = 10;
 
 QString busName() { return QString::fromLatin1(identity::kBusName); }
 
-QString currentOwner(const QDBusConnection& bus)
+}  // namespace
+
+QString serverOwner(const QDBusConnection& bus)
 {
     const QDBusReply<QString> owner = bus.interface()->serviceOwner(busName());
     return owner.isValid() ? owner.value() : QString();
 }
 
+namespace {
+
 bool waitForOwner(const QDBusConnection& bus, std::chrono::milliseconds wait)
 {
     const platform::Timeout timeout(static_cast<uint32_t>(wait.count()));
-    while (currentOwner(bus).isEmpty()) {
+    while (serverOwner(bus).isEmpty()) {
         if (timeout.timedOut()) return false;
         platform::sleepMs(kPollMs);
     }
@@ -54,10 +58,10 @@ HRESULT findRegisteredClass(const std::string& progId, RegisteredClass& out)
 HRESULT startServer(const QDBusConnection& bus, const RegisteredClass& cls, std::chrono::milliseconds wait)
 {
     if (!bus.isConnected()) return CO_E_SERVER_EXEC_FAILURE;
-    if (!currentOwner(bus).isEmpty()) return S_OK;
+    if (!serverOwner(bus).isEmpty()) return S_OK;
     // The bus serialises activation, so two clients starting at once get one server.
     if (bus.interface()->startService(busName()).isValid() && waitForOwner(bus, wait)) return S_OK;
-    if (!currentOwner(bus).isEmpty()) return S_OK;
+    if (!serverOwner(bus).isEmpty()) return S_OK;
     platform::LaunchRequest request;
     request.kind = platform::LaunchKind::Program;
     request.program = cls.localServer;
@@ -69,7 +73,7 @@ HRESULT startServer(const QDBusConnection& bus, const RegisteredClass& cls, std:
 bool waitForOwnerChange(const QDBusConnection& bus, const QString& leaving, std::chrono::milliseconds wait)
 {
     const platform::Timeout timeout(static_cast<uint32_t>(wait.count()));
-    while (currentOwner(bus) == leaving) {
+    while (serverOwner(bus) == leaving) {
         if (timeout.timedOut()) return false;
         platform::sleepMs(kPollMs);
     }

@@ -26,6 +26,9 @@ HRESULT findRegisteredClass(const std::string& progId, RegisteredClass& out);
 HRESULT startServer(const QDBusConnection& bus, const RegisteredClass& cls,
                     std::chrono::milliseconds wait = std::chrono::seconds(10));
 
+// The unique name of the server owning the bus name now (empty: none).
+QString serverOwner(const QDBusConnection& bus);
+
 // Waits until the bus name is no longer owned by the given unique name (a
 // server on its way out); false when it still is after the wait.
 bool waitForOwnerChange(const QDBusConnection& bus, const QString& leaving, std::chrono::milliseconds wait);
