@@ -83,16 +83,22 @@ public:
         argv.push_back(nullptr);
         for (auto& e : env) envp.push_back(e.data());
         envp.push_back(nullptr);
-        if (posix_spawn(&pid_, argv[0], &actions, nullptr, argv.data(), envp.data()) != 0) pid_ = -1;
+        // A group of its own, so that whatever it starts ends with it.
+        posix_spawnattr_t attributes;
+        posix_spawnattr_init(&attributes);
+        posix_spawnattr_setflags(&attributes, POSIX_SPAWN_SETPGROUP);
+        posix_spawnattr_setpgroup(&attributes, 0);
+        if (posix_spawn(&pid_, argv[0], &actions, &attributes, argv.data(), envp.data()) != 0) pid_ = -1;
+        posix_spawnattr_destroy(&attributes);
         posix_spawn_file_actions_destroy(&actions);
         close(out[1]);
         reader_ = std::thread([this, fd = out[0]] { collect(fd); });
     }
     ~ChildProcess()
     {
-        if (pid_ > 0 && !status_) {
-            ::kill(pid_, SIGKILL);
-            wait(5s);
+        if (pid_ > 0) {
+            ::kill(-pid_, SIGKILL);
+            if (!status_) wait(5s);
         }
         if (reader_.joinable()) reader_.join();
     }

@@ -296,6 +296,46 @@ TEST(TernServer, AnIndependentPythonClientReadsRegisters)
     EXPECT_EQ(python.output(), "1100\n65535\n1102\n");
 }
 
+TEST(TernClient, FindsNothingForAClassThatIsNotRegistered)
+{
+    ModBusLinkClient link;
+    EXPECT_EQ(link.CreateInstance("Tern.Nothing.1"), CO_E_CLASSSTRING);
+    platform::RegistryStore::instance().setString(platform::Hive::ClassesRoot, "Other.Thing.1\\CLSID", "",
+                                                  "{00000000-1111-2222-3333-444444444444}");
+    EXPECT_EQ(link.CreateInstance("Other.Thing.1"), REGDB_E_CLASSNOTREG);
+    EXPECT_FALSE(link.isAttached());
+    int16_t retries = 0;
+    EXPECT_EQ(link.get_Retries(&retries), CO_E_OBJNOTCONNECTED);
+}
+
+// Run as a child on a bus without activation files.
+TEST(TernServerHelper, StartsTheRegisteredProgram)
+{
+    if (std::string(std::getenv("TERN_TEST_ROLE") ? std::getenv("TERN_TEST_ROLE") : "") != "starter")
+        GTEST_SKIP() << "runs as a child of WithoutAnActivationFileTheClientStartsTheRegisteredProgram";
+    ModBusLinkClient link;
+    ASSERT_EQ(link.CreateInstance(), S_OK) << description();
+    VARIANT_BOOL raise = VARIANT_TRUE;
+    ASSERT_EQ(link.get_RaiseError(&raise), S_OK);
+    std::printf("created by %s\n", link.serverName().toStdString().c_str());
+}
+
+TEST(TernServer, WithoutAnActivationFileTheClientStartsTheRegisteredProgram)
+{
+    // The tests' own bus configuration without its service directories.
+    std::ifstream in(binDir() + "/../dbus-session.conf");
+    std::string text, line;
+    while (std::getline(in, line))
+        if (line.find("servicedir") == std::string::npos) text += line + "\n";
+    platform::testing::TempDir dir;
+    const std::string config = dir.write("bus.conf", text);
+    ChildProcess session({"/usr/bin/dbus-run-session", "--config-file=" + config, "--", selfProgram(),
+                          "--gtest_filter=TernServerHelper.StartsTheRegisteredProgram"},
+                         {{"TERN_TEST_ROLE", "starter"}});
+    EXPECT_TRUE(exitedWith(session.wait(20s), 0)) << session.output();
+    EXPECT_NE(session.output().find("created by :"), std::string::npos) << session.output();
+}
+
 TEST(TernServer, EndsOnceIdleAfterItsLastObjectIsReleased)
 {
     {
