@@ -198,22 +198,30 @@ void CMSComm::collectEvents()
 
 int CMSComm::GetInBufferCount()
 {
-    if (!open_)
-        return raise(commErrNotOpen), 0;
+    if (!open_) {
+        raise(commErrNotOpen);
+        return 0;
+    }
     collectEvents();
     size_t n = 0;
-    if (line()->inputQueue(n) != SerialResult::Ok)
-        return raise(commErrIo), 0;
+    if (line()->inputQueue(n) != SerialResult::Ok) {
+        raise(commErrIo);
+        return 0;
+    }
     return static_cast<int>(n);
 }
 
 int CMSComm::GetOutBufferCount()
 {
-    if (!open_)
-        return raise(commErrNotOpen), 0;
+    if (!open_) {
+        raise(commErrNotOpen);
+        return 0;
+    }
     size_t n = 0;
-    if (line()->outputQueue(n) != SerialResult::Ok)
-        return raise(commErrIo), 0;
+    if (line()->outputQueue(n) != SerialResult::Ok) {
+        raise(commErrIo);
+        return 0;
+    }
     return static_cast<int>(n);
 }
 
