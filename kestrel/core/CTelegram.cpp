@@ -258,7 +258,9 @@ bool CTelegram::receiveReadReply(std::string_view number)
     return true;
 }
 
-bool CTelegram::ReadParameter(std::string_view number)
+// The attempts of a read or a block read: the same request every time until
+// one reply passes `receive`, or the line is found not ready.
+bool CTelegram::readAttempts(std::string_view number, bool (CTelegram::*receive)(std::string_view))
 {
     const std::string requested(number);  // may point into paramNo_
     KestrelState& s = state();
@@ -269,15 +271,20 @@ bool CTelegram::ReadParameter(std::string_view number)
     bool ok = false;
     for (int attempt = 0; attempt < repeat_ && !ok; ++attempt) {
         const int r = Send(request);
-        if (r == SendDone) {
-            ok = receiveReadReply(requested);
-        } else if (r == SendLineNotReady) {
+        if (r == SendLineNotReady) {
             status_ = -1;
             break;
         }
+        if (r == SendDone)
+            ok = (this->*receive)(requested);
     }
     s.port.exchangeActive = false;
     return ok;
+}
+
+bool CTelegram::ReadParameter(std::string_view number)
+{
+    return readAttempts(number, &CTelegram::receiveReadReply);
 }
 
 bool CTelegram::WriteParameter(std::string_view text)
@@ -341,7 +348,7 @@ int CTelegram::ProbeAddress(std::string_view number)
     return answer;
 }
 
-bool CTelegram::receiveBlockReply()
+bool CTelegram::receiveBlockReply(std::string_view)
 {
     const int need = rtsMode() ? 57 : 49;
     if (!waitUntil([&] { return control_.GetInBufferCount() >= need; }, kBlockReplyMs)) {
@@ -364,24 +371,7 @@ bool CTelegram::receiveBlockReply()
 
 bool CTelegram::ReadBlock(std::string_view number)
 {
-    const std::string requested(number);
-    KestrelState& s = state();
-    s.port.exchangeActive = true;
-    paramNo_ = requested;
-    status_ = 0;
-    const std::string request = currentReadRequest(requested);
-    bool ok = false;
-    for (int attempt = 0; attempt < repeat_ && !ok; ++attempt) {
-        const int r = Send(request);
-        if (r == SendLineNotReady) {
-            status_ = -1;
-            break;
-        }
-        if (r == SendDone)
-            ok = receiveBlockReply();
-    }
-    s.port.exchangeActive = false;
-    return ok;
+    return readAttempts(number, &CTelegram::receiveBlockReply);
 }
 
 }  // namespace kestrel

@@ -90,7 +90,8 @@ private:
     bool lineReady();
     void takeInput();
     bool receiveReadReply(std::string_view number);
-    bool receiveBlockReply();
+    bool receiveBlockReply(std::string_view number);
+    bool readAttempts(std::string_view number, bool (CTelegram::*receive)(std::string_view));
     bool framingOk(std::string_view number, int distance, bool checkNumber) const;
     size_t searchStart() const;
     std::string currentReadRequest(std::string_view number) const;
