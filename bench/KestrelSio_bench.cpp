@@ -44,7 +44,7 @@ int main(int argc, char** argv)
     std::filesystem::create_directories(dir.path() + "/parameter");
     state().installDir = dir.path();
     state().settings = TelegramSettings{};  // defaults: 8 repeats, tRTS 30, tWait 50, 9600 8N1
-    state().currentAddress = "1";
+    state().currentAddress.assign(1, '1');  // (a plain "1" trips a GCC 12 -Wrestrict false alarm)
 
     platform::MemoryLineOptions o;
     o.pacing = true;
