@@ -55,8 +55,10 @@ function(aviary_tests dir)
     add_executable(${t} ${src})
     target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
     target_compile_options(${t} PRIVATE -Werror)
+    # gtest_discover_tests splits property values at ';', so it gets one
+    # variable here; QT_QPA_PLATFORM comes from the test presets.
     gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
-      PROPERTIES TIMEOUT 60 ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+      PROPERTIES TIMEOUT 60 ENVIRONMENT "AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
   endforeach()
   file(GLOB _dtests CONFIGURE_DEPENDS ${dir}/*_dbustest.cpp)
   foreach(src ${_dtests})
