@@ -3,6 +3,7 @@
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/KestrelState.h>
 #include <sim/sio/SioSimRunner.h>
+#include <platform/PseudoTerminal.h>
 
 #include <gtest/gtest.h>
 
@@ -31,9 +32,9 @@ void useDevice(const std::string& path)
 TEST(TelegramPty, ExchangesWithTheSimulatorOnAPseudoTerminal)
 {
     sim::SioBus bus(*sim::SioBus::parseDrives("2:1808"));
-    sim::SioPty pty;
+    platform::PseudoTerminal pty;
     std::string error;
-    ASSERT_TRUE(pty.open(error)) << error;
+    ASSERT_TRUE(pty.open(error, true)) << error;
     sim::SioSimRunner runner(bus, pty.masterFd());
     ASSERT_TRUE(runner.start());
     useDevice(pty.slavePath());

@@ -1,7 +1,7 @@
 #include <sim/modbus/ModbusSlaveRunner.h>
 
 #include <sim/modbus/ModbusLink.h>
-#include <sim/modbus/ModbusPty.h>
+#include <platform/PseudoTerminal.h>
 #include <sim/modbus/ModbusSerialServer.h>
 #include <sim/modbus/ModbusSlave.h>
 #include <sim/modbus/ModbusTcpServer.h>
@@ -26,7 +26,7 @@ bool ModbusSlaveRunner::startSerialLoop(std::unique_ptr<ModbusLink> link, std::s
 
 bool ModbusSlaveRunner::startPty(std::string& error) {
     if (running()) return error = "already running", false;
-    auto pty = std::make_unique<ModbusPty>();
+    auto pty = std::make_unique<platform::PseudoTerminal>();
     if (!pty->open(error)) return false;
     pty_ = std::move(pty);
     return startSerialLoop(std::make_unique<FdLink>(pty_->masterFd()), error);
@@ -55,7 +55,7 @@ void ModbusSlaveRunner::stop() {
 
 const std::string& ModbusSlaveRunner::ptyPath() const {
     static const std::string kNone;
-    return pty_ ? pty_->path() : kNone;
+    return pty_ ? pty_->slavePath() : kNone;
 }
 
 uint16_t ModbusSlaveRunner::tcpPort() const { return tcp_ ? tcp_->port() : 0; }

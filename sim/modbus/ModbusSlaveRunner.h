@@ -15,6 +15,10 @@
 #include <string>
 #include <thread>
 
+namespace platform {
+class PseudoTerminal;
+}
+
 namespace sim {
 
 struct ModbusRunnerOptions {
@@ -23,7 +27,6 @@ struct ModbusRunnerOptions {
     unsigned bitsPerCharacter = 10;                // for pacing
 };
 
-class ModbusPty;
 class ModbusLink;
 class ModbusSerialServer;
 class ModbusSlave;
@@ -57,7 +60,7 @@ private:
     ModbusRunnerOptions options_;
     FaultInjector faults_;
     std::unique_ptr<ModbusSlave> slave_;
-    std::unique_ptr<ModbusPty> pty_;
+    std::unique_ptr<platform::PseudoTerminal> pty_;
     std::unique_ptr<ModbusLink> link_;
     std::unique_ptr<ModbusSerialServer> serial_;
     std::unique_ptr<ModbusTcpServer> tcp_;

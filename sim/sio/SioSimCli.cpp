@@ -3,6 +3,7 @@
 #include <sim/sio/SioCommand.h>
 #include <sim/sio/SioSimRunner.h>
 
+#include <platform/PseudoTerminal.h>
 #include <platform/PosixSerialPort.h>
 
 #include <atomic>
@@ -148,12 +149,12 @@ int sioSimMain(int argc, char** argv)
 
     std::signal(SIGINT, onSignal);
     std::signal(SIGTERM, onSignal);
-    SioPty pty;
+    platform::PseudoTerminal pty;
     platform::PosixSerialPort tty;
     std::unique_ptr<SioSimRunner> runner;
     if (o.pty) {
         std::string error;
-        if (!pty.open(error)) {
+        if (!pty.open(error, true)) {
             std::fprintf(stderr, "aviary-sim sio: %s\n", error.c_str());
             return 1;
         }

@@ -152,42 +152,4 @@ void SioSimRunner::send(const SioBus::Output& o)
     }
 }
 
-SioPty::~SioPty()
-{
-    if (keepSlave_ >= 0) ::close(keepSlave_);
-    if (master_ >= 0) ::close(master_);
-}
-
-bool SioPty::open(std::string& error)
-{
-    master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
-    if (master_ < 0 || ::grantpt(master_) != 0 || ::unlockpt(master_) != 0) {
-        error = std::string("cannot create a pseudo-terminal: ") + std::strerror(errno);
-        return false;
-    }
-    char name[128];
-    if (::ptsname_r(master_, name, sizeof name) != 0) {
-        error = std::string("ptsname: ") + std::strerror(errno);
-        return false;
-    }
-    slavePath_ = name;
-    keepSlave_ = ::open(name, O_RDWR | O_NOCTTY);
-    termios t{};
-    if (keepSlave_ < 0 || ::tcgetattr(keepSlave_, &t) != 0) {
-        error = std::string("cannot open ") + name + ": " + std::strerror(errno);
-        return false;
-    }
-    ::cfmakeraw(&t);
-    if (::tcsetattr(keepSlave_, TCSANOW, &t) != 0) {
-        error = std::string("cannot set raw mode: ") + std::strerror(errno);
-        return false;
-    }
-    const int flags = ::fcntl(master_, F_GETFL);
-    if (flags < 0 || ::fcntl(master_, F_SETFL, flags | O_NONBLOCK) != 0) {
-        error = std::string("fcntl: ") + std::strerror(errno);
-        return false;
-    }
-    return true;
-}
-
 }  // namespace sim

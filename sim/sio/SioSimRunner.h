@@ -61,21 +61,4 @@ private:
     std::thread thread_;
 };
 
-// A pseudo-terminal pair for the simulator: the runner works on the master,
-// programs open slavePath(). Raw mode is set before any traffic.
-class SioPty {
-public:
-    SioPty() = default;
-    ~SioPty();
-    SioPty(const SioPty&) = delete;
-    SioPty& operator=(const SioPty&) = delete;
-    bool open(std::string& error);
-    int masterFd() const { return master_; }
-    const std::string& slavePath() const { return slavePath_; }
-private:
-    int master_ = -1;
-    int keepSlave_ = -1;  // keeps the master readable while no program has the slave open
-    std::string slavePath_;
-};
-
 }  // namespace sim

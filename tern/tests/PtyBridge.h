@@ -2,7 +2,7 @@
 // Two pseudo-terminals joined like a null-modem cable: what a program writes
 // to one path the other path reads. Lets two programs that each open a serial
 // device talk (our master and an independent slave).
-#include <sim/modbus/ModbusPty.h>
+#include <platform/PseudoTerminal.h>
 
 #include <poll.h>
 #include <unistd.h>
@@ -24,8 +24,8 @@ public:
         stop_ = true;
         if (thread_.joinable()) thread_.join();
     }
-    const std::string& pathA() const { return one_.path(); }
-    const std::string& pathB() const { return two_.path(); }
+    const std::string& pathA() const { return one_.slavePath(); }
+    const std::string& pathB() const { return two_.slavePath(); }
 
 private:
     void relay() {
@@ -41,8 +41,8 @@ private:
         }
     }
 
-    sim::ModbusPty one_;
-    sim::ModbusPty two_;
+    platform::PseudoTerminal one_;
+    platform::PseudoTerminal two_;
     std::atomic<bool> stop_{false};
     std::thread thread_;
 };
