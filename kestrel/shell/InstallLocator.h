@@ -3,6 +3,7 @@
 // SOFTWARE\<company>\Aviary\<version> of the machine hive. An installation
 // of the previous version is taken over: its key is copied to the current
 // version's key.
+#include <kestrel/core/ListFile.h>
 #include <platform/RegistryStore.h>
 
 #include <optional>
@@ -10,7 +11,8 @@
 
 namespace kestrel {
 
-inline constexpr const char* kCurrentVersion = "1.4.1";
+// The program version is the one its files carry in their headers.
+inline constexpr const char* kCurrentVersion = kPcVersion.data();
 inline constexpr const char* kPreviousVersion = "1.2.21";
 
 struct InstallLookup {
