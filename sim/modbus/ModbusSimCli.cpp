@@ -123,6 +123,10 @@ int serve(const CliOptions& o, ModbusMapModel& model) {
 int modbusSimMain(int argc, char** argv) {
     CliOptions options;
     std::string error;
+    if (argc > 1 && (std::string(argv[1]) == "--help" || std::string(argv[1]) == "-h")) {
+        std::cout << kUsage;
+        return 0;
+    }
     if (!parse(argc, argv, options, error)) {
         std::cerr << "modbus: " << error << '\n' << kUsage;
         return 2;
