@@ -22,7 +22,11 @@ protected:
         std::string error;
         ASSERT_TRUE(runner_.startPty(error)) << error;
         ::setenv("AVIARY_COM5", runner_.ptyPath().c_str(), 1);
-        master_.SetTimeOut(300);
+        master_.SetTimeOut(500);
+        // A loaded machine can stall the simulator mid-frame for longer than
+        // the 2 ms Ts of 19200 baud; a wider silence keeps that from ending an
+        // ASCII frame early (CR LF still ends it at once).
+        master_.SetSilentInterval(50);
         master_.SetTransmissionMode(GetParam() == sim::ModbusFraming::Ascii ? CLocalModbus::kAscii
                                                                              : CLocalModbus::kRtu);
         ASSERT_TRUE(master_.Open(5, 19200, 0));
