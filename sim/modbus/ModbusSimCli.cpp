@@ -1,9 +1,7 @@
 #include <sim/modbus/ModbusSimCli.h>
 
 #include <sim/modbus/ModbusMapModel.h>
-#include <sim/modbus/ModbusSlaveRunner.h>
-
-#include <signal.h>
+#include <sim/modbus/ModbusServe.h>
 
 #include <cstdio>
 #include <iostream>
@@ -90,34 +88,6 @@ bool parse(int argc, char** argv, CliOptions& o, std::string& error) {
     return true;
 }
 
-int serve(const CliOptions& o, ModbusMapModel& model) {
-    // Signals are taken by sigwait below; the serving thread must not get them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigset_t previous;
-    if (pthread_sigmask(SIG_BLOCK, &signals, &previous) != 0) return 1;
-    ModbusSlaveRunner runner(model, o.runner);
-    for (const ModbusFault& f : o.faults) runner.faults().add(f);
-    std::string error;
-    const bool started = o.pty ? runner.startPty(error) : runner.startTcp(*o.tcpPort, error);
-    if (!started) {
-        std::cerr << "modbus: " << error << '\n';
-        pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-        return 1;
-    }
-    if (o.pty) std::printf("PTY %s\n", runner.ptyPath().c_str());
-    else std::printf("TCP 127.0.0.1:%u\n", static_cast<unsigned>(runner.tcpPort()));
-    std::fflush(stdout);
-    int received = 0;
-    while (sigwait(&signals, &received) != 0) {
-    }
-    runner.stop();
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return 0;
-}
-
 }  // namespace
 
 int modbusSimMain(int argc, char** argv) {
@@ -137,7 +107,8 @@ int modbusSimMain(int argc, char** argv) {
         std::cerr << "modbus: " << error << '\n';
         return 1;
     }
-    return serve(options, model);
+    return serveModbusUntilSignalled(model, options.runner, options.faults,
+                                     options.pty ? std::nullopt : options.tcpPort, "modbus");
 }
 
 }  // namespace sim

@@ -1,10 +1,9 @@
 #include <sim/modbusdrive/MerlinSimCli.h>
 
-#include <sim/modbus/ModbusSlaveRunner.h>
+#include <sim/modbus/ModbusServe.h>
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 #include <sim/modbusdrive/MerlinDriveModel.h>
 
-#include <signal.h>
 
 #include <cstdio>
 #include <iostream>
@@ -138,40 +137,6 @@ bool buildModel(const CliOptions& o, MerlinDriveModel& model)
     return true;
 }
 
-int serveUntilSignalled(const CliOptions& o, MerlinDriveModel& model)
-{
-    // SIGINT and SIGTERM are taken by sigwait; the serving thread must not get them.
-    sigset_t signals;
-    sigemptyset(&signals);
-    sigaddset(&signals, SIGINT);
-    sigaddset(&signals, SIGTERM);
-    sigset_t previous;
-    if (pthread_sigmask(SIG_BLOCK, &signals, &previous) != 0)
-        return 1;
-    int status = 0;
-    {
-        ModbusSlaveRunner runner(model, o.runner);
-        for (const ModbusFault& fault : o.faults)
-            runner.faults().add(fault);
-        std::string error;
-        if (o.pty ? runner.startPty(error) : runner.startTcp(*o.tcpPort, error)) {
-            if (o.pty)
-                std::printf("PTY %s\n", runner.ptyPath().c_str());
-            else
-                std::printf("TCP 127.0.0.1:%u\n", static_cast<unsigned>(runner.tcpPort()));
-            std::fflush(stdout);
-            int received = 0;
-            while (sigwait(&signals, &received) != 0) {
-            }
-        } else {
-            std::cerr << "merlin: " << error << '\n';
-            status = 1;
-        }
-    }
-    pthread_sigmask(SIG_SETMASK, &previous, nullptr);
-    return status;
-}
-
 }  // namespace
 
 int merlinSimMain(int argc, char** argv)
@@ -189,7 +154,8 @@ int merlinSimMain(int argc, char** argv)
     MerlinDriveModel model;
     if (!buildModel(options, model))
         return 1;
-    return serveUntilSignalled(options, model);
+    return serveModbusUntilSignalled(model, options.runner, options.faults,
+                                     options.pty ? std::nullopt : options.tcpPort, "merlin");
 }
 
 }  // namespace sim
