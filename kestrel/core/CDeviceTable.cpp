@@ -103,7 +103,7 @@ DeviceTitleResult DeviceTitle(const std::string& address)
     }
     CDeviceTable table;
     if (!table.load(CDeviceTable::defaultPath()))
-        r.notice = Notice{"netlist.cfg nof found !", platform::MsgIcon::Exclamation};
+        r.notice = platform::Notice{"netlist.cfg nof found !", platform::MsgIcon::Exclamation};
     char head[32];
     std::snprintf(head, sizeof head, "ADDR=%.2d", a);
     r.title = std::string(head) + "\"" + table.name(a) + "\"";
@@ -117,18 +117,18 @@ std::string CDeviceTable::ratedPowerText(int32_t power)
     return buf;
 }
 
-std::optional<Notice> RenameDevice(int address, const std::string& name)
+std::optional<platform::Notice> RenameDevice(int address, const std::string& name)
 {
     if (address < 0 || address >= kAddressCount)
         return std::nullopt;
     if (state().windowPresence[static_cast<std::size_t>(address)] != '0')
-        return Notice{"You cannot change the name of an active device !", platform::MsgIcon::Exclamation};
+        return platform::Notice{"You cannot change the name of an active device !", platform::MsgIcon::Exclamation};
     CDeviceTable table;
     const std::string path = CDeviceTable::defaultPath();
     table.load(path);
     table.setName(address, name);
     if (!table.save(path))
-        return Notice{"'" + path + "'\ncouldn't accessed !", platform::MsgIcon::Stop};
+        return platform::Notice{"'" + path + "'\ncouldn't accessed !", platform::MsgIcon::Stop};
     return std::nullopt;
 }
 

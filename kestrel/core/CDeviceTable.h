@@ -9,7 +9,7 @@
 //   36   4   rated power, signed 32-bit, 0.01 kW (parameter 00F1)
 //   40  12   reserved, never written
 #include <kestrel/core/KestrelState.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <array>
 #include <cstddef>
@@ -74,13 +74,13 @@ private:
 // "netlist.cfg nof found !".
 struct DeviceTitleResult {
     std::string title;
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
 };
 DeviceTitleResult DeviceTitle(const std::string& address);
 
 // "Change Name" of the network dialog: refused for a drive with an open list
 // or keypad window; otherwise the name goes into "netlist.cfg" (read, changed,
 // rewritten). Returns the notice to show, if any.
-std::optional<Notice> RenameDevice(int address, const std::string& name);
+std::optional<platform::Notice> RenameDevice(int address, const std::string& name);
 
 }  // namespace kestrel

@@ -15,7 +15,7 @@ int CFullUpload::Start(int recordCount)
     if (!telegram_.ReadParameter("00E8"))
         return -2;
     if (parseHex4(telegram_.valueText()).value_or(0) & 0x0004) {
-        notice_ = Notice{"The software requires the selected device to be idle for uploading databank.",
+        notice_ = platform::Notice{"The software requires the selected device to be idle for uploading databank.",
                          platform::MsgIcon::Stop};
         return -3;
     }
@@ -23,7 +23,7 @@ int CFullUpload::Start(int recordCount)
     progress_ = 0;
     file_.open(s.installPath(s.databaseFileName), std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
     if (!file_) {
-        notice_ = Notice{kUploadErrorText, platform::MsgIcon::Stop};
+        notice_ = platform::Notice{kUploadErrorText, platform::MsgIcon::Stop};
         return -3;
     }
     telegram_.DiscardInput();
@@ -43,10 +43,10 @@ int CFullUpload::Step()
         file_.close();
         state().logLine("FULL UPLOAD - END");
         if (!file_) {
-            notice_ = Notice{kUploadErrorText, platform::MsgIcon::Stop};
+            notice_ = platform::Notice{kUploadErrorText, platform::MsgIcon::Stop};
             return -3;
         }
-        notice_ = Notice{"Information successfully uploaded", platform::MsgIcon::Exclamation};
+        notice_ = platform::Notice{"Information successfully uploaded", platform::MsgIcon::Exclamation};
         return 0;
     }
     if (!readRecord("FFFE", 1)) {
@@ -99,7 +99,7 @@ int CFullUpload::failed()
 {
     if (telegram_.status() == -1)
         return -1;
-    notice_ = Notice{kUploadErrorText, platform::MsgIcon::Stop};
+    notice_ = platform::Notice{kUploadErrorText, platform::MsgIcon::Stop};
     return -3;
 }
 

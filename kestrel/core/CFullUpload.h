@@ -5,7 +5,7 @@
 // database file as it comes, and the end mark completes the file. The
 // transfer dialog in database mode runs Start once and Step per tick.
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <fstream>
 #include <optional>
@@ -29,7 +29,7 @@ public:
     void close() { file_.close(); }
 
     // The notice of the last Start or Step, once.
-    std::optional<Notice> takeNotice() { return std::exchange(notice_, std::nullopt); }
+    std::optional<platform::Notice> takeNotice() { return std::exchange(notice_, std::nullopt); }
     int progress() const { return progress_; }
     int progressRange() const { return range_; }
 
@@ -49,7 +49,7 @@ private:
     bool finished_ = false;
     int progress_ = 0;
     int range_ = 0;
-    std::optional<Notice> notice_;
+    std::optional<platform::Notice> notice_;
 };
 
 }  // namespace kestrel

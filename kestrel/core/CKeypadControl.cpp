@@ -80,7 +80,7 @@ std::string CKeypadControl::errorRegisterText(int code)
 
 // ---- opening ---------------------------------------------------------------
 
-bool CKeypadControl::Open(std::vector<Notice>& notices)
+bool CKeypadControl::Open(std::vector<platform::Notice>& notices)
 {
     KestrelState& s = state();
     view_.title = "Keypad Controls - Addr. : " + s.currentAddress + " -- " + s.deviceTitle;
@@ -135,7 +135,7 @@ CKeypadControl::TickResult CKeypadControl::Tick(bool windowActive)
     if (pending_ != None) {
         const int c = pending_;
         pending_ = None;
-        std::vector<Notice> n;
+        std::vector<platform::Notice> n;
         switch (c) {
         case Fwd: case Rev: case Stop: n = Run(static_cast<Command>(c)); break;
         case SourceInitial: n = SelectInitialSource(); break;
@@ -196,7 +196,7 @@ void CKeypadControl::showState(char c)
 
 // ---- run commands ------------------------------------------------------------
 
-bool CKeypadControl::sioCheck(std::vector<Notice>& notices) const
+bool CKeypadControl::sioCheck(std::vector<platform::Notice>& notices) const
 {
     const char c = state().deviceStatus[static_cast<size_t>(address() & 31)];
     if (c < ';')
@@ -205,9 +205,9 @@ bool CKeypadControl::sioCheck(std::vector<Notice>& notices) const
     return false;
 }
 
-std::vector<Notice> CKeypadControl::Run(Command command)
+std::vector<platform::Notice> CKeypadControl::Run(Command command)
 {
-    std::vector<Notice> notices;
+    std::vector<platform::Notice> notices;
     if (state().noDevice || !sioCheck(notices))
         return notices;
     const RunCommand rc = runCommand(command);
@@ -229,7 +229,7 @@ std::vector<Notice> CKeypadControl::Run(Command command)
     return notices;
 }
 
-std::vector<Notice> CKeypadControl::ErrorReset()
+std::vector<platform::Notice> CKeypadControl::ErrorReset()
 {
     state().logLine("RESET COMMAND - START");
     if (busy()) {
@@ -250,7 +250,7 @@ std::vector<Notice> CKeypadControl::ErrorReset()
 
 // ---- speed source and setpoint ---------------------------------------------------
 
-std::vector<Notice> CKeypadControl::SelectInitialSource()
+std::vector<platform::Notice> CKeypadControl::SelectInitialSource()
 {
     if (running_ && view_.sioSourceChecked)
         return {{"You cannot change the Setpoint while the unit is in running condition !", MsgIcon::Stop}};
@@ -274,7 +274,7 @@ std::vector<Notice> CKeypadControl::SelectInitialSource()
     return {};
 }
 
-std::vector<Notice> CKeypadControl::SelectSioSource()
+std::vector<platform::Notice> CKeypadControl::SelectSioSource()
 {
     if (running_ && !view_.sioSourceChecked)
         return {{"You cannot change the Setpoint while the unit is in running condition !", MsgIcon::Stop}};
@@ -328,7 +328,7 @@ void CKeypadControl::Decrement()
     setpointShown();
 }
 
-std::vector<Notice> CKeypadControl::DownloadSetpoint()
+std::vector<platform::Notice> CKeypadControl::DownloadSetpoint()
 {
     if (notInSio_)
         return {{"Invalid SIO mode !", MsgIcon::Stop}};
@@ -340,12 +340,12 @@ std::vector<Notice> CKeypadControl::DownloadSetpoint()
     return SendSetpoint(static_cast<double>(setpoint_) * 100.0);
 }
 
-std::string CKeypadControl::setpointTelegram(double hundredths, std::optional<Notice>& refusal)
+std::string CKeypadControl::setpointTelegram(double hundredths, std::optional<platform::Notice>& refusal)
 {
     const long v = std::lround(hundredths);
     const long magnitude = std::labs(v);
     if (magnitude > kSetpointLimit) {
-        refusal = Notice{v > 0 ? "Value exceeds upper limit" : "Value is below lower limit", MsgIcon::Stop};
+        refusal = platform::Notice{v > 0 ? "Value exceeds upper limit" : "Value is below lower limit", MsgIcon::Stop};
         return {};
     }
     const unsigned wire = v < 0 ? static_cast<unsigned>(0x10000 - magnitude) : static_cast<unsigned>(magnitude);
@@ -370,9 +370,9 @@ int CKeypadControl::readErrorRegister()
     return code;
 }
 
-std::vector<Notice> CKeypadControl::SendSetpoint(double hundredths)
+std::vector<platform::Notice> CKeypadControl::SendSetpoint(double hundredths)
 {
-    std::optional<Notice> refusal;
+    std::optional<platform::Notice> refusal;
     const std::string text = setpointTelegram(hundredths, refusal);
     if (refusal)
         return {*refusal};
@@ -402,7 +402,7 @@ void CKeypadControl::SetControlType(ControlType type)
 
 // ---- close ---------------------------------------------------------------------
 
-bool CKeypadControl::closeCheck(std::vector<Notice>& notices)
+bool CKeypadControl::closeCheck(std::vector<platform::Notice>& notices)
 {
     KestrelState& s = state();
     if (busy())

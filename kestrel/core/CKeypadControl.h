@@ -6,7 +6,7 @@
 // process-wide operation flag; a button that finds the flag set leaves its
 // command to the next tick.
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <optional>
 #include <string>
@@ -42,7 +42,7 @@ public:
 
     struct TickResult {
         bool destroy = false;          // the close check allowed closing
-        std::vector<Notice> notices;
+        std::vector<platform::Notice> notices;
     };
 
     explicit CKeypadControl(CTelegram& telegram);
@@ -50,27 +50,27 @@ public:
     // Opening for the current device address. False while another sequence
     // holds the line (the window tries again on its next tick); the opening
     // never waits for the operation flag.
-    bool Open(std::vector<Notice>& notices);
+    bool Open(std::vector<platform::Notice>& notices);
     bool isOpen() const { return open_; }
 
     TickResult Tick(bool windowActive);
-    std::vector<Notice> Run(Command command);  // Fwd, Rev, Stop
-    std::vector<Notice> ErrorReset();
-    std::vector<Notice> SelectInitialSource();
-    std::vector<Notice> SelectSioSource();
+    std::vector<platform::Notice> Run(Command command);  // Fwd, Rev, Stop
+    std::vector<platform::Notice> ErrorReset();
+    std::vector<platform::Notice> SelectInitialSource();
+    std::vector<platform::Notice> SelectSioSource();
     void Increment();
     void Decrement();
     // The setpoint the user typed (Hz); keeps the text for the window.
     void SetSetpoint(float hz);
-    std::vector<Notice> DownloadSetpoint();
+    std::vector<platform::Notice> DownloadSetpoint();
     void SetControlType(ControlType type);
     void RequestClose() { closeRequested_ = true; }
 
     // Sends value (hundredths of a hertz) as parameter 003A; the notice when
     // it is out of limits or the drive refused it.
-    std::vector<Notice> SendSetpoint(double hundredths);
+    std::vector<platform::Notice> SendSetpoint(double hundredths);
     // "003A" + the drive's encoding of hundredths; empty when out of limits.
-    static std::string setpointTelegram(double hundredths, std::optional<Notice>& refusal);
+    static std::string setpointTelegram(double hundredths, std::optional<platform::Notice>& refusal);
 
     const View& view() const { return view_; }
     int pendingCommand() const { return pending_; }
@@ -84,11 +84,11 @@ public:
 private:
     int address() const;
     bool busy() const;
-    std::vector<Notice> runNow(Command command);
-    bool sioCheck(std::vector<Notice>& notices) const;
+    std::vector<platform::Notice> runNow(Command command);
+    bool sioCheck(std::vector<platform::Notice>& notices) const;
     void showState(char stateChar);
     void pollStatus();
-    bool closeCheck(std::vector<Notice>& notices);
+    bool closeCheck(std::vector<platform::Notice>& notices);
     void setpointShown();
     int readErrorRegister();
 

@@ -66,10 +66,10 @@ int CNetworkExamination::step()
     return GoOn;
 }
 
-std::vector<Notice> CNetworkExamination::finish(int result)
+std::vector<platform::Notice> CNetworkExamination::finish(int result)
 {
     using platform::MsgIcon;
-    std::vector<Notice> out;
+    std::vector<platform::Notice> out;
     switch (result) {
     case Done: break;
     case PortError: out.push_back({kPortErrorText, MsgIcon::Stop}); break;

@@ -6,7 +6,7 @@
 // back at the end whatever the result.
 #include <kestrel/core/CDeviceTable.h>
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <vector>
 
@@ -29,7 +29,7 @@ public:
     // Done), or a negative result to finish with.
     int step();
     // Closes the port, writes the table; returns what to show, in order.
-    std::vector<Notice> finish(int result);
+    std::vector<platform::Notice> finish(int result);
 
     // Addresses examined so far (the progress bar position).
     int progress() const { return next_; }

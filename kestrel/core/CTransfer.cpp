@@ -85,10 +85,10 @@ int CTransfer::step()
     return downloading() ? downloadStep() : uploadStep();
 }
 
-std::vector<Notice> CTransfer::Finish(int result)
+std::vector<platform::Notice> CTransfer::Finish(int result)
 {
     KestrelState& s = state();
-    std::vector<Notice> out = std::move(pending_);
+    std::vector<platform::Notice> out = std::move(pending_);
     switch (result) {
     case Completed:
     case Stopped: break;

@@ -9,7 +9,7 @@
 #include <kestrel/core/CFullUpload.h>
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/DatabaseReader.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <cstdint>
 #include <fstream>
@@ -45,7 +45,7 @@ public:
     // GoOn, or the result to finish with.
     int Tick();
     void RequestStop() { abort_ = true; }
-    std::vector<Notice> Finish(int result);
+    std::vector<platform::Notice> Finish(int result);
 
     int progress() const;
     int progressRange() const;
@@ -84,7 +84,7 @@ private:
     int range_ = 0;
     int progress_ = 0;
     uint32_t startTick_ = 0;
-    std::vector<Notice> pending_;
+    std::vector<platform::Notice> pending_;
 };
 
 }  // namespace kestrel

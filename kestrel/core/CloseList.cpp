@@ -2,7 +2,7 @@
 
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/KestrelState.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 namespace kestrel {
 

@@ -3,7 +3,7 @@
 // dialog does next for the selected address. The transfer dialog and the
 // list window are the caller's; this decides and prepares the working file.
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <optional>
 #include <string>
@@ -20,7 +20,7 @@ struct ConnectPlan {
         Declined,           // the user did not want the database transfer
     };
     Next next = Nothing;
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
 };
 
 ConnectPlan Connect(CTelegram& telegram, const std::string& address, bool quick);

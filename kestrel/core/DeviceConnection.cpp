@@ -19,7 +19,7 @@ constexpr unsigned kLastUnsupportedVersion = 0x070E;  // 1806
 DatabaseCheck noConnection(CTelegram& telegram, const char* text)
 {
     telegram.ClosePort(false);
-    return {DatabaseCheck::NoConnection, Notice{text, platform::MsgIcon::Stop}};
+    return {DatabaseCheck::NoConnection, platform::Notice{text, platform::MsgIcon::Stop}};
 }
 
 int databaseState(const std::string& path)
@@ -88,7 +88,7 @@ KeypadQuery KeypadChangeQuery(CTelegram& telegram)
     telegram.ClosePort(false);
     KeypadQuery q;
     if (!ok) {
-        q.notice = Notice{"Device not responding !", platform::MsgIcon::Stop};
+        q.notice = platform::Notice{"Device not responding !", platform::MsgIcon::Stop};
         return q;
     }
     const std::string& number = telegram.paramNo();
@@ -118,7 +118,7 @@ SelectionCheck SelectDevice(CTelegram& telegram, const std::string& address)
     telegram.ClosePort(false);
     s.operationInProgress = false;
     if (!present) {
-        c.notice = Notice{kNoConnectionText, platform::MsgIcon::Stop};
+        c.notice = platform::Notice{kNoConnectionText, platform::MsgIcon::Stop};
         s.currentAddress.clear();
         return c;
     }

@@ -4,7 +4,7 @@
 // list, the keypad-change query of a list being closed, and the check of the
 // selection mode. Each returns its result and the notice the caller shows.
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <optional>
 #include <string>
@@ -14,7 +14,7 @@ namespace kestrel {
 struct DatabaseCheck {
     enum Result { Complete = 0, Missing = 1, NoConnection = 2 };
     int result = NoConnection;
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
 };
 
 // Reads the drive's version ("00E4", at least 1807), sets the database file
@@ -32,7 +32,7 @@ struct KeypadQuery {
     enum Result { NothingChanged = 0, SeveralChanged = 1, OneChanged = 2, NoAnswer = 3 };
     int result = NoAnswer;
     std::string changedNumber;   // OneChanged: the parameter changed at the keypad
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
 };
 
 // "FFFC" to the current device: what was changed at the drive's keypad.
@@ -45,7 +45,7 @@ KeypadQuery KeypadChangeQuery(CTelegram& telegram);
 // Nothing is done (no notice, false) while another operation holds the line.
 struct SelectionCheck {
     bool selected = false;
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
 };
 SelectionCheck SelectDevice(CTelegram& telegram, const std::string& address);
 

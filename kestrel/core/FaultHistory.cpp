@@ -71,7 +71,7 @@ FaultCollection CollectFaultHistory(CTelegram& telegram)
 {
     KestrelState& s = state();
     if (s.portTestResult == 1)
-        return {false, Notice{kOtherDeviceText, platform::MsgIcon::Exclamation}};
+        return {false, platform::Notice{kOtherDeviceText, platform::MsgIcon::Exclamation}};
     s.operationInProgress = true;
     telegram.WaitForPort();
     telegram.OpenPort(false);

@@ -3,7 +3,7 @@
 // faults (parameters 000B..000F, newest first) for the "Recent Failures"
 // dialog.
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <array>
 #include <optional>
@@ -29,7 +29,7 @@ std::string FaultType(const std::string& number);
 // nothing is read.
 struct FaultCollection {
     bool collected = false;
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
 };
 FaultCollection CollectFaultHistory(CTelegram& telegram);
 

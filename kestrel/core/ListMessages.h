@@ -2,7 +2,7 @@
 // The fixed texts of the list file operations, in one place. Parameter
 // files and custom lists word some of them differently.
 #include <kestrel/core/CWorkFile.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <string>
 #include <string_view>
@@ -11,18 +11,18 @@ namespace kestrel::msg {
 
 using platform::MsgIcon;
 
-inline const Notice kInvalidFile{"Invalid file !", MsgIcon::Stop};
-inline const Notice kAlreadyConnected{"You are already connected to this file !", MsgIcon::Information};
-inline const Notice kParameterFileCorrupt{"This parameter file is corrupted !", MsgIcon::Stop};
-inline const Notice kCustomFileCorrupt{"This custom parameter file is corrupted !", MsgIcon::Stop};
-inline const Notice kListDatabaseCorrupt{
+inline const platform::Notice kInvalidFile{"Invalid file !", MsgIcon::Stop};
+inline const platform::Notice kAlreadyConnected{"You are already connected to this file !", MsgIcon::Information};
+inline const platform::Notice kParameterFileCorrupt{"This parameter file is corrupted !", MsgIcon::Stop};
+inline const platform::Notice kCustomFileCorrupt{"This custom parameter file is corrupted !", MsgIcon::Stop};
+inline const platform::Notice kListDatabaseCorrupt{
     "Database file corresponding to this list is corrupted !\nYou need to download the full databank again.",
     MsgIcon::Stop};
-inline const Notice kFileDatabaseCorrupt{
+inline const platform::Notice kFileDatabaseCorrupt{
     "Database file corresponding to this file is corrupted. You need to download full databank again.",
     MsgIcon::Stop};
 
-inline Notice noDatabase(ListKind kind)
+inline platform::Notice noDatabase(ListKind kind)
 {
     return {std::string("No database file corresponding to this ") +
                 (kind == ListKind::CustomList ? "CTM" : "PAR") +
@@ -33,7 +33,7 @@ inline Notice noDatabase(ListKind kind)
 
 // A file this program meant to write could not be written; nothing claims
 // success in that case.
-inline Notice writeFailed(std::string_view path)
+inline platform::Notice writeFailed(std::string_view path)
 {
     return {"The file could not be written :\n" + std::string(path), MsgIcon::Stop};
 }

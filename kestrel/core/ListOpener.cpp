@@ -9,12 +9,12 @@ namespace kestrel {
 
 namespace {
 
-const Notice& corruptFile(ListKind kind)
+const platform::Notice& corruptFile(ListKind kind)
 {
     return kind == ListKind::CustomList ? msg::kCustomFileCorrupt : msg::kParameterFileCorrupt;
 }
 
-const Notice& corruptDatabase(ListKind kind)
+const platform::Notice& corruptDatabase(ListKind kind)
 {
     return kind == ListKind::CustomList ? msg::kFileDatabaseCorrupt : msg::kListDatabaseCorrupt;
 }

@@ -50,28 +50,28 @@ std::optional<std::string> readOnce(CTelegram& telegram, const char* number)
 
 }  // namespace
 
-std::optional<Notice> CheckListVersion(CTelegram& telegram, const std::string& workPath, ListTarget target)
+std::optional<platform::Notice> CheckListVersion(CTelegram& telegram, const std::string& workPath, ListTarget target)
 {
     const auto version = readOnce(telegram, "00E4");
     if (!version)
-        return Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop};
+        return platform::Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop};
     const auto listVersion = CWorkFile(workPath).findValue(0x00E4);
     if (!listVersion || parseHex4(*version) != *listVersion)
-        return Notice{target == ListTarget::Upload ? "Version conflict !" : "Version Conflict !", MsgIcon::Stop};
+        return platform::Notice{target == ListTarget::Upload ? "Version conflict !" : "Version Conflict !", MsgIcon::Stop};
     return std::nullopt;
 }
 
 DownloadTarget CheckDownloadTarget(CTelegram& telegram, const std::string& workPath)
 {
     DownloadTarget t;
-    const Notice notResponding{"The inverter is not responding !", MsgIcon::Stop};
+    const platform::Notice notResponding{"The inverter is not responding !", MsgIcon::Stop};
     const auto status = readOnce(telegram, "00E8");
     if (!status) {
         t.notice = notResponding;
         return t;
     }
     if (status->size() < 4 || (*status)[3] != '1') {
-        t.notice = Notice{"The software requires the selected device to be in STOP condition for downloading databank",
+        t.notice = platform::Notice{"The software requires the selected device to be in STOP condition for downloading databank",
                           MsgIcon::Stop};
         return t;
     }
@@ -93,23 +93,23 @@ std::string parameterSetConflictText(int listSet, int deviceSet)
     return buf;
 }
 
-Notice parameterSetChangeNotice(int set)
+platform::Notice parameterSetChangeNotice(int set)
 {
     return {"The active parameter set in the device will now be changed to - " + std::to_string(set)
                 + "\nPlease wait a few seconds for the device to complete warm up.",
             MsgIcon::Information};
 }
 
-std::optional<Notice> SwitchParameterSet(CTelegram& telegram, int set)
+std::optional<platform::Notice> SwitchParameterSet(CTelegram& telegram, int set)
 {
     if (set < 1 || set > 3)
-        return Notice{"Failed to change the parameter set value.\nDownload process will be aborted.", MsgIcon::Stop};
+        return platform::Notice{"Failed to change the parameter set value.\nDownload process will be aborted.", MsgIcon::Stop};
     telegram.WaitForPort();
     telegram.OpenPort(false);
     const bool ok = telegram.WriteParameter("00E9000" + std::to_string(set));
     telegram.ClosePort(false);
     if (!ok)
-        return Notice{"Failed to change the parameter set value.\nDownload process will be aborted.", MsgIcon::Stop};
+        return platform::Notice{"Failed to change the parameter set value.\nDownload process will be aborted.", MsgIcon::Stop};
     state().chosenParameterSet = set;
     return std::nullopt;
 }

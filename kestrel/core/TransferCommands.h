@@ -5,7 +5,7 @@
 // parameter-set switch before a download. Each answers with the notice the
 // command shows; the questions and the set dialog are the window's.
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 
 #include <optional>
 #include <string>
@@ -23,7 +23,7 @@ bool RestoreWorkingFile(const std::string& workPath, bool uploadFailed);
 // A list without a drive must go to a drive of its own version: "00E4" of
 // the drive against the record "00E4" of the working file.
 enum class ListTarget { Upload, Download };
-std::optional<Notice> CheckListVersion(CTelegram& telegram, const std::string& workPath, ListTarget target);
+std::optional<platform::Notice> CheckListVersion(CTelegram& telegram, const std::string& workPath, ListTarget target);
 
 // Download All, before the transfer: the drive must answer, stand still
 // ("00E8" ends in '1'), and tell its active parameter set.
@@ -31,7 +31,7 @@ struct DownloadTarget {
     bool ok = false;
     int listSet = 0;    // record "00E9" of the working file
     int deviceSet = 0;  // "00E9" of the drive
-    std::optional<Notice> notice;
+    std::optional<platform::Notice> notice;
     bool conflict() const { return ok && listSet != deviceSet; }
 };
 DownloadTarget CheckDownloadTarget(CTelegram& telegram, const std::string& workPath);
@@ -39,8 +39,8 @@ DownloadTarget CheckDownloadTarget(CTelegram& telegram, const std::string& workP
 // Text of the "Parameter Set Conflict" dialog.
 std::string parameterSetConflictText(int listSet, int deviceSet);
 // The notice before the switch.
-Notice parameterSetChangeNotice(int set);
+platform::Notice parameterSetChangeNotice(int set);
 // Writes "00E9000<set>"; the notice when the drive refused.
-std::optional<Notice> SwitchParameterSet(CTelegram& telegram, int set);
+std::optional<platform::Notice> SwitchParameterSet(CTelegram& telegram, int set);
 
 }  // namespace kestrel

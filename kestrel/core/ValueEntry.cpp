@@ -14,7 +14,7 @@ namespace {
 
 using platform::MsgIcon;
 
-EntryResult refuse(const char* text) { return {std::nullopt, Notice{text, MsgIcon::Stop}}; }
+EntryResult refuse(const char* text) { return {std::nullopt, platform::Notice{text, MsgIcon::Stop}}; }
 EntryResult accept(unsigned long v) { return {static_cast<std::uint16_t>(v), std::nullopt}; }
 
 // strtoul-like reading that insists on the whole text; saturates instead of

@@ -1,7 +1,7 @@
 #pragma once
 // Checking and encoding a value the user typed for a parameter, with the
 // limit messages the list window and the list conversion show.
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 #include <kestrel/core/TvkRecord.h>
 
 #include <cstdint>
@@ -12,7 +12,7 @@ namespace kestrel {
 
 struct EntryResult {
     std::optional<std::uint16_t> value;  // the device value when accepted
-    std::optional<Notice> notice;        // why it was refused
+    std::optional<platform::Notice> notice;        // why it was refused
 
     bool accepted() const { return value.has_value(); }
 };

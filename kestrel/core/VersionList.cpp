@@ -21,7 +21,7 @@ std::vector<std::string> availableVersions(std::string_view installDir)
     return versions;
 }
 
-Notice noVersionNotice()
+platform::Notice noVersionNotice()
 {
     return {"No database file for any software version was found.\nPlease connect to an inverter first and "
             "open a parameter list.",

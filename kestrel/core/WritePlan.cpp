@@ -11,7 +11,7 @@ WritePlan planWrite(std::uint16_t number, std::uint16_t value)
     plan.value = value;
     plan.writeText = formatHex4(number) + formatHex4(value);
     if (number == 0x00E9) {
-        plan.before = Notice{"This will change the whole parameter set in the connected inverter.",
+        plan.before = platform::Notice{"This will change the whole parameter set in the connected inverter.",
                              platform::MsgIcon::None};
         plan.warmUpTitle = "Parameter Set Changed";
         plan.showsParameterSet = true;

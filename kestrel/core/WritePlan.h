@@ -1,7 +1,7 @@
 #pragma once
 // The online download of one value, as a decision the list window runs:
 // what to tell the user before, which telegrams to send, what to show after.
-#include <kestrel/core/Notice.h>
+#include <platform/Notice.h>
 #include <kestrel/core/ParameterLink.h>
 
 #include <cstdint>
@@ -14,7 +14,7 @@ struct WritePlan {
     std::uint16_t number = 0;
     std::uint16_t value = 0;
     // Shown before anything is sent (switching the active parameter set).
-    std::optional<Notice> before;
+    std::optional<platform::Notice> before;
     // Title of the warm-up notice when the plan changes it.
     std::optional<std::string> warmUpTitle;
     // "0031" + "0001": the text of the write telegram.

@@ -49,7 +49,7 @@ TEST_F(CloseListTest, KeypadQueryTellsNothingOneOrSeveral)
     state().currentAddress = "7";
     const KeypadQuery none = KeypadChangeQuery(*telegram);
     EXPECT_EQ(none.result, KeypadQuery::NoAnswer);
-    EXPECT_EQ(none.notice, (Notice{"Device not responding !", MsgIcon::Stop}));
+    EXPECT_EQ(none.notice, (platform::Notice{"Device not responding !", MsgIcon::Stop}));
 }
 
 TEST_F(CloseListTest, UnchangedOnlineListClosesAtOnce)

@@ -18,7 +18,7 @@ protected:
         state().noDevice = false;
         state().deviceTitle = "ADDR=01\"Mixer\"";
         keypad = std::make_unique<K>(*telegram);
-        std::vector<Notice> notices;
+        std::vector<platform::Notice> notices;
         ASSERT_TRUE(keypad->Open(notices));
         openNotices = notices;
     }
@@ -29,7 +29,7 @@ protected:
         return w;
     }
     std::unique_ptr<K> keypad;
-    std::vector<Notice> openNotices;
+    std::vector<platform::Notice> openNotices;
 };
 
 TEST(KeypadSetpoint, EncodingAndLimits)
@@ -46,7 +46,7 @@ TEST(KeypadSetpoint, EncodingAndLimits)
         {-32501.0, "", "Value is below lower limit"},
     };
     for (const Case& c : cases) {
-        std::optional<Notice> refusal;
+        std::optional<platform::Notice> refusal;
         EXPECT_EQ(K::setpointTelegram(c.hundredths, refusal), c.text) << c.hundredths;
         EXPECT_EQ(refusal.has_value(), c.refusal != nullptr);
         if (refusal) {
@@ -78,10 +78,10 @@ TEST_F(KeypadTest, DriveNotInSioModeIsReportedAndRefusesRunCommands)
     state().currentAddress = "1";
     state().noDevice = false;
     K k(*telegram);
-    std::vector<Notice> notices;
+    std::vector<platform::Notice> notices;
     ASSERT_TRUE(k.Open(notices));
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{K::kNotSioText, MsgIcon::Information}));
+    EXPECT_EQ(notices[0], (platform::Notice{K::kNotSioText, MsgIcon::Information}));
     EXPECT_EQ(state().deviceStatus[1], 'B');
     const auto refused = k.Run(K::Fwd);
     ASSERT_EQ(refused.size(), 1u);
@@ -181,7 +181,7 @@ TEST_F(KeypadTest, RefusedSetpointNamesTheReason)
     keypad->SetSetpoint(10.0f);
     const auto notices = keypad->DownloadSetpoint();
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{"ERROR :\n\nInvalid SIO mode !", MsgIcon::Stop}));
+    EXPECT_EQ(notices[0], (platform::Notice{"ERROR :\n\nInvalid SIO mode !", MsgIcon::Stop}));
     keypad->SetSetpoint(400.0f);
     EXPECT_EQ(keypad->DownloadSetpoint()[0].text, "Value exceeds upper limit");
 }

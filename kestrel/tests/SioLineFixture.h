@@ -94,7 +94,7 @@ protected:
 
     struct TransferOutcome {
         int result = 0;
-        std::vector<Notice> notices;
+        std::vector<platform::Notice> notices;
     };
     // Runs a transfer the way its dialog does: Open, ticks until the end,
     // Finish. After stopAfter ticks the user presses STOP; after faultAfter

@@ -61,7 +61,7 @@ TEST_F(TransferTest, StoppedUploadLeavesTheWorkingFilePartlyUpdated)
     const auto [r, notices] = run(0, 3);
     EXPECT_EQ(r, CTransfer::Aborted);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{"Progress was aborted by the user !", MsgIcon::Information}));
+    EXPECT_EQ(notices[0], (platform::Notice{"Progress was aborted by the user !", MsgIcon::Information}));
     EXPECT_EQ(work().findValue(0x0001), 0x0101);
     EXPECT_NE(work().findValue(0x0042), 0x0777);
 }
@@ -162,7 +162,7 @@ TEST_F(TransferTest, SilentDriveAtTheStart)
     const auto [r, notices] = run(0);
     EXPECT_EQ(r, CTransfer::NoAnswer);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop}));
+    EXPECT_EQ(notices[0], (platform::Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop}));
 }
 
 TEST_F(TransferTest, LineNeverReadyEndsWithTheNoConnectionMessage)
@@ -171,7 +171,7 @@ TEST_F(TransferTest, LineNeverReadyEndsWithTheNoConnectionMessage)
     const auto [r, notices] = run(0);
     EXPECT_EQ(r, CTransfer::NoLine);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{"Possible loss of power or no connection to the converter !", MsgIcon::Information}));
+    EXPECT_EQ(notices[0], (platform::Notice{"Possible loss of power or no connection to the converter !", MsgIcon::Information}));
 }
 
 TEST_F(TransferTest, DebugLogMarksStartAndEnd)

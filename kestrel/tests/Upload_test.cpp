@@ -71,7 +71,7 @@ TEST_F(UploadTest, WholeDatabaseIsUploadedAndEndsWithTheEndMark)
     const auto [r, notices] = uploadDatabase();
     EXPECT_EQ(r, CTransfer::Completed);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{"Information successfully uploaded", MsgIcon::Exclamation}));
+    EXPECT_EQ(notices[0], (platform::Notice{"Information successfully uploaded", MsgIcon::Exclamation}));
     EXPECT_FALSE(state().operationInProgress);
 
     const auto& records = sim::SioCatalogue::forVersion(1808)->records();
@@ -152,7 +152,7 @@ TEST_F(UploadTest, StopEndsTheUploadWithoutEndMark)
     const auto [r, notices] = uploadDatabase(3);
     EXPECT_EQ(r, CTransfer::Aborted);
     ASSERT_EQ(notices.size(), 1u);
-    EXPECT_EQ(notices[0], (Notice{"Progress was aborted by the user !", MsgIcon::Information}));
+    EXPECT_EQ(notices[0], (platform::Notice{"Progress was aborted by the user !", MsgIcon::Information}));
     EXPECT_EQ(CheckDatabase(*telegram).result, DatabaseCheck::Missing);
 }
 

@@ -10,7 +10,7 @@ CBulkTransfer::CBulkTransfer(TransferDirection direction, CModbusLink& link, int
 
 std::string CBulkTransfer::title() const
 {
-    return strFormat("%s device %d ...", direction_ == TransferDirection::Upload ? "Uploading from" : "Downloading to",
+    return platform::strFormat("%s device %d ...", direction_ == TransferDirection::Upload ? "Uploading from" : "Downloading to",
                      station_);
 }
 
@@ -105,7 +105,7 @@ int CBulkTransfer::uploadStep()
 {
     if (next_ >= total_)
         return kEndDone;
-    progress_ = strFormat("%4d / %d", next_ + 1, total_);
+    progress_ = platform::strFormat("%4d / %d", next_ + 1, total_);
     CPar& par = set_.At(next_);
     const int offset = par.RegisterOffset();
     if (!excluded(par) && offset != kPasswordRegister && offset != kHiddenRegister) {
@@ -128,7 +128,7 @@ int CBulkTransfer::downloadStep()
     if (next_ >= total_)
         return kEndDone;
     const CPar& par = set_.At(next_);
-    progress_ = strFormat("%4d / %d", next_ + 1 - skipped_, total_ - skipped_);
+    progress_ = platform::strFormat("%4d / %d", next_ + 1 - skipped_, total_ - skipped_);
     ++next_;
     if (skipOnDownload(par)) {
         ++skipped_;
@@ -143,10 +143,10 @@ int CBulkTransfer::downloadStep()
 
 std::string CBulkTransfer::elapsedText(uint32_t nowMs) const
 {
-    return strFormat("%ld sec", static_cast<long>((nowMs - startMs_) / 1000));
+    return platform::strFormat("%ld sec", static_cast<long>((nowMs - startMs_) / 1000));
 }
 
-std::optional<UserMessage> CBulkTransfer::endMessage(int endCode) const
+std::optional<platform::Notice> CBulkTransfer::endMessage(int endCode) const
 {
     if (endCode == kEndAborted && log_)
         log_("LOADING STOPPED");

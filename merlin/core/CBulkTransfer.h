@@ -63,7 +63,7 @@ public:
     const std::vector<TransferFailure>& failures() const { return failures_; }
 
     // The message of an end code; with Debug on, an abort is logged first.
-    std::optional<UserMessage> endMessage(int endCode) const;
+    std::optional<platform::Notice> endMessage(int endCode) const;
 
 private:
     bool excluded(const CPar& par) const;

@@ -1,4 +1,5 @@
 #include <merlin/core/CCompare.h>
+#include <merlin/core/FileAccessMessage.h>
 
 #include <merlin/core/TextFileViewer.h>
 
@@ -44,17 +45,17 @@ std::optional<std::string> CCompare::askFile(const std::string& programDirectory
     return platform::askFile(request);
 }
 
-std::optional<UserMessage> CCompare::checkFile(const std::string& chosen, const std::string& documentPath)
+std::optional<platform::Notice> CCompare::checkFile(const std::string& chosen, const std::string& documentPath)
 {
     std::string extension = fs::path(chosen).extension().string();
     std::transform(extension.begin(), extension.end(), extension.begin(), ::tolower);
     if (extension != ".par")
-        return UserMessage{"Invalid file !", platform::MsgIcon::Exclamation};
+        return platform::Notice{"Invalid file !", platform::MsgIcon::Exclamation};
     std::error_code error;
     const bool same = !documentPath.empty() &&
                       (chosen == documentPath || fs::equivalent(chosen, documentPath, error));
     if (same)
-        return UserMessage{"You selected the same file !", platform::MsgIcon::Exclamation};
+        return platform::Notice{"You selected the same file !", platform::MsgIcon::Exclamation};
     return std::nullopt;
 }
 
@@ -68,8 +69,8 @@ namespace {
 
 CompareRow differenceRow(CDpfParSet& set, int g, int i, const CPar& par, const std::string& second)
 {
-    return {strFormat("%d", par.RegisterOffset()), par.name, strFormat("%d", g + 1), set.ValueText(g, i), second,
-            set.Unit(g, i), set.MinimumText(g, i), set.MaximumText(g, i), strFormat("%d", par.access)};
+    return {platform::strFormat("%d", par.RegisterOffset()), par.name, platform::strFormat("%d", g + 1), set.ValueText(g, i), second,
+            set.Unit(g, i), set.MinimumText(g, i), set.MaximumText(g, i), platform::strFormat("%d", par.access)};
 }
 
 }  // namespace
@@ -98,7 +99,7 @@ std::vector<CompareRow> CCompare::compare(CDpfParSet& set, CDpfParSet* other, bo
 
 std::string CCompare::heading(size_t rows)
 {
-    return strFormat("%d %s", static_cast<int>(rows), "differences detected !");
+    return platform::strFormat("%d %s", static_cast<int>(rows), "differences detected !");
 }
 
 std::string CCompare::textLine(const CompareRow& row)
@@ -106,11 +107,11 @@ std::string CCompare::textLine(const CompareRow& row)
     static constexpr const char* kFormats[9] = {"%5s ", "%-20s", "%5s", "%15s", "%15s", " %-5s", "%9s", "%9s", "%5s"};
     std::string line;
     for (size_t c = 0; c < row.size(); ++c)
-        line += strFormat(kFormats[c], row[c].c_str());
+        line += platform::strFormat(kFormats[c], row[c].c_str());
     return line + "\n";
 }
 
-std::vector<UserMessage> CCompare::writeText(const std::string& directory, CompareMode mode,
+std::vector<platform::Notice> CCompare::writeText(const std::string& directory, CompareMode mode,
                                              const std::vector<CompareRow>& rows)
 {
     const std::string file = directory + "/" + kTextFile;

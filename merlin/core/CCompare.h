@@ -4,7 +4,7 @@
 // from their defaults, as the rows of "Compare Results - Differences", and
 // the text file "compare.txt" made from those rows.
 #include <merlin/core/CDpfParSet.h>
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <array>
 #include <optional>
@@ -37,7 +37,7 @@ public:
     static std::optional<std::string> askFile(const std::string& programDirectory);
     // "Invalid file !" for anything but a .par file, "You selected the same
     // file !" for the document's own file.
-    static std::optional<UserMessage> checkFile(const std::string& chosen, const std::string& documentPath);
+    static std::optional<platform::Notice> checkFile(const std::string& chosen, const std::string& documentPath);
     // Loads the chosen file into other (its header, its definition from
     // the DeviceData of other's program directory, its values). False when that failed: the reader has shown
     // why, and the compare ends.
@@ -54,7 +54,7 @@ public:
     static std::string textLine(const CompareRow& row);
     // Writes "compare.txt" in directory (header row first) and opens it in
     // the text viewer; the messages to show afterwards.
-    static std::vector<UserMessage> writeText(const std::string& directory, CompareMode mode,
+    static std::vector<platform::Notice> writeText(const std::string& directory, CompareMode mode,
                                               const std::vector<CompareRow>& rows);
 };
 

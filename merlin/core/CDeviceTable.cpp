@@ -1,4 +1,5 @@
 #include <merlin/core/CDeviceTable.h>
+#include <merlin/core/FileAccessMessage.h>
 
 #include <merlin/core/DeviceNames.h>
 
@@ -26,7 +27,7 @@ bool CDeviceTable::load(const std::string& installDir)
     return true;
 }
 
-std::optional<UserMessage> CDeviceTable::save(const std::string& installDir) const
+std::optional<platform::Notice> CDeviceTable::save(const std::string& installDir) const
 {
     const std::string file = path(installDir);
     std::ofstream out(file, std::ios::binary | std::ios::trunc);
@@ -125,11 +126,11 @@ std::vector<CDeviceTable::Row> CDeviceTable::presentRows() const
     return rows;
 }
 
-std::optional<UserMessage> CDeviceTable::rename(const std::string& installDir, int station,
+std::optional<platform::Notice> CDeviceTable::rename(const std::string& installDir, int station,
                                                 const std::string& newName, int activeStation)
 {
     if (activeStation > 0 && station == activeStation)
-        return UserMessage{"You cannot change the name of an active device !", platform::MsgIcon::Exclamation};
+        return platform::Notice{"You cannot change the name of an active device !", platform::MsgIcon::Exclamation};
     load(installDir);
     setName(station, newName);
     return save(installDir);

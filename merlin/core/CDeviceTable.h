@@ -6,7 +6,7 @@
 //   36 device type, 40 application, 44 software version (u32, little-endian),
 //   48..55 reserved.
 // Bytes the program does not own are written back as they were read.
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <array>
 #include <cstdint>
@@ -38,7 +38,7 @@ public:
     bool load(const std::string& installDir);
     // Creates the file anew with the whole table; the message to show when
     // that fails (an apostrophe, the path, "'\ncouldn't accessed !").
-    std::optional<UserMessage> save(const std::string& installDir) const;
+    std::optional<platform::Notice> save(const std::string& installDir) const;
 
     // Stations count from 1; stations outside 1..32 read as absent and
     // ignore changes.
@@ -57,7 +57,7 @@ public:
     std::vector<Row> presentRows() const;
     // The name of a drive is written to the file at once; the drive the
     // active view is online with keeps its name.
-    std::optional<UserMessage> rename(const std::string& installDir, int station, const std::string& name,
+    std::optional<platform::Notice> rename(const std::string& installDir, int station, const std::string& name,
                                       int activeStation);
 
     const std::array<uint8_t, kFileSize>& image() const { return image_; }

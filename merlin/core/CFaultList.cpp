@@ -1,6 +1,6 @@
 #include <merlin/core/CFaultList.h>
 
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 namespace merlin {
 
@@ -15,7 +15,7 @@ const std::array<FaultColumn, 4>& CFaultList::columns()
 
 std::string CFaultList::title(int station)
 {
-    return strFormat("Faults : %d", station);
+    return platform::strFormat("Faults : %d", station);
 }
 
 namespace {
@@ -26,13 +26,13 @@ void appendRows(std::vector<FaultRow>& rows, const std::vector<FaultRegister>& r
     int number = 1;
     for (const FaultRegister& reg : registers) {
         FaultRow row;
-        row.type = strFormat(typeFormat, number++);
+        row.type = platform::strFormat(typeFormat, number++);
         uint16_t value = 0;
         if (link.ReadRegister(station, reg.registerNumber - 40000, value) == kLinkOk && value < codes.size()) {
             const FaultCode& code = codes[value];
-            row.faultNumber = strFormat("%d", code.code);
+            row.faultNumber = platform::strFormat("%d", code.code);
             row.message = code.text;
-            row.cause = strFormat("%d", code.value2);
+            row.cause = platform::strFormat("%d", code.value2);
         }
         rows.push_back(std::move(row));
     }

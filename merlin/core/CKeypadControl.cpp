@@ -1,6 +1,6 @@
 #include <merlin/core/CKeypadControl.h>
 
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <cmath>
 
@@ -75,7 +75,7 @@ CKeypadControl::Poll CKeypadControl::pollNext()
 
 std::string CKeypadControl::wordText(uint16_t word)
 {
-    return strFormat("0x%04X", word);
+    return platform::strFormat("0x%04X", word);
 }
 
 std::string CKeypadControl::enableText() const
@@ -85,7 +85,7 @@ std::string CKeypadControl::enableText() const
 
 std::string CKeypadControl::resultText(int result)
 {
-    return strFormat("%04x", static_cast<unsigned>(result) & 0xFFFFu);
+    return platform::strFormat("%04x", static_cast<unsigned>(result) & 0xFFFFu);
 }
 
 int CKeypadControl::write(int registerOffset, uint16_t value)

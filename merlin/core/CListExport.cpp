@@ -1,4 +1,5 @@
 #include <merlin/core/CListExport.h>
+#include <merlin/core/FileAccessMessage.h>
 
 #include <merlin/core/TextFileViewer.h>
 
@@ -9,21 +10,21 @@ namespace merlin {
 
 std::string PrintPage::footer() const
 {
-    return strFormat("Page %d", number);
+    return platform::strFormat("Page %d", number);
 }
 
 std::string CListExport::groupHeading(CDpfParSet& set, int g)
 {
-    return strFormat("Group %2d: %s  (%d)", g + 1, set.GroupName(g).c_str(), set.GroupSize(g));
+    return platform::strFormat("Group %2d: %s  (%d)", g + 1, set.GroupName(g).c_str(), set.GroupSize(g));
 }
 
 std::string CListExport::parameterLine(CDpfParSet& set, int g, int i)
 {
     CPar par;
     set.GetParameter(g, i, par);
-    const std::string offset = strFormat("%d", par.RegisterOffset());
-    const std::string access = strFormat("%d", par.access);
-    return strFormat("%3d  %5s  %-20s %15s %-10s %4s", i, offset.c_str(), par.name.c_str(), set.ValueText(g, i).c_str(),
+    const std::string offset = platform::strFormat("%d", par.RegisterOffset());
+    const std::string access = platform::strFormat("%d", par.access);
+    return platform::strFormat("%3d  %5s  %-20s %15s %-10s %4s", i, offset.c_str(), par.name.c_str(), set.ValueText(g, i).c_str(),
                      set.Unit(g, i).c_str(), access.c_str());
 }
 
@@ -45,7 +46,7 @@ bool CListExport::write(CDpfParSet& set, const std::string& path)
     return static_cast<bool>(out);
 }
 
-std::vector<UserMessage> CListExport::exportToText(CDpfParSet& set, const std::string& documentPath)
+std::vector<platform::Notice> CListExport::exportToText(CDpfParSet& set, const std::string& documentPath)
 {
     const std::string file = exportFileName(documentPath);
     if (!write(set, file))

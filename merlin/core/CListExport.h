@@ -3,7 +3,7 @@
 // next to the document, printing lays the same lines out on pages of at
 // most 60 parameter lines.
 #include <merlin/core/CDpfParSet.h>
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <string>
 #include <vector>
@@ -39,7 +39,7 @@ public:
     static bool write(CDpfParSet& set, const std::string& path);
     // Writes the export of a document and opens it in the text viewer; the
     // messages to show afterwards.
-    static std::vector<UserMessage> exportToText(CDpfParSet& set, const std::string& documentPath);
+    static std::vector<platform::Notice> exportToText(CDpfParSet& set, const std::string& documentPath);
 
     // Groups go one after the other; a group that does not fit on the rest
     // of a page starts a new one, and a group longer than a page goes on

@@ -20,7 +20,7 @@ void CNetworkExamination::start()
 
 std::string CNetworkExamination::stationText() const
 {
-    return strFormat("%.2d", next_ - 1);
+    return platform::strFormat("%.2d", next_ - 1);
 }
 
 int CNetworkExamination::step()
@@ -70,15 +70,15 @@ bool CNetworkExamination::anyPresent() const
     return false;
 }
 
-UserMessage CNetworkExamination::portErrorMessage()
+platform::Notice CNetworkExamination::portErrorMessage()
 {
     return {"There was some error on the port.The network search could not be completed.\nPlease try again.",
             platform::MsgIcon::Stop};
 }
 
-std::vector<UserMessage> CNetworkExamination::finish(int endCode)
+std::vector<platform::Notice> CNetworkExamination::finish(int endCode)
 {
-    std::vector<UserMessage> messages;
+    std::vector<platform::Notice> messages;
     if (endCode == kEndPortError)
         messages.push_back(portErrorMessage());
     link_.CloseLink();

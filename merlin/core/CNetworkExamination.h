@@ -41,7 +41,7 @@ public:
     // link server is gone, kEndPortError when the port is not usable.
     int step();
     // Stores the table and closes the link; the messages to show, in order.
-    std::vector<UserMessage> finish(int endCode);
+    std::vector<platform::Notice> finish(int endCode);
 
     // Stations examined so far (the progress bar runs over 0..31).
     int examined() const { return next_ - 1; }
@@ -49,7 +49,7 @@ public:
     std::string stationText() const;
     bool anyPresent() const;
 
-    static UserMessage portErrorMessage();
+    static platform::Notice portErrorMessage();
 
 private:
     int examine(int station);

@@ -1,4 +1,5 @@
 #include <merlin/core/DeviceChoice.h>
+#include <merlin/core/FileAccessMessage.h>
 
 #include <merlin/core/DeviceNames.h>
 #include <merlin/core/TextFileViewer.h>
@@ -7,24 +8,24 @@
 
 namespace merlin {
 
-std::optional<UserMessage> emptyNetworkMessage(const CDeviceTable& table)
+std::optional<platform::Notice> emptyNetworkMessage(const CDeviceTable& table)
 {
     if (!table.presentRows().empty())
         return std::nullopt;
-    return UserMessage{"No device is connected to the network !", platform::MsgIcon::Stop};
+    return platform::Notice{"No device is connected to the network !", platform::MsgIcon::Stop};
 }
 
 DeviceChoice chooseDevice(const CDeviceTable& table, int selectedStation, int viewStation)
 {
     DeviceChoice choice;
     if (selectedStation <= 0) {
-        choice.message = UserMessage{"No inverter selected.", platform::MsgIcon::Exclamation};
+        choice.message = platform::Notice{"No inverter selected.", platform::MsgIcon::Exclamation};
         return choice;
     }
     choice.station = selectedStation;
     if (viewStation > 0 && selectedStation == viewStation) {
         choice.outcome = DeviceChoice::Outcome::AlreadyConnected;
-        choice.message = UserMessage{"You are already connected to this device !", platform::MsgIcon::Information};
+        choice.message = platform::Notice{"You are already connected to this device !", platform::MsgIcon::Information};
         return choice;
     }
     choice.outcome = DeviceChoice::Outcome::Connect;
@@ -40,7 +41,7 @@ std::vector<std::string> connectTraceLines(const ConnectTrace& trace)
             "a = " + std::to_string(trace.selectionNumber)};
 }
 
-std::vector<UserMessage> writeConnectTrace(const std::string& installDir, const ConnectTrace& trace)
+std::vector<platform::Notice> writeConnectTrace(const std::string& installDir, const ConnectTrace& trace)
 {
     const std::string file = installDir + "/connect.txt";
     std::ofstream out(file, std::ios::trunc);

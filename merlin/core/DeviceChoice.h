@@ -16,14 +16,14 @@ struct DeviceChoice {
         Connect,           // go on with station and definitionFile
     };
     Outcome outcome = Outcome::NoSelection;
-    std::optional<UserMessage> message;
+    std::optional<platform::Notice> message;
     int station = 0;
     std::string definitionFile;
 };
 
 // "No device is connected to the network !" when no drive is present:
 // the network dialog then has nothing to offer.
-std::optional<UserMessage> emptyNetworkMessage(const CDeviceTable& table);
+std::optional<platform::Notice> emptyNetworkMessage(const CDeviceTable& table);
 
 // selectedStation is 0 when no row is selected; viewStation is the station
 // of the view the dialog was opened from (0 from the main menu).
@@ -40,6 +40,6 @@ struct ConnectTrace {
 };
 std::vector<std::string> connectTraceLines(const ConnectTrace& trace);
 // The messages to show afterwards (none when the viewer started).
-std::vector<UserMessage> writeConnectTrace(const std::string& installDir, const ConnectTrace& trace);
+std::vector<platform::Notice> writeConnectTrace(const std::string& installDir, const ConnectTrace& trace);
 
 }  // namespace merlin

@@ -1,6 +1,6 @@
 #include <merlin/core/DeviceNames.h>
 
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <array>
 
@@ -29,13 +29,13 @@ std::string applicationName(uint32_t code)
 
 std::string definitionFileName(uint32_t deviceType, uint32_t application, uint32_t version)
 {
-    return strFormat("%s_%s_V%d.dpf", deviceTypeName(deviceType).c_str(),
+    return platform::strFormat("%s_%s_V%d.dpf", deviceTypeName(deviceType).c_str(),
                      applicationName(application).c_str(), static_cast<int>(version));
 }
 
 std::string applicationText(uint32_t application, uint32_t version)
 {
-    return strFormat("%s V%d", applicationName(application).c_str(), static_cast<int>(version));
+    return platform::strFormat("%s V%d", applicationName(application).c_str(), static_cast<int>(version));
 }
 
 }  // namespace merlin

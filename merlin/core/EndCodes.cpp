@@ -4,23 +4,23 @@ namespace merlin {
 
 using platform::MsgIcon;
 
-std::optional<UserMessage> endCodeMessage(int code)
+std::optional<platform::Notice> endCodeMessage(int code)
 {
     switch (code) {
     case kEndDone:
     case kEndPortError:
         return std::nullopt;
     case kEndNoConnection:
-        return UserMessage{"Possible loss of power or no connection to the converter !",
+        return platform::Notice{"Possible loss of power or no connection to the converter !",
                            MsgIcon::Information};
     case kEndNoDevice:
-        return UserMessage{"Failed to establish connection with the selected device !", MsgIcon::Stop};
+        return platform::Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop};
     case kEndNoTimer:
-        return UserMessage{"Internal timer not available !", MsgIcon::Exclamation};
+        return platform::Notice{"Internal timer not available !", MsgIcon::Exclamation};
     case kEndAborted:
-        return UserMessage{"Progress was aborted by the user !", MsgIcon::Information};
+        return platform::Notice{"Progress was aborted by the user !", MsgIcon::Information};
     default:
-        return UserMessage{"Unknown error !", MsgIcon::Exclamation};
+        return platform::Notice{"Unknown error !", MsgIcon::Exclamation};
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 // The end codes of Merlin's stepped operations (bulk transfer, network
 // examination, keypad window) and the message each one closes with.
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <optional>
 
@@ -18,6 +18,6 @@ enum EndCode : int {
 };
 
 // The message for an end code; none for done and for a port error.
-std::optional<UserMessage> endCodeMessage(int code);
+std::optional<platform::Notice> endCodeMessage(int code);
 
 }  // namespace merlin

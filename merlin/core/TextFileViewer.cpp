@@ -9,12 +9,12 @@ bool openInTextViewer(const std::string& file)
     return platform::openTextViewer(file) > 31;
 }
 
-UserMessage viewerMissingMessage()
+platform::Notice viewerMissingMessage()
 {
     return {"NOTEPAD application not found !", platform::MsgIcon::Exclamation};
 }
 
-UserMessage printFileMessage(const std::string& file)
+platform::Notice printFileMessage(const std::string& file)
 {
     return {"The software created a print file :\n" + file, platform::MsgIcon::Information};
 }

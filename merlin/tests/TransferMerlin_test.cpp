@@ -242,11 +242,11 @@ TEST(MerlinEndCodes, MessagesAndIcons)
     EXPECT_FALSE(endCodeMessage(kEndDone));
     EXPECT_FALSE(endCodeMessage(kEndPortError));
     EXPECT_EQ(endCodeMessage(kEndNoConnection),
-              (UserMessage{"Possible loss of power or no connection to the converter !", MsgIcon::Information}));
+              (platform::Notice{"Possible loss of power or no connection to the converter !", MsgIcon::Information}));
     EXPECT_EQ(endCodeMessage(kEndNoDevice),
-              (UserMessage{"Failed to establish connection with the selected device !", MsgIcon::Stop}));
-    EXPECT_EQ(endCodeMessage(kEndNoTimer), (UserMessage{"Internal timer not available !", MsgIcon::Exclamation}));
-    EXPECT_EQ(endCodeMessage(42), (UserMessage{"Unknown error !", MsgIcon::Exclamation}));
+              (platform::Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop}));
+    EXPECT_EQ(endCodeMessage(kEndNoTimer), (platform::Notice{"Internal timer not available !", MsgIcon::Exclamation}));
+    EXPECT_EQ(endCodeMessage(42), (platform::Notice{"Unknown error !", MsgIcon::Exclamation}));
 }
 
 TEST_F(MerlinTransfer, LinkWithoutServerOrPortEndsTheTransfer)

@@ -1,14 +1,9 @@
-#include <merlin/core/UserMessage.h>
+#include <platform/Notice.h>
 
 #include <cstdarg>
 #include <cstdio>
 
-namespace merlin {
-
-UserMessage fileAccessMessage(const std::string& file)
-{
-    return {"'" + file + "'\ncouldn't accessed !", platform::MsgIcon::Stop};
-}
+namespace platform {
 
 std::string strFormat(const char* format, ...)
 {
@@ -28,4 +23,4 @@ std::string strFormat(const char* format, ...)
     return text;
 }
 
-}  // namespace merlin
+}  // namespace platform
