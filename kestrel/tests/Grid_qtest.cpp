@@ -1,13 +1,13 @@
 // CMSHFlexGrid: current cell, events from the user only, twips, colours,
 // clear, sort and alignment.
-#include <kestrel/shell/CMSHFlexGrid.h>
+#include <shell/CMSHFlexGrid.h>
 
 #include <QMap>
 #include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 
-using kestrel::CMSHFlexGrid;
+using shell::CMSHFlexGrid;
 
 namespace {
 
