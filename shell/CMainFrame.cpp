@@ -135,6 +135,7 @@ void CMainFrame::buildMenuBar()
             else menu->addAction(actions_.at(e.id));
         }
         connect(menu, &QMenu::aboutToShow, this, [this, menu] { onMenuAboutToShow(menu); });
+        connect(menu, &QMenu::aboutToHide, this, [this] { showPrompt({}); });
     }
     setMenuBar(bar);  // deletes the previous bar and its menus, not the shared actions
     recentActions_.clear();
