@@ -69,17 +69,23 @@ int runPortTest(const PortSource& source, int port, const std::string& settingsS
     // No baud part: the settings cannot be applied, which answers like a dead network.
     OpenLine line(source, port);
     if (port >= 1 && !settingsString.empty() && std::isdigit(static_cast<unsigned char>(settingsString[0]))
-        && line.isOpen()) {
-        line.setRts(true);
-        platform::sleepMs(timing.afterRaiseMs);
-        if (line.cts()) {
-            line.setRts(false);
-            platform::sleepMs(timing.afterDropMs);
-            result = line.cts() ? PortOtherDevice : PortGood;
-        }
-        line.setRts(false);
-    }
+        && line.isOpen())
+        result = directionTest([&line](bool on) { line.setRts(on); }, [&line] { return line.cts(); }, timing);
     reportPortTest(result);
+    return result;
+}
+
+int directionTest(const std::function<void(bool)>& setRts, const std::function<bool()>& cts, PortTestTiming timing)
+{
+    int result = PortUntested;
+    setRts(true);
+    platform::sleepMs(timing.afterRaiseMs);
+    if (cts()) {
+        setRts(false);
+        platform::sleepMs(timing.afterDropMs);
+        result = cts() ? PortOtherDevice : PortGood;
+    }
+    setRts(false);
     return result;
 }
 

@@ -35,6 +35,9 @@ std::array<bool, kDialogPorts> probePorts(const PortSource& source);
 // message itself; returns the result.
 int runPortTest(const PortSource& source, int port, const std::string& settingsString, PortTestTiming timing = {});
 
+// The RTS/CTS sequence on an open line, however the line is reached.
+int directionTest(const std::function<void(bool)>& setRts, const std::function<bool()>& cts, PortTestTiming timing);
+
 // The two messages of a finished test, shown for any implementation.
 void reportPortTest(int result);
 

@@ -1,7 +1,6 @@
 #include <kestrel/ui/KestrelShell.h>
 
 #include <kestrel/core/CMSComm.h>
-#include <platform/Clock.h>
 
 #include <cerrno>
 #include <cstdio>
@@ -9,7 +8,6 @@
 
 namespace kestrel {
 
-using shell::PortGood;
 using shell::PortOtherDevice;
 using shell::PortUntested;
 
@@ -137,14 +135,8 @@ int runPortTest(const shell::PortSource& source, int port, const std::string& se
     // A port that refuses the settings or does not open answers like a dead network.
     if (control.SetSettings(settingsString) && openControl(control, source, port)) {
         DirectionLine direction(control, rtsMode);
-        direction.setRts(true);
-        platform::sleepMs(timing.afterRaiseMs);
-        if (direction.cts()) {
-            direction.setRts(false);
-            platform::sleepMs(timing.afterDropMs);
-            result = direction.cts() ? PortOtherDevice : PortGood;
-        }
-        direction.setRts(false);
+        result = shell::directionTest([&direction](bool on) { direction.setRts(on); },
+                                      [&direction] { return direction.cts(); }, timing);
     }
     control.SetPortOpen(false);
     shell::reportPortTest(result);

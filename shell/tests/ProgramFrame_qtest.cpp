@@ -118,6 +118,14 @@ struct World {
     }
 };
 
+// A frame of the program without the start-up around it.
+struct FrameWorld {
+    World w;
+    Program program;
+    OtherContext context;
+    shell::CMainFrame frame{context, program.describe()};
+};
+
 QStringList entriesOf(shell::CMainFrame& frame, const QString& title)
 {
     QStringList texts;
@@ -192,12 +200,10 @@ private slots:
 
     void routesToTheActiveWindowFirst()
     {
-        World w;
-        Program program;
-        OtherContext context;
-        shell::CMainFrame frame(context, program.describe());
-        QVERIFY(frame.create());
-        frame.show();
+        FrameWorld f;
+        QVERIFY(f.frame.create());
+        f.frame.show();
+        auto& [w, program, context, frame] = f;
         QVERIFY(frame.action(kModbus)->isEnabled());
         frame.action(kModbus)->trigger();
         QCOMPARE(program.modbusRuns, 1);
@@ -224,12 +230,10 @@ private slots:
 
     void hoveredEntryShowsItsPrompt()
     {
-        World w;
-        Program program;
-        OtherContext context;
-        shell::CMainFrame frame(context, program.describe());
-        QVERIFY(frame.create());
-        frame.show();
+        FrameWorld f;
+        QVERIFY(f.frame.create());
+        f.frame.show();
+        auto& [w, program, context, frame] = f;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
         QMenu* file = frame.menuBar()->actions().front()->menu();
         file->popup(frame.mapToGlobal(QPoint(10, 10)));
