@@ -3,6 +3,8 @@
 // group tab until the new page has painted. Reports milliseconds per
 // operation and the ratio to the 50 ms goal; nothing asserts a time.
 // Run offscreen: QT_QPA_PLATFORM=offscreen build/bench/KestrelListWindow_qbench
+#include "KestrelBigList.h"
+
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TvkRecord.h>
 #include <kestrel/core/WorkRecord.h>
@@ -30,40 +32,15 @@
 namespace {
 
 using namespace kestrel;
-constexpr int kRecords = 2000;  // 125 groups of 16
+using bench::databaseBytes;
+using bench::write;
 constexpr double kGoalMs = 50.0;
-
-std::string databaseBytes()
-{
-    std::string bytes;
-    for (int n = 0; n < kRecords; ++n) {
-        TvkFields f;
-        f.number = static_cast<std::uint16_t>(n);
-        f.value = static_cast<std::uint16_t>(n * 7);
-        f.name = (n % 16 == 0 ? "Group " : "Param ") + std::to_string(n);
-        f.minimum = -1000;
-        f.maximum = 30000;
-        f.decimals = n % 4;
-        f.attribute = static_cast<std::uint16_t>(((n % 16) << 12) | (n % 3));
-        bytes += TvkRecord::fromFields(f).bytes();
-    }
-    return bytes + std::string(TvkRecord::kEndMark);
-}
 
 std::string parBytes()
 {
     std::string header = "PC : 1.4.1";
     header.resize(29, '\0');
-    header += "\r\nINV: A12.34\r\n";
-    std::string body;
-    for (int n = 0; n < kRecords; ++n) body += WorkRecord(static_cast<std::uint16_t>(n), 1).serialise();
-    return header + body + std::string("END\0\r\n", 6);
-}
-
-void write(const std::string& path, const std::string& bytes)
-{
-    std::filesystem::create_directories(std::filesystem::path(path).parent_path());
-    std::ofstream(path, std::ios::binary) << bytes;
+    return header + "\r\nINV: A12.34\r\n" + bench::bodyBytes() + std::string("END\0\r\n", 6);
 }
 
 // Counts the paints of the grid's viewport.

@@ -6,6 +6,7 @@
 #include <kestrel/core/KeypadChange.h>
 #include <kestrel/core/ListMessages.h>
 #include <kestrel/core/ListTitles.h>
+#include <kestrel/core/OperationScope.h>
 #include <kestrel/core/ValueDisplay.h>
 #include <kestrel/core/ValueEntry.h>
 #include <kestrel/core/VersionList.h>
@@ -27,15 +28,6 @@ std::optional<int> addressIndex(const std::string& address)
     }
     return a < kAddressCount ? std::optional<int>(a) : std::nullopt;
 }
-
-// Claims the line for one foreground exchange and frees it again.
-class OperationFlag {
-public:
-    OperationFlag() { state().operationInProgress = true; }
-    ~OperationFlag() { state().operationInProgress = false; }
-    OperationFlag(const OperationFlag&) = delete;
-    OperationFlag& operator=(const OperationFlag&) = delete;
-};
 
 }  // namespace
 
@@ -160,7 +152,7 @@ std::vector<platform::Notice> CTervikDoc::selectRow(int row, bool editRequested)
         if (s.operationInProgress) return notices;
         std::optional<ParameterLink::Reply> reply;
         {
-            OperationFlag busy;
+            OperationScope busy;
             reply = online_.link->read(formatHex4(rec->number()));
         }
         value = reply ? parseHex4(reply->value) : std::nullopt;
@@ -226,7 +218,7 @@ CTervikDoc::UpdateResult CTervikDoc::update()
         const WritePlan plan = planWrite(rec->number(), value);
         bool written = false;
         if (online_.link && !s.operationInProgress) {
-            OperationFlag busy;
+            OperationScope busy;
             written = runWrite(*online_.link, plan);
         }
         s.logLine("DOWNLOAD ONE - END");
@@ -304,7 +296,7 @@ bool CTervikDoc::keypadCheck()
     state().currentAddress = doc_.address;
     KeypadFollowUp next;
     {
-        OperationFlag busy;
+        OperationScope busy;
         next = keypadChangeCheck(*online_.link, doc_.address, CWorkFile(doc_.workPath));
     }
     bool ok = true;
