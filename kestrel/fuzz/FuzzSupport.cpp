@@ -23,14 +23,20 @@ namespace kestrel::fuzz {
 
 const std::string& scratchDir()
 {
-    static const std::string dir = [] {
+    // Kept for the whole run and never destroyed: the clean-up at exit still
+    // needs the name after static objects are gone.
+    static const std::string* const dir = [] {
         std::string d = (std::filesystem::temp_directory_path() / "kestrel-fuzz-XXXXXX").string();
         if (::mkdtemp(d.data()) == nullptr) std::abort();
         for (const char* sub : {"/tvk", "/parameter", "/custom"}) std::filesystem::create_directories(d + sub);
-        std::atexit([] { std::error_code ec; std::filesystem::remove_all(scratchDir(), ec); });
-        return d;
+        auto* kept = new std::string(d);
+        std::atexit([] {
+            std::error_code ec;
+            std::filesystem::remove_all(scratchDir(), ec);
+        });
+        return kept;
     }();
-    return dir;
+    return *dir;
 }
 
 void writeFile(const std::string& path, std::string_view bytes)
