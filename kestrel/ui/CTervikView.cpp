@@ -183,6 +183,12 @@ void CTervikView::refresh()
     }
 }
 
+void CTervikView::reload()
+{
+    doc_->refill();
+    refresh();
+}
+
 void CTervikView::fillGrid()
 {
     const CTervikDoc::View& v = doc_->view();

@@ -32,9 +32,11 @@ public:
     const CTervikDoc& document() const { return *doc_; }
     shell::CMSHFlexGrid* grid() const { return grid_; }
 
-    // Shows the document's view again (after another operation changed the
-    // working file, call document().refill() first).
+    // Shows the document's view again.
     void refresh();
+    // After another operation rewrote the working file (Upload All): the
+    // page shown is read again.
+    void reload();
 
     bool onCommand(int id) override;
     std::optional<bool> commandEnabled(int id) const override;

@@ -71,6 +71,12 @@ std::optional<ListKind> listKindOf(const std::string& path)
     return std::nullopt;
 }
 
+CTervikView* activeListView(shell::CMainFrame& frame)
+{
+    QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+    return sub ? qobject_cast<CTervikView*>(sub->widget()) : nullptr;
+}
+
 CTervikView* showListWindow(shell::CMainFrame& frame, ListOpening opening)
 {
     shell::ShellContext& context = frame.context();

@@ -19,7 +19,11 @@ namespace kestrel {
 
 class CTervikView;
 
-// Shows a list whose working file exists in a new child window.
+// The active list window (the one the list commands act on); nullptr when
+// the active child is no list.
+CTervikView* activeListView(shell::CMainFrame& frame);
+// Shows a list whose working file exists in a new child window. An online
+// list gets its drive afterwards: view->document().setOnlineSide(...).
 CTervikView* showListWindow(shell::CMainFrame& frame, ListOpening opening);
 // Opens a parameter file or custom list; without a path the open dialog
 // asks. nullptr when the user cancelled or a check refused the file (its
