@@ -10,6 +10,7 @@
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
 #include <platform/FileDialog.h>
+#include <platform/ProcessLauncher.h>
 #include <shell/CMSHFlexGrid.h>
 #include <shell/CMainFrame.h>
 
@@ -191,6 +192,23 @@ private slots:
         showTab(again, "Gr 1");
         QCOMPARE(again->grid()->textMatrix(gridRowOf(again, "13"), 2), "12.50");
         QVERIFY(w.dialogs.used());
+    }
+
+    void helpParameterOpensTheHelpOfTheListsVersion()
+    {
+        ListWorld w;
+        w.files.write("Help/RHX,RQ 9000/RQ-1234.pdf", "%PDF");
+        w.frame->context().settings.readerPath = "/bin/sh";  // any executable stands for the reader
+        std::vector<platform::LaunchRequest> launched;
+        const auto previous = platform::setLaunchHandler([&launched](const platform::LaunchRequest& r) {
+            launched.push_back(r);
+            return platform::kLaunchOk;
+        });
+        QVERIFY(w.open(w.par));
+        w.frame->execute(cmd::HelpParameter);
+        platform::setLaunchHandler(previous);
+        QCOMPARE(launched.size(), size_t(1));
+        QCOMPARE(launched[0].arguments.back(), w.files.file("Help/RHX,RQ 9000/RQ-1234.pdf"));
     }
 
     void closingWithUnsavedChanges_data()
