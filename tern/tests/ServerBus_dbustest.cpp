@@ -5,7 +5,7 @@
 // usable from python3-dbus, and ending when idle or when the bus goes.
 #include <tern/client/ModBusLinkClient.h>
 #include <tern/server/ActivationFile.h>
-#include <tern/server/automation/ErrorInfo.h>
+#include <tern/automation/ErrorInfo.h>
 #include <tern/tests/ServerBusTesting.h>
 #include <tern/tests/ServerVariants.h>
 

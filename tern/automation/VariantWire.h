@@ -18,8 +18,8 @@
 // an integer for VT_BOOL. A type code this model does not know is kept (see
 // COleVariant::Unsupported); a value that does not fit its code at all makes
 // the argument invalid.
-#include <tern/server/automation/COleSafeArray.h>
-#include <tern/server/automation/COleVariant.h>
+#include <tern/automation/COleSafeArray.h>
+#include <tern/automation/COleVariant.h>
 
 #include <QDBusArgument>
 #include <QMetaType>

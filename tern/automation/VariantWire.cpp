@@ -1,4 +1,4 @@
-#include <tern/server/automation/VariantWire.h>
+#include <tern/automation/VariantWire.h>
 
 #include <QDBusMetaType>
 #include <QDBusVariant>
