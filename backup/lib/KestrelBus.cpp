@@ -138,8 +138,7 @@ bool KestrelBus::runTransfer(bool databaseMode, const ProgressFn& progress, std:
     return true;
 }
 
-bool KestrelBus::prepareDatabase(int address, const ProgressFn& progress, std::string& versionText,
-                                 std::string& error)
+bool KestrelBus::checkVersion(int address, std::string& versionText, bool& missing, std::string& error)
 {
     state().currentAddress = std::to_string(address);
     const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
@@ -149,12 +148,24 @@ bool KestrelBus::prepareDatabase(int address, const ProgressFn& progress, std::s
         return false;
     }
     versionText = kestrel::CDatabase::versionText(state().databaseFileName);
-    // The catalogue of a version is uploaded once and kept, as Kestrel does.
-    if (check.result == kestrel::DatabaseCheck::Missing && !runTransfer(true, progress, error)) {
-        error = "database upload: " + error;
-        return false;
-    }
+    missing = check.result == kestrel::DatabaseCheck::Missing;
     return true;
+}
+
+bool KestrelBus::uploadDatabase(const ProgressFn& progress, std::string& error)
+{
+    // The catalogue of a version is uploaded once and kept, as Kestrel does.
+    if (runTransfer(true, progress, error)) return true;
+    error = "database upload: " + error;
+    return false;
+}
+
+bool KestrelBus::prepareDatabase(int address, const ProgressFn& progress, std::string& versionText,
+                                 std::string& error)
+{
+    bool missing = false;
+    if (!checkVersion(address, versionText, missing, error)) return false;
+    return !missing || uploadDatabase(progress, error);
 }
 
 bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::string& workPath,
@@ -224,7 +235,8 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
                          std::string& error)
 {
     std::string driveVersion;
-    if (!prepareDatabase(address, progress, driveVersion, error)) return false;
+    bool missing = false;
+    if (!checkVersion(address, driveVersion, missing, error)) return false;
     const auto fileVersion = kestrel::ListFile::readVersionText(path);
     if (!fileVersion) {
         error = "cannot read the parameter file " + path;
@@ -242,6 +254,8 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
             return false;
         }
         state().databaseFileName = other;
+    } else if (missing && !uploadDatabase(progress, error)) {
+        return false;
     }
     const std::string databasePath = state().installPath(state().databaseFileName);
     const auto check = kestrel::ListFile::check(path, databasePath, kestrel::ListKind::ParameterFile);

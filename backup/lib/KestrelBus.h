@@ -42,7 +42,10 @@ public:
                  std::string& error) override;
 
 private:
-    // The drive's database, uploaded when missing; its version text ("A18.08").
+    // The drive's version text ("A18.08") and whether its database is missing.
+    bool checkVersion(int address, std::string& versionText, bool& missing, std::string& error);
+    bool uploadDatabase(const ProgressFn& progress, std::string& error);
+    // The drive's database, uploaded when missing; its version text.
     bool prepareDatabase(int address, const ProgressFn& progress, std::string& versionText, std::string& error);
     // Runs one transfer to its end; false with the error on anything but completion.
     bool runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error);
