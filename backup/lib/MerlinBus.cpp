@@ -21,6 +21,11 @@ namespace id = merlin::identification;
 // Parameter files carry the definition name in lower case.
 bool sameDefinition(const std::string& a, const std::string& b) { return strcasecmp(a.c_str(), b.c_str()) == 0; }
 
+// Consecutive parameters that time out before a drive counts as gone.
+constexpr int kSilentStepsToGiveUp = 5;
+// Not an end code of the transfer: the drive was given up on.
+constexpr int kDriveSilent = -1000;
+
 std::string resultText(int result)
 {
     return result == merlin::kLinkCallFailed ? std::string("link server call failed")
@@ -128,15 +133,36 @@ bool MerlinBus::loadFile(const std::string& path, merlin::CDpfParSet& set, std::
 bool MerlinBus::transfer(merlin::TransferDirection direction, int station, merlin::CDpfParSet& set,
                          const ProgressFn& progress, std::string& error)
 {
+    int failed = 0;
     merlin::CBulkTransfer bulk(direction, link_, station, set);
     bulk.start(platform::tickCount());
-    int end;
-    while ((end = bulk.step()) == 1)
-        if (progress) progress(bulk.position(), bulk.total());
+    // The transfer goes on past single failures, so a drive that has left
+    // the line would cost every parameter its time-out and retries (many
+    // minutes at the programs' settings): a run of time-outs ends it.
+    int silentSteps = 0;
+    const auto run = [&] {
+        int end;
+        while ((end = bulk.step()) == 1) {
+            if (progress) progress(bulk.position(), bulk.total());
+            const auto& failures = bulk.failures();
+            const bool timedOut = !failures.empty() && failures.back().result == merlin::kLinkTimeout &&
+                                  static_cast<int>(failures.size()) > failed;
+            failed = static_cast<int>(failures.size());
+            silentSteps = timedOut ? silentSteps + 1 : 0;
+            if (silentSteps >= kSilentStepsToGiveUp) return kDriveSilent;
+        }
+        return end;
+    };
+    int end = run();
     if (end == merlin::kEndPasswordNeeded && password_) {
         bulk.restart(*password_, platform::tickCount());
-        while ((end = bulk.step()) == 1)
-            if (progress) progress(bulk.position(), bulk.total());
+        failed = 0;
+        end = run();
+    }
+    if (end == kDriveSilent) {
+        error = platform::strFormat("the drive stopped answering (%d time-outs in a row, at %d of %d)",
+                                    kSilentStepsToGiveUp, bulk.position(), bulk.total());
+        return false;
     }
     if (end == merlin::kEndPasswordNeeded) {
         error = "the drive refuses parameter writes: give its password with --password";
