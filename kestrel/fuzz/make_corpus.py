@@ -6,8 +6,11 @@ The list-file seeds match the fixed database of ListFileFuzz.cpp (version
 """
 import os
 import struct
+import sys
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "..", "scripts"))
+import kestrel_files  # noqa: E402
 
 # number, name, attribute, decimals, minimum, maximum, value (as ListFileFuzz.cpp)
 FIELDS = [
@@ -24,24 +27,12 @@ FIELDS = [
 ]
 
 
-def hex4(v):
-    return "%04X" % (v & 0xFFFF)
-
-
-def tvk_record(number, name, attribute, decimals, minimum, maximum, value):
-    text = ("U" + hex4(number) + hex4(value) + name.ljust(15)[:15] + hex4(minimum) + hex4(maximum)
-            + str(decimals) + hex4(value) + "0000" + hex4(attribute))
-    return text.encode("ascii") + b"\x03\r\n"
-
-
 def database():
-    return b"".join(tvk_record(*f) for f in FIELDS) + b" END\x00"
+    return kestrel_files.database(FIELDS)
 
 
 def list_file(numbers_values):
-    header = b"PC : 1.4.1".ljust(29, b"\x00") + b"\r\nINV: A12.34\r\n"
-    body = b"".join((hex4(n) + hex4(v)).encode() + b"\r\n" for n, v in numbers_values)
-    return header + body + b"END\x00\r\n"
+    return kestrel_files.list_file("12.34", numbers_values)
 
 
 def netlist():
