@@ -228,7 +228,9 @@ CTervikDoc::UpdateResult CTervikDoc::update()
             return result;
         }
         result.warmUp = plan.warmUpAfter;
-        result.warmUpTitle = plan.warmUpTitle.value_or(std::string());
+        // Switching the parameter set names the warm-up notice from then on.
+        if (plan.warmUpTitle) warmUpTitle_ = *plan.warmUpTitle;
+        result.warmUpTitle = warmUpTitle_;
     }
     if (!CWorkFile(doc_.workPath).writeValue(rec->number(), value)) {
         result.notices.push_back(msg::writeFailed(doc_.workPath));

@@ -88,7 +88,7 @@ public:
     struct UpdateResult {
         std::vector<platform::Notice> notices;  // shown after the command, in order
         bool warmUp = false;                    // show the warm-up notice now
-        std::string warmUpTitle;
+        std::string warmUpTitle;                // empty: the notice's usual title
     };
 
     // Opens the window's document: counts the window, updates the presence
@@ -170,7 +170,7 @@ private:
     ParameterSelection selection_;
     bool onlinePending_ = false;
     bool closed_ = false;
-    char lastStatus_ = 0;
+    std::string warmUpTitle_;
 };
 
 }  // namespace kestrel

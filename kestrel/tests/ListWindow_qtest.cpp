@@ -6,6 +6,8 @@
 #include "ShellQtTest.h"
 
 #include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/CWarmUpDlg.h>
+#include <kestrel/ui/ListWindows.h>
 #include <kestrel/ui/CommandIds.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
@@ -22,6 +24,7 @@
 #include <QTabBar>
 
 #include <deque>
+#include <map>
 #include <filesystem>
 #include <fstream>
 
@@ -147,6 +150,25 @@ void enterValue(kestrel::CTervikView* view, const QString& no, const QString& te
     QTest::mouseClick(update, Qt::LeftButton);
 }
 
+// A drive behind an online list: answers reads from a table, records writes.
+class FakeDrive : public kestrel::ParameterLink {
+public:
+    std::map<std::string, Reply> values;
+    std::vector<std::string> writes;
+    std::optional<Reply> read(std::string_view number) override
+    {
+        const auto it = values.find(std::string(number));
+        if (it == values.end()) return std::nullopt;
+        return it->second;
+    }
+    bool write(std::string_view text) override
+    {
+        writes.emplace_back(text);
+        values[std::string(text.substr(0, 4))] = {std::string(text.substr(0, 4)), std::string(text.substr(4))};
+        return true;
+    }
+};
+
 }  // namespace
 
 class ListWindowTest : public QObject {
@@ -209,6 +231,42 @@ private slots:
         platform::setLaunchHandler(previous);
         QCOMPARE(launched.size(), size_t(1));
         QCOMPARE(launched[0].arguments.back(), w.files.file("Help/RHX,RQ 9000/RQ-1234.pdf"));
+    }
+
+    void anOnlineWriteThatRestartsTheDriveShowsTheWarmUpNotice()
+    {
+        ListWorld w;
+        FakeDrive drive;
+        drive.values["002D"] = {"002D", "0000"};
+        drive.values["00AC"] = {"00AC", "0000"};
+        kestrel::CTervikView* view = kestrel::showListWindow(
+            *w.frame, kestrel::ListOpening{kestrel::ListKind::Online, "",
+                                           w.files.write("parameter/List-3.~pa", fullWorkBytes(catalogue1234())),
+                                           "/tvk/RQ-1234.tvk", "3", "Pump"});
+        view->document().setOnlineSide(kestrel::OnlineSide{&drive, nullptr, {}, {}});
+        QCOMPARE(w.frame->menuText(cmd::FileClose), "Close Parameter List");
+        QVERIFY(w.frame->action(cmd::FaultHistory)->isEnabled());
+        showTab(view, "Gr 2");
+        kestrel::CWarmUpDlg::setTickMs(20);
+        QStringList texts;
+        bool closedItself = false;
+        whenModal("warmUpNotice", [&](QWidget* dlg) {
+            for (QLabel* l : dlg->findChildren<QLabel*>()) texts << l->text();
+            QObject::connect(qobject_cast<QDialog*>(dlg), &QDialog::finished, [&] { closedItself = true; });
+        });
+        const int row = gridRowOf(view, "2D");
+        clickCell(view, row, 2);
+        auto* edit = view->findChild<QLineEdit*>("decimalEdit");
+        QTRY_VERIFY(edit->isVisible());
+        edit->selectAll();
+        QTest::keyClicks(edit, "1");
+        QTest::mouseClick(view->findChild<QPushButton*>("update"), Qt::LeftButton);
+        kestrel::CWarmUpDlg::setTickMs(1000);
+        QVERIFY(closedItself);
+        QCOMPARE(texts, (QStringList{"Inverter warming up !", "  Please Wait..."}));
+        QCOMPARE(drive.writes, (std::vector<std::string>{"002D0001"}));
+        QCOMPARE(view->grid()->textMatrix(row, 2), "1");
+        QVERIFY(view->document().modified());
     }
 
     void closingWithUnsavedChanges_data()

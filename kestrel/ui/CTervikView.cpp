@@ -1,6 +1,7 @@
 #include <kestrel/ui/CTervikView.h>
 
 #include <kestrel/ui/CCloseOptionsDlg.h>
+#include <kestrel/ui/CWarmUpDlg.h>
 #include <kestrel/ui/CommandIds.h>
 #include <shell/CMSHFlexGrid.h>
 #include <platform/MessageBox.h>
@@ -315,6 +316,7 @@ void CTervikView::onUpdate()
     const CTervikDoc::UpdateResult r = doc_->update();
     refresh();
     for (const auto& n : r.notices) platform::show(n);
+    if (r.warmUp) CWarmUpDlg::run(QString::fromStdString(r.warmUpTitle), this);
     statusTimer_->start();
     grid_->setFocus();
 }
