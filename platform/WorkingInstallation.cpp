@@ -40,6 +40,10 @@ void mirror(const fs::path& shared, const fs::path& user)
         std::error_code ignored;  // one file that cannot be linked does not stop the others
         if (it->is_directory(ignored)) {
             fs::create_directory(target, ignored);
+        } else if (it.depth() == 0) {
+            // Files beside the data folders are a program's own state (the
+            // log, device tables), left there by someone who could write
+            // there: never the user's.
         } else if (!fs::exists(fs::symlink_status(target, ignored))) {
             fs::create_symlink(it->path(), target, ignored);
         }

@@ -20,8 +20,9 @@ std::string workingInstallation(const std::string& installDir,
                                 const std::string& userDir = userInstallationDirectory());
 
 // Makes or refreshes userDir as a mirror of installDir: its folders made,
-// each shipped file the user has no file of that name for linked, links to
-// files no longer shipped removed. Files the user wrote are never touched.
+// each file of its folders that the user has no file of that name for
+// linked, links to files no longer shipped removed. Files lying directly in
+// installDir are not linked, and files the user wrote are never touched.
 // False when userDir cannot be made or lies inside installDir.
 bool mirrorInstallation(const std::string& installDir, const std::string& userDir);
 

@@ -41,6 +41,9 @@ TEST(WorkingInstallation, MirrorShowsTheShippedFilesAndKeepsTheUsersOwn)
     const std::string user = home.file("aviary");
     home.write("aviary/DeviceData/LM3_Normal_V3.dpf", "the user's own edition");
     home.write("aviary/parameter/mine.par", "user data");
+    // Left by someone who ran a program in the shared directory itself.
+    shared.write("Receive.txt", "someone else's log");
+    shared.write("netlist.cfg", "someone else's drives");
 
     ASSERT_TRUE(mirrorInstallation(shared.path() + "/", user));
     // Shipped files read through the mirror; the folders the programs write into are real.
@@ -50,6 +53,8 @@ TEST(WorkingInstallation, MirrorShowsTheShippedFilesAndKeepsTheUsersOwn)
     home.write("aviary/tvk/RQ-1808.tvk", "uploaded");
     EXPECT_FALSE(fs::exists(shared.file("tvk/RQ-1808.tvk")));
     EXPECT_EQ(home.read("aviary/DeviceData/LM3_Normal_V3.dpf"), "the user's own edition");
+    EXPECT_FALSE(fs::exists(fs::symlink_status(home.file("aviary/Receive.txt"))));
+    EXPECT_FALSE(fs::exists(fs::symlink_status(home.file("aviary/netlist.cfg"))));
 
     // A package update: a file goes, another comes; the user's files stay.
     fs::remove(shared.file("Help/RHX,RQ 9000/RHX.pdf"));

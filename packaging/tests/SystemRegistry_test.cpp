@@ -1,0 +1,100 @@
+#include <packaging/registry/SystemRegistry.h>
+
+#include <platform/RegistryStore.h>
+#include <platform/testing/TempDir.h>
+#include <tern/client/TernServerLocator.h>
+#include <tern/server/ActivationFile.h>
+#include <tern/server/TernRegistration.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdlib>
+#include <optional>
+
+using packaging::SystemRegistryPaths;
+using platform::Hive;
+using platform::RegistryStore;
+using platform::testing::TempDir;
+
+namespace {
+
+// A fresh user on a machine with the suite installed: the user's registry
+// empty, the system layer where the installation put it.
+class InstalledMachine : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        remember("AVIARY_REGISTRY", user.path());
+        remember("AVIARY_SYSTEM_REGISTRY", system.file("etc/xdg/aviary"));
+    }
+    void TearDown() override
+    {
+        for (const auto& [name, value] : saved) {
+            if (value) setenv(name.c_str(), value->c_str(), 1);
+            else unsetenv(name.c_str());
+        }
+    }
+    void remember(const std::string& name, const std::string& value)
+    {
+        const char* old = std::getenv(name.c_str());
+        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
+        setenv(name.c_str(), value.c_str(), 1);
+    }
+    SystemRegistryPaths install(const std::string& prefix)
+    {
+        return {system.file("etc/xdg/aviary"), system.file("share/dbus-1/services"), prefix + "/share/aviary",
+                prefix + "/bin/tern"};
+    }
+    std::optional<std::string> installPath()
+    {
+        return RegistryStore::instance().getString(Hive::LocalMachine, packaging::installationKey(), "InstallPath");
+    }
+    std::string registeredServer()
+    {
+        tern::client::RegisteredClass cls;
+        return tern::client::findRegisteredClass("Tern.ModBusLink.1", cls) == tern::S_OK ? cls.localServer : "";
+    }
+
+    TempDir user, system;
+    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
+};
+
+}  // namespace
+
+TEST_F(InstalledMachine, EveryUserFindsTheInstallationAndTheLinkServerWithoutRegistering)
+{
+    ASSERT_EQ(packaging::writeSystemRegistry(install("/usr")), "");
+    EXPECT_EQ(packaging::installationKey(), "SOFTWARE\\Aviary Drives\\Aviary\\1.4.1");
+    EXPECT_EQ(installPath(), "/usr/share/aviary");
+    EXPECT_EQ(registeredServer(), "/usr/bin/tern");
+    EXPECT_EQ(system.read("share/dbus-1/services/" + tern::server::activationFileName()),
+              tern::server::activationFileText("/usr/bin/tern"));
+    // Nothing was written for the user.
+    EXPECT_EQ(user.read("HKLM.ini"), "");
+    EXPECT_EQ(user.read("HKCR.ini"), "");
+
+    // Installing again, elsewhere, leaves one set of records naming the new place.
+    ASSERT_EQ(packaging::writeSystemRegistry(install("/opt/aviary")), "");
+    EXPECT_EQ(installPath(), "/opt/aviary/share/aviary");
+    EXPECT_EQ(registeredServer(), "/opt/aviary/bin/tern");
+}
+
+TEST_F(InstalledMachine, AUsersOwnRegistrationOfTernWinsAndUnregisteringFallsBackToTheSystems)
+{
+    ASSERT_EQ(packaging::writeSystemRegistry(install("/usr")), "");
+    // What "tern -RegServer" of a per-user installation does.
+    ASSERT_EQ(tern::server::RegisterServer(RegistryStore::instance(), "/home/me/.local/bin/tern"), tern::S_OK);
+    EXPECT_EQ(registeredServer(), "/home/me/.local/bin/tern");
+    ASSERT_EQ(tern::server::UnregisterServer(RegistryStore::instance()), tern::S_OK);
+    EXPECT_EQ(registeredServer(), "/usr/bin/tern");
+}
+
+TEST_F(InstalledMachine, AnUnwritablePlaceIsReported)
+{
+    SystemRegistryPaths paths = install("/usr");
+    paths.registryDir = "/proc/no/such/dir";
+    EXPECT_NE(packaging::writeSystemRegistry(paths).find("/proc/no/such/dir"), std::string::npos);
+    paths = install("/usr");
+    paths.servicesDir = "/proc/no/such/dir";
+    EXPECT_NE(packaging::writeSystemRegistry(paths).find("org.aviary.Tern.service"), std::string::npos);
+}
