@@ -22,7 +22,14 @@ std::string defaultDefinitionDirectory()
 {
     std::error_code error;
     const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string("DeviceData") : (exe.parent_path() / "DeviceData").string();
+    if (error) return "DeviceData";
+    // Beside the program in the build tree; an installed program finds the
+    // definition files in the installation's data directory.
+    const auto beside = exe.parent_path() / "DeviceData";
+    const auto installed = exe.parent_path().parent_path() / "share" / "aviary" / "DeviceData";
+    if (!std::filesystem::is_directory(beside, error) && std::filesystem::is_directory(installed, error))
+        return installed.string();
+    return beside.string();
 }
 
 std::unique_ptr<MerlinDrive> loadDrive(const std::string& definitionDir, const std::string& file, uint16_t password,
