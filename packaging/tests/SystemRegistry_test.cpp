@@ -1,6 +1,7 @@
 #include <packaging/registry/SystemRegistry.h>
 
 #include <platform/RegistryStore.h>
+#include <platform/testing/ScopedEnv.h>
 #include <platform/testing/TempDir.h>
 #include <tern/client/TernServerLocator.h>
 #include <tern/server/ActivationFile.h>
@@ -8,12 +9,12 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
 #include <optional>
 
 using packaging::SystemRegistryPaths;
 using platform::Hive;
 using platform::RegistryStore;
+using platform::testing::ScopedEnv;
 using platform::testing::TempDir;
 
 namespace {
@@ -22,24 +23,10 @@ namespace {
 // empty, the system layer where the installation put it.
 class InstalledMachine : public ::testing::Test {
 protected:
-    void SetUp() override
-    {
-        remember("AVIARY_REGISTRY", user.path());
-        remember("AVIARY_SYSTEM_REGISTRY", system.file("etc/xdg/aviary"));
-    }
-    void TearDown() override
-    {
-        for (const auto& [name, value] : saved) {
-            if (value) setenv(name.c_str(), value->c_str(), 1);
-            else unsetenv(name.c_str());
-        }
-    }
-    void remember(const std::string& name, const std::string& value)
-    {
-        const char* old = std::getenv(name.c_str());
-        saved.emplace_back(name, old ? std::optional<std::string>(old) : std::nullopt);
-        setenv(name.c_str(), value.c_str(), 1);
-    }
+    TempDir user, system;
+    ScopedEnv userRegistry{"AVIARY_REGISTRY", user.path().c_str()};
+    ScopedEnv systemRegistry{"AVIARY_SYSTEM_REGISTRY", system.file("etc/xdg/aviary").c_str()};
+
     SystemRegistryPaths install(const std::string& prefix)
     {
         return {system.file("etc/xdg/aviary"), system.file("share/dbus-1/services"), prefix + "/share/aviary",
@@ -54,9 +41,6 @@ protected:
         tern::client::RegisteredClass cls;
         return tern::client::findRegisteredClass("Tern.ModBusLink.1", cls) == tern::S_OK ? cls.localServer : "";
     }
-
-    TempDir user, system;
-    std::vector<std::pair<std::string, std::optional<std::string>>> saved;
 };
 
 }  // namespace

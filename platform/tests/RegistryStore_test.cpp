@@ -1,13 +1,13 @@
 #include <platform/RegistryStore.h>
+#include <platform/testing/ScopedEnv.h>
 #include <platform/testing/TempDir.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdlib>
-#include <optional>
 #include <thread>
 
 using namespace platform;
+using platform::testing::ScopedEnv;
 using platform::testing::TempDir;
 
 namespace {
@@ -112,25 +112,6 @@ TEST(Profile, SectionsLiveUnderCompanyAndApplication)
 }
 
 namespace {
-
-// Sets (or, with nullptr, removes) one environment variable for its lifetime.
-class ScopedEnv {
-public:
-    ScopedEnv(const char* name, const char* value) : name_(name)
-    {
-        if (const char* p = std::getenv(name)) previous_ = p;
-        if (value) setenv(name, value, 1);
-        else unsetenv(name);
-    }
-    ~ScopedEnv()
-    {
-        if (previous_) setenv(name_.c_str(), previous_->c_str(), 1);
-        else unsetenv(name_.c_str());
-    }
-private:
-    std::string name_;
-    std::optional<std::string> previous_;
-};
 
 const char* const kSystemHklm = "[SOFTWARE\\Aviary Drives\\Aviary\\1.4.1]\nInstallPath=s:/usr/share/aviary\n";
 
