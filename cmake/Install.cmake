@@ -58,7 +58,7 @@ aviary_library(aviary_system_registry packaging/registry LIBS tern_server aviary
 add_executable(aviary-system-registry packaging/tools/aviary-system-registry.cpp)
 target_link_libraries(aviary-system-registry PRIVATE aviary_system_registry)
 add_executable(aviary-icons packaging/tools/aviary-icons.cpp)
-target_link_libraries(aviary-icons PRIVATE wren_ui kestrel_shell Qt6::Gui)
+target_link_libraries(aviary-icons PRIVATE wren_ui aviary_shell Qt6::Gui)
 set_target_properties(aviary-system-registry aviary-icons PROPERTIES
   RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/packaging)
 
@@ -120,7 +120,7 @@ install(CODE "
        \"\$ENV{DESTDIR}\${_registry}/HKCR.ini\" \"\$ENV{DESTDIR}\${_services}/org.aviary.Tern.service\")
 ")
 
-aviary_tests(packaging/tests LIBS aviary_system_registry tern_client aviary_platform)
+aviary_tests(packaging/tests LIBS aviary_system_registry aviary_shell tern_client aviary_platform)
 
 # --- the Debian package ----------------------------------------------------------
 set(CPACK_GENERATOR DEB)

@@ -1,8 +1,8 @@
 #include <packaging/registry/SystemRegistry.h>
 
-#include <kestrel/core/ListFile.h>
 #include <platform/RegistryStore.h>
 #include <plumage/plumage.h>
+#include <shell/InstallLocator.h>
 #include <tern/server/ActivationFile.h>
 #include <tern/server/TernRegistration.h>
 
@@ -13,7 +13,7 @@ namespace packaging {
 
 std::string installationKey()
 {
-    return "SOFTWARE\\" + getCompanyName() + "\\Aviary\\" + std::string(kestrel::kPcVersion);
+    return "SOFTWARE\\" + getCompanyName() + "\\Aviary\\" + shell::kCurrentVersion;
 }
 
 std::string writeSystemRegistry(const SystemRegistryPaths& paths)

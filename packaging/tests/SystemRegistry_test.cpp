@@ -3,6 +3,8 @@
 #include <platform/RegistryStore.h>
 #include <platform/testing/ScopedEnv.h>
 #include <platform/testing/TempDir.h>
+#include <plumage/plumage.h>
+#include <shell/InstallLocator.h>
 #include <tern/client/TernServerLocator.h>
 #include <tern/server/ActivationFile.h>
 #include <tern/server/TernRegistration.h>
@@ -50,6 +52,10 @@ TEST_F(InstalledMachine, EveryUserFindsTheInstallationAndTheLinkServerWithoutReg
     ASSERT_EQ(packaging::writeSystemRegistry(install("/usr")), "");
     EXPECT_EQ(packaging::installationKey(), "SOFTWARE\\Aviary Drives\\Aviary\\1.4.1");
     EXPECT_EQ(installPath(), "/usr/share/aviary");
+    // The programs' own start-up lookup resolves it.
+    const auto found = shell::findInstallDirectory(RegistryStore::instance(), getCompanyName());
+    EXPECT_EQ(found.installDir, "/usr/share/aviary");
+    EXPECT_FALSE(found.migrated);
     EXPECT_EQ(registeredServer(), "/usr/bin/tern");
     EXPECT_EQ(system.read("share/dbus-1/services/" + tern::server::activationFileName()),
               tern::server::activationFileText("/usr/bin/tern"));

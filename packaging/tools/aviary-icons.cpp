@@ -1,7 +1,7 @@
 // aviary-icons <dir>: the desktop icons of Wren, Kestrel and Merlin as
 // hicolor PNGs (<dir>/<n>x<n>/apps/aviary-<program>.png), painted from the
 // pictures the programs show in their own title bars.
-#include <kestrel/shell/ShellImages.h>
+#include <shell/ShellImages.h>
 #include <wren/ui/FamilyPictures.h>
 
 #include <QDir>
@@ -26,8 +26,8 @@ int main(int argc, char** argv)
         const char* name;
         QIcon icon;
     } icons[] = {{"aviary-wren", wren::selectorIcon()},
-                 {"aviary-kestrel", kestrel::programIcon()},
-                 {"aviary-merlin", kestrel::programIcon()}};
+                 {"aviary-kestrel", shell::programIcon()},
+                 {"aviary-merlin", shell::programIcon()}};
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString dir = QStringLiteral("%1/%2x%2/apps").arg(out).arg(size);
         if (!QDir().mkpath(dir)) {
