@@ -32,8 +32,8 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/AviaryVersion.h.in
 
 # Programs the installation carries.
 set(AVIARY_INSTALLED_PROGRAMS kestrel wren tern aviary-sim)
-# >>> To add when their targets exist in main: merlin aviary-backup <<<
-set(AVIARY_DESKTOP_PROGRAMS kestrel wren)   # add merlin with its target
+set(AVIARY_DESKTOP_PROGRAMS kestrel wren)
+# TO ADD when the targets exist: list(APPEND AVIARY_INSTALLED_PROGRAMS merlin aviary-backup) and list(APPEND AVIARY_DESKTOP_PROGRAMS merlin)
 
 file(RELATIVE_PATH _bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/aviary)
 foreach(p ${AVIARY_INSTALLED_PROGRAMS})

@@ -18,6 +18,12 @@ pids=()
 
 cleanup() {
     for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    # Programs Wren started from the prefix (a failed run may leave one waiting).
+    for exe in /proc/[0-9]*/exe; do
+        case "$(readlink "$exe" 2>/dev/null)" in
+        "$prefix"/bin/*) p="${exe#/proc/}"; kill "${p%/exe}" 2>/dev/null || true ;;
+        esac
+    done
     if [ "${KEEP:-0}" = 1 ]; then echo "check-install: kept $work"; else rm -rf "$work"; fi
 }
 trap cleanup EXIT
@@ -34,10 +40,9 @@ pass() {
 # Runs an installed program as a user who has never run the suite: nothing of
 # this machine's own settings, the system layer found through the XDG
 # configuration directories of the prefix.
-as_new_user() {
-    env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_DIRS="$prefix/etc/xdg" \
-        XDG_DATA_DIRS="$prefix/share:/usr/share" QT_QPA_PLATFORM=offscreen "$@"
-}
+new_user=(env -i PATH=/usr/bin:/bin HOME="$work/home" XDG_CONFIG_DIRS="$prefix/etc/xdg"
+          XDG_DATA_DIRS="$prefix/share:/usr/share" QT_QPA_PLATFORM=offscreen)
+as_new_user() { "${new_user[@]}" "$@"; }
 
 [ -f "$build/cmake_install.cmake" ] || fail "$build is not a configured build tree (make build first)"
 mkdir -p "$work/home" "$work/shots"
@@ -82,7 +87,7 @@ as_new_user "$prefix/bin/aviary-sim" --help | grep -q '^usage: aviary-sim' || fa
 pass "tern and aviary-sim answer --help and --version"
 
 # Simulated drives on COM1, from the installed simulator.
-as_new_user "$prefix/bin/aviary-sim" sio --pty </dev/null >"$work/sim.log" 2>&1 &
+"${new_user[@]}" "$prefix/bin/aviary-sim" sio --pty </dev/null >"$work/sim.log" 2>&1 &
 pids+=("$!")
 com1=""
 for _ in $(seq 100); do
@@ -94,7 +99,7 @@ done
 pass "the installed aviary-sim serves SIO drives on $com1"
 
 # Merlin's simulated drives read their definition files from the installation.
-as_new_user "$prefix/bin/aviary-sim" merlin --pty --drive LM3_Normal_V3.dpf@1 </dev/null >"$work/msim.log" 2>&1 &
+"${new_user[@]}" "$prefix/bin/aviary-sim" merlin --pty --drive LM3_Normal_V3.dpf@1 </dev/null >"$work/msim.log" 2>&1 &
 pids+=("$!")
 for _ in $(seq 100); do grep -q '^PTY ' "$work/msim.log" && break; sleep 0.1; done
 grep -q '^PTY ' "$work/msim.log" || fail "the installed aviary-sim found no definition file: $(cat "$work/msim.log")"
@@ -146,6 +151,12 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xO ./etc/xdg/aviary/HKLM.ini | grep -qxF '
     fail "the package's HKLM.ini does not name /usr/share/aviary"
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/dbus-1/services/org.aviary.Tern.service |
     grep -qxF 'Exec=/usr/bin/tern -Embedding' || fail "the package's activation file does not name /usr/bin/tern"
+# Programs that came later ride along once the installation carries them.
+for p in merlin aviary-backup; do
+    [ ! -e "$prefix/bin/$p" ] || grep -qxF "./usr/bin/$p" "$work/deb.files" || fail "the package lacks ./usr/bin/$p"
+done
+[ ! -e "$prefix/bin/merlin" ] || grep -qxF ./usr/share/applications/aviary-merlin.desktop "$work/deb.files" ||
+    fail "the package lacks Merlin's desktop entry"
 depends="$(dpkg-deb -f "$deb" Depends)"
 for d in libqt6widgets6 libqt6dbus6 dbus-session-bus xdg-utils; do
     grep -q "$d" <<<"$depends" || fail "the package does not depend on $d: $depends"
