@@ -35,8 +35,7 @@ void mirror(const fs::path& shared, const fs::path& user)
     std::error_code ec;
     for (fs::recursive_directory_iterator it(shared, fs::directory_options::skip_permission_denied, ec), end;
          !ec && it != end; it.increment(ec)) {
-        const fs::path target = user / fs::relative(it->path(), shared, ec);
-        if (ec) return;
+        const fs::path target = user / it->path().lexically_relative(shared);
         std::error_code ignored;  // one file that cannot be linked does not stop the others
         if (it->is_directory(ignored)) {
             fs::create_directory(target, ignored);
@@ -80,7 +79,7 @@ bool mirrorInstallation(const std::string& installDir, const std::string& userDi
     const fs::path shared = withoutSlash(fs::absolute(installDir, ec).lexically_normal());
     if (ec || installDir.empty() || !fs::is_directory(shared, ec)) return false;
     const fs::path user = withoutSlash(fs::absolute(userDir, ec).lexically_normal());
-    if (ec || userDir.empty() || user == shared || isInside(user, shared)) return false;
+    if (ec || userDir.empty() || user == shared || isInside(user, shared) || isInside(shared, user)) return false;
     fs::create_directories(user, ec);
     if (ec || access(user.c_str(), W_OK) != 0) return false;
     removeStaleLinks(shared, user);

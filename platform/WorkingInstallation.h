@@ -23,7 +23,7 @@ std::string workingInstallation(const std::string& installDir,
 // each file of its folders that the user has no file of that name for
 // linked, links to files no longer shipped removed. Files lying directly in
 // installDir are not linked, and files the user wrote are never touched.
-// False when userDir cannot be made or lies inside installDir.
+// False when userDir cannot be made, or one directory lies inside the other.
 bool mirrorInstallation(const std::string& installDir, const std::string& userDir);
 
 }  // namespace platform

@@ -72,6 +72,7 @@ TEST(WorkingInstallation, MirrorRefusesPlacesItCannotUse)
     shipInstallation(shared);
     EXPECT_FALSE(mirrorInstallation(shared.path(), shared.file("DeviceData/inner")));
     EXPECT_FALSE(mirrorInstallation(shared.path(), shared.path()));
+    EXPECT_FALSE(mirrorInstallation(shared.file("DeviceData"), shared.path()));
     EXPECT_FALSE(mirrorInstallation(home.file("missing"), home.file("aviary")));
     EXPECT_FALSE(mirrorInstallation(shared.path(), "/proc/no/such/place"));
     EXPECT_FALSE(fs::exists(shared.file("DeviceData/inner")));
