@@ -115,7 +115,18 @@ install(CODE "
   if(NOT _rc EQUAL 0)
     message(FATAL_ERROR \"aviary-system-registry failed (\${_rc})\")
   endif()
-  file(REMOVE \"\$ENV{DESTDIR}\${_registry}/HKLM.ini.lock\" \"\$ENV{DESTDIR}\${_registry}/HKCR.ini.lock\")
+  # The suite's own folders are open to every user, whatever the installing
+  # shell's umask (sudo with 077 would lock everybody else out of them).
+  set(_own \"\$ENV{DESTDIR}\${_prefix}/${AVIARY_INSTALL_DATA_DIR}\" \"\$ENV{DESTDIR}\${_prefix}/${AVIARY_INSTALL_LIB_DIR}\")
+  foreach(_top \${_own})
+    file(GLOB_RECURSE _below LIST_DIRECTORIES true \"\${_top}/*\")
+    foreach(_d \${_top} \${_below})
+      if(IS_DIRECTORY \"\${_d}\" AND NOT IS_SYMLINK \"\${_d}\")
+        file(CHMOD \"\${_d}\" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE GROUP_READ GROUP_EXECUTE
+                                      WORLD_READ WORLD_EXECUTE)
+      endif()
+    endforeach()
+  endforeach()
   list(APPEND CMAKE_INSTALL_MANIFEST_FILES \"\$ENV{DESTDIR}\${_registry}/HKLM.ini\"
        \"\$ENV{DESTDIR}\${_registry}/HKCR.ini\" \"\$ENV{DESTDIR}\${_services}/org.aviary.Tern.service\")
 ")

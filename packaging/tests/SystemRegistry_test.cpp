@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 #include <optional>
+#include <sys/stat.h>
 
 using packaging::SystemRegistryPaths;
 using platform::Hive;
@@ -79,12 +80,28 @@ TEST_F(InstalledMachine, AUsersOwnRegistrationOfTernWinsAndUnregisteringFallsBac
     EXPECT_EQ(registeredServer(), "/usr/bin/tern");
 }
 
+TEST_F(InstalledMachine, RecordsAreReadableByEveryUserWhateverTheInstallersUmask)
+{
+    const mode_t previous = umask(077);
+    const std::string error = packaging::writeSystemRegistry(install("/usr"));
+    umask(previous);
+    ASSERT_EQ(error, "");
+    const auto mode = [&](const std::string& path) {
+        struct stat st {};
+        return stat(system.file(path).c_str(), &st) == 0 ? st.st_mode & 07777 : 0u;
+    };
+    for (const char* dir : {"etc", "etc/xdg", "etc/xdg/aviary", "share/dbus-1/services"}) EXPECT_EQ(mode(dir), 0755u) << dir;
+    for (const char* file : {"etc/xdg/aviary/HKLM.ini", "etc/xdg/aviary/HKCR.ini", "share/dbus-1/services/org.aviary.Tern.service"})
+        EXPECT_EQ(mode(file), 0644u) << file;
+    EXPECT_EQ(mode("etc/xdg/aviary/HKLM.ini.lock"), 0u);
+}
+
 TEST_F(InstalledMachine, AnUnwritablePlaceIsReported)
 {
     SystemRegistryPaths paths = install("/usr");
     paths.registryDir = "/proc/no/such/dir";
     EXPECT_NE(packaging::writeSystemRegistry(paths).find("/proc/no/such/dir"), std::string::npos);
     paths = install("/usr");
-    paths.servicesDir = "/proc/no/such/dir";
-    EXPECT_NE(packaging::writeSystemRegistry(paths).find("org.aviary.Tern.service"), std::string::npos);
+    paths.servicesDir = "/proc/no/such/services";
+    EXPECT_NE(packaging::writeSystemRegistry(paths).find("/proc/no/such/services"), std::string::npos);
 }
