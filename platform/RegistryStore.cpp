@@ -10,6 +10,7 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
@@ -119,16 +120,20 @@ IniFile loadHive(const RegistryStore& store, Hive hive)
 
 RegistryStore& RegistryStore::instance()
 {
-    // Rebuilt when the redirection variable changes, so a test can point the
-    // process-wide store at its own directory.
+    // Follows the environment, so a test can point the process-wide store at
+    // its own directory. A store once handed out stays alive: a thread may
+    // still be using it when the configuration changes (an installation
+    // appearing under a running Tern, say). One per configuration ever seen,
+    // so they are few.
     static std::mutex m;
-    static std::unique_ptr<RegistryStore> store;
+    static std::vector<std::unique_ptr<RegistryStore>> stores;
     std::lock_guard lock(m);
     const std::string dir = configuredDirectory();
     const std::string system = configuredSystemDirectory();
-    if (!store || store->directory() != dir || store->systemDirectory() != system)
-        store = std::make_unique<RegistryStore>(dir, system);
-    return *store;
+    for (const auto& s : stores)
+        if (s->directory() == dir && s->systemDirectory() == system) return *s;
+    stores.push_back(std::make_unique<RegistryStore>(dir, system));
+    return *stores.back();
 }
 
 std::string RegistryStore::configuredSystemDirectory()

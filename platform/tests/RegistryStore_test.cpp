@@ -67,6 +67,21 @@ TEST(RegistryStore, EnvironmentRedirectsTheProcessWideStore)
     EXPECT_NE(a.read("HKCR.ini").find("[Tern.ModBusLink.1]"), std::string::npos);
 }
 
+TEST(RegistryStore, AStoreHandedOutOutlivesAChangeOfConfiguration)
+{
+    TempDir a, b;
+    platform::testing::RegistryRedirect toA(a.path());
+    RegistryStore& first = RegistryStore::instance();
+    ASSERT_TRUE(first.setString(Hive::LocalMachine, kInstallKey, "InstallPath", "/a"));
+    {
+        platform::testing::RegistryRedirect toB(b.path());
+        EXPECT_NE(&RegistryStore::instance(), &first);
+        // Still whole and still reading its own directory.
+        EXPECT_EQ(first.getString(Hive::LocalMachine, kInstallKey, "InstallPath"), "/a");
+    }
+    EXPECT_EQ(&RegistryStore::instance(), &first);
+}
+
 TEST(RegistryStore, ConcurrentWritersLoseNothing)
 {
     TempDir dir;
