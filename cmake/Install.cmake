@@ -3,7 +3,7 @@
 # The build tree keeps the Windows layout (programs, libplumage.so and data in
 # one directory); an installation follows the GNU directories instead:
 #
-#   bin/                              kestrel, merlin, wren, tern, aviary-sim
+#   bin/                              kestrel, merlin, wren, tern, aviary-sim, aviary-backup
 #   lib/aviary/                       libplumage.so, private to the suite
 #   share/aviary/                     the installation directory ("InstallPath"):
 #                                     DeviceData/, Help/, and the folders the
@@ -31,9 +31,9 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/AviaryVersion.h.in
                ${PROJECT_BINARY_DIR}/generated/AviaryVersion.h @ONLY)
 
 # Programs the installation carries.
-set(AVIARY_INSTALLED_PROGRAMS kestrel wren tern aviary-sim)
+set(AVIARY_INSTALLED_PROGRAMS kestrel wren tern aviary-sim aviary-backup)
 set(AVIARY_DESKTOP_PROGRAMS kestrel wren)
-# TO ADD when the targets exist: list(APPEND AVIARY_INSTALLED_PROGRAMS merlin aviary-backup) and list(APPEND AVIARY_DESKTOP_PROGRAMS merlin)
+# TO ADD when the merlin target exists: list(APPEND AVIARY_INSTALLED_PROGRAMS merlin) and list(APPEND AVIARY_DESKTOP_PROGRAMS merlin)
 
 file(RELATIVE_PATH _bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/aviary)
 foreach(p ${AVIARY_INSTALLED_PROGRAMS})

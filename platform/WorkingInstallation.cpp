@@ -73,6 +73,23 @@ std::string userInstallationDirectory()
     return (home.empty() ? std::string("/tmp") : home) + "/.local/share/aviary";
 }
 
+std::string programInstallation(const std::string& programDir)
+{
+    std::error_code ec;
+    const fs::path dir(programDir);
+    for (const char* data : {"DeviceData", "tvk"})
+        if (fs::is_directory(dir / data, ec)) return programDir;
+    const fs::path installed = withoutSlash(dir.lexically_normal()).parent_path() / "share" / "aviary";
+    return fs::is_directory(installed, ec) ? installed.string() : programDir;
+}
+
+std::string programInstallation()
+{
+    std::error_code ec;
+    const fs::path exe = fs::read_symlink("/proc/self/exe", ec);
+    return programInstallation(ec ? std::string(".") : exe.parent_path().string());
+}
+
 bool mirrorInstallation(const std::string& installDir, const std::string& userDir)
 {
     std::error_code ec;

@@ -12,6 +12,15 @@ namespace platform {
 // $XDG_DATA_HOME/aviary (~/.local/share/aviary).
 std::string userInstallationDirectory();
 
+// The installation directory that goes with a program directory, for tools
+// that find their data without the registry (the simulator, aviary-backup):
+// the program directory itself when the data lies beside the programs (the
+// build tree), otherwise <prefix>/share/aviary of an installed program when
+// that exists, otherwise the program directory. Without an argument, the
+// running program's directory.
+std::string programInstallation(const std::string& programDir);
+std::string programInstallation();
+
 // The directory the programs work in: installDir itself when this user may
 // write to it (a per-user installation, the demo, the tests); otherwise the
 // user's mirror of it, made or brought up to date now. When no mirror can be

@@ -52,12 +52,12 @@ cmake --install "$build" --prefix "$prefix" >"$work/install.log" 2>&1 || {
     cat "$work/install.log" >&2
     fail "cmake --install"
 }
-for f in bin/kestrel bin/wren bin/tern bin/aviary-sim lib/aviary/libplumage.so \
+for f in bin/kestrel bin/wren bin/tern bin/aviary-sim bin/aviary-backup lib/aviary/libplumage.so \
          share/aviary/DeviceData/LM3_Normal_V3.dpf share/dbus-1/services/org.aviary.Tern.service \
          etc/xdg/aviary/HKLM.ini etc/xdg/aviary/HKCR.ini \
          share/applications/aviary-kestrel.desktop share/applications/aviary-wren.desktop \
          share/icons/hicolor/16x16/apps/aviary-kestrel.png share/icons/hicolor/256x256/apps/aviary-wren.png \
-         share/man/man1/tern.1.gz share/man/man1/aviary-sim.1.gz; do
+         share/man/man1/tern.1.gz share/man/man1/aviary-sim.1.gz share/man/man1/aviary-backup.1.gz; do
     [ -e "$prefix/$f" ] || fail "the installation lacks $f"
 done
 for d in tvk parameter custom "Help/RHX,RQ 9000"; do
@@ -72,7 +72,7 @@ grep -qxF "Exec=$prefix/bin/tern -Embedding" "$prefix/share/dbus-1/services/org.
 grep -qF "$prefix/bin/tern" "$prefix/etc/xdg/aviary/HKCR.ini" || fail "HKCR.ini does not name the installed tern"
 pass "the system registry and the activation file name the installed places"
 
-for p in kestrel wren tern aviary-sim; do
+for p in kestrel wren tern aviary-sim aviary-backup; do
     dyn="$(readelf -d "$prefix/bin/$p")"
     grep -qF "[\$ORIGIN/../lib/aviary]" <<<"$dyn" || fail "$p: run path is not \$ORIGIN/../lib/aviary"
     ! grep -qF "$build" <<<"$dyn" || fail "$p still points into the build tree"
@@ -84,7 +84,8 @@ as_new_user "$prefix/bin/tern" --version | grep -q '^tern (Aviary) [0-9]' || fai
 as_new_user "$prefix/bin/tern" --help | grep -q '^usage: tern' || fail "tern --help"
 as_new_user "$prefix/bin/aviary-sim" --version | grep -q '^aviary-sim (Aviary) [0-9]' || fail "aviary-sim --version"
 as_new_user "$prefix/bin/aviary-sim" --help | grep -q '^usage: aviary-sim' || fail "aviary-sim --help"
-pass "tern and aviary-sim answer --help and --version"
+as_new_user "$prefix/bin/aviary-backup" --version | grep -q '^aviary-backup [0-9]' || fail "aviary-backup --version"
+pass "tern, aviary-sim and aviary-backup answer --help and --version"
 
 # Simulated drives on COM1, from the installed simulator.
 "${new_user[@]}" "$prefix/bin/aviary-sim" sio --pty </dev/null >"$work/sim.log" 2>&1 &
@@ -97,6 +98,13 @@ for _ in $(seq 100); do
 done
 [ -n "$com1" ] || fail "the installed aviary-sim printed no pseudo-terminal: $(cat "$work/sim.log")"
 pass "the installed aviary-sim serves SIO drives on $com1"
+
+# aviary-backup of the installation scans the simulated line and keeps its
+# device table in the installation's data directory.
+as_new_user timeout 60 "$prefix/bin/aviary-backup" --family kestrel --port "$com1" scan >"$work/scan.log" 2>&1 ||
+    fail "aviary-backup scan: $(tail -5 "$work/scan.log")"
+grep -q '^ *1[^0-9]' "$work/scan.log" || fail "aviary-backup found no drive 1: $(cat "$work/scan.log")"
+pass "the installed aviary-backup scans the simulated drives"
 
 # Merlin's simulated drives read their definition files from the installation.
 "${new_user[@]}" "$prefix/bin/aviary-sim" merlin --pty --drive LM3_Normal_V3.dpf@1 </dev/null >"$work/msim.log" 2>&1 &
@@ -139,7 +147,8 @@ pass "the desktop entries validate"
 deb="$(ls "$work"/deb/aviary_*.deb 2>/dev/null | head -n 1)"
 [ -n "$deb" ] || fail "cpack made no .deb"
 dpkg-deb -c "$deb" | awk '{ $1=$2=$3=$4=$5=""; sub(/^ +/, ""); print }' >"$work/deb.files"
-for f in ./usr/bin/kestrel ./usr/bin/wren ./usr/bin/tern ./usr/bin/aviary-sim ./usr/lib/aviary/libplumage.so \
+for f in ./usr/bin/kestrel ./usr/bin/wren ./usr/bin/tern ./usr/bin/aviary-sim ./usr/bin/aviary-backup \
+         ./usr/lib/aviary/libplumage.so \
          ./usr/share/aviary/DeviceData/LM3_Normal_V3.dpf "./usr/share/aviary/Help/RHX,RQ 9000/" \
          ./usr/share/aviary/tvk/ ./usr/share/applications/aviary-kestrel.desktop \
          ./usr/share/applications/aviary-wren.desktop ./usr/share/dbus-1/services/org.aviary.Tern.service \
@@ -152,7 +161,7 @@ dpkg-deb --fsys-tarfile "$deb" | tar -xO ./etc/xdg/aviary/HKLM.ini | grep -qxF '
 dpkg-deb --fsys-tarfile "$deb" | tar -xO ./usr/share/dbus-1/services/org.aviary.Tern.service |
     grep -qxF 'Exec=/usr/bin/tern -Embedding' || fail "the package's activation file does not name /usr/bin/tern"
 # Programs that came later ride along once the installation carries them.
-for p in merlin aviary-backup; do
+for p in merlin; do
     [ ! -e "$prefix/bin/$p" ] || grep -qxF "./usr/bin/$p" "$work/deb.files" || fail "the package lacks ./usr/bin/$p"
 done
 [ ! -e "$prefix/bin/merlin" ] || grep -qxF ./usr/share/applications/aviary-merlin.desktop "$work/deb.files" ||

@@ -89,3 +89,19 @@ TEST(WorkingInstallation, ASharedInstallationThisUserCannotWriteIsMirrored)
     EXPECT_EQ(working, home.file("aviary"));
     EXPECT_EQ(home.read("aviary/DeviceData/LM3_Normal_V3.dpf"), "definition");
 }
+
+TEST(WorkingInstallation, ToolsFindTheDataBesideThemOrInTheirPrefix)
+{
+    TempDir tree;
+    // The build tree: data beside the programs.
+    tree.write("build/bin/DeviceData/LM3_Normal_V3.dpf", "definition");
+    EXPECT_EQ(programInstallation(tree.file("build/bin")), tree.file("build/bin"));
+    // An installation: bin/ beside share/aviary.
+    fs::create_directories(tree.file("prefix/bin"));
+    fs::create_directories(tree.file("prefix/share/aviary/DeviceData"));
+    EXPECT_EQ(programInstallation(tree.file("prefix/bin")), tree.file("prefix/share/aviary"));
+    EXPECT_EQ(programInstallation(tree.file("prefix/bin/")), tree.file("prefix/share/aviary"));
+    // Neither: the program's own directory, where a clear "not found" follows.
+    fs::create_directories(tree.file("loose"));
+    EXPECT_EQ(programInstallation(tree.file("loose")), tree.file("loose"));
+}

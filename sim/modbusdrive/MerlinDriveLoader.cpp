@@ -1,5 +1,7 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 
+#include <platform/WorkingInstallation.h>
+
 #include <filesystem>
 
 namespace sim {
@@ -20,16 +22,7 @@ std::optional<DriveSpec> parseDriveSpec(const std::string& text)
 
 std::string defaultDefinitionDirectory()
 {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    if (error) return "DeviceData";
-    // Beside the program in the build tree; an installed program finds the
-    // definition files in the installation's data directory.
-    const auto beside = exe.parent_path() / "DeviceData";
-    const auto installed = exe.parent_path().parent_path() / "share" / "aviary" / "DeviceData";
-    if (!std::filesystem::is_directory(beside, error) && std::filesystem::is_directory(installed, error))
-        return installed.string();
-    return beside.string();
+    return platform::programInstallation() + "/DeviceData";
 }
 
 std::unique_ptr<MerlinDrive> loadDrive(const std::string& definitionDir, const std::string& file, uint16_t password,
