@@ -103,8 +103,9 @@ void CTervikView::buildForm()
     }
     // The grid is as wide as its columns; the form grows around it.
     grid_->setFixedWidth(total + 2 * grid_->frameWidth() + grid_->verticalHeader()->width() + 2);
-    grid_->setMinimumHeight(grid_->rowHeight(0) * (CTervikDoc::kGridRows + 1) + 8);
-    top->addWidget(grid_, 1, Qt::AlignLeft);
+    grid_->setFixedHeight(grid_->rowHeight(0) * (CTervikDoc::kGridRows + 1) + 2 * grid_->frameWidth() +
+                          grid_->horizontalHeader()->height() * (grid_->horizontalHeader()->isVisible() ? 1 : 0));
+    top->addWidget(grid_, 0, Qt::AlignLeft);
 
     // The edit boxes live on the grid, over the VALUE cell of the selected row.
     decimalEdit_ = new QLineEdit(grid_->viewport());
