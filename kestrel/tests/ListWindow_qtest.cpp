@@ -16,7 +16,11 @@
 #include <shell/CMSHFlexGrid.h>
 #include <shell/CMainFrame.h>
 
+#include <QDragEnterEvent>
+#include <QDropEvent>
 #include <QLabel>
+#include <QMimeData>
+#include <QUrl>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -267,6 +271,27 @@ private slots:
         QCOMPARE(drive.writes, (std::vector<std::string>{"002D0001"}));
         QCOMPARE(view->grid()->textMatrix(row, 2), "1");
         QVERIFY(view->document().modified());
+    }
+
+    void listFilesNamedOnTheCommandLineOrDroppedOpen()
+    {
+        ListWorld w;
+        kestrel::openListArguments(*w.frame, {"/options", QString::fromStdString(w.files.file("parameter/notes.txt")),
+                                              QString::fromStdString(w.par)});
+        QCOMPARE(w.lists().size(), 1);
+        QCOMPARE(w.lists()[0]->document().filePath(), w.par);
+
+        const std::string other = w.files.write("parameter/other.par", readFile(w.par));
+        QMimeData mime;
+        mime.setUrls({QUrl::fromLocalFile(QString::fromStdString(other)), QUrl::fromLocalFile("/tmp/picture.png")});
+        QDragEnterEvent enter(QPoint(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w.frame.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(QPointF(10, 10), Qt::CopyAction, &mime, Qt::LeftButton, {});
+        QCoreApplication::sendEvent(w.frame.get(), &drop);
+        QCOMPARE(w.lists().size(), 2);
+        QCOMPARE(w.lists().back()->document().filePath(), other);
+        QVERIFY(w.dialogs.used());
     }
 
     void closingWithUnsavedChanges_data()
