@@ -106,13 +106,11 @@ bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress
 
 bool KestrelBus::identify(int address, FoundDrive& drive, std::string& error)
 {
-    state().currentAddress = std::to_string(address);
-    const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
-    messages_.add(check.notice);
-    if (check.result == kestrel::DatabaseCheck::NoConnection) {
-        error = failure("no answer");
-        return false;
-    }
+    std::string versionText;
+    bool missing = false;
+    if (!checkVersion(address, versionText, missing, error)) return false;
+    // The next transfer of this drive starts from what was just read.
+    identified_ = Identified{address, state().databaseFileName};
     kestrel::CDeviceTable table;
     table.load(line_.installDir + kestrel::CDeviceTable::kFileName);
     drive.address = address;
@@ -141,6 +139,15 @@ bool KestrelBus::runTransfer(bool databaseMode, const ProgressFn& progress, std:
 bool KestrelBus::checkVersion(int address, std::string& versionText, bool& missing, std::string& error)
 {
     state().currentAddress = std::to_string(address);
+    if (identified_ && identified_->address == address) {
+        // Identified a moment ago: its version stands (a drive that has gone
+        // since is found out by the transfer's own first read).
+        state().databaseFileName = identified_->databaseFileName;
+        identified_.reset();
+        versionText = kestrel::CDatabase::versionText(state().databaseFileName);
+        missing = !kestrel::CDatabase(state().installPath(state().databaseFileName)).isComplete();
+        return true;
+    }
     const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
     messages_.add(check.notice);
     if (check.result == kestrel::DatabaseCheck::NoConnection) {

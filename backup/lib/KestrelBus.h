@@ -10,6 +10,7 @@
 #include <kestrel/core/CTelegram.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace backup {
@@ -54,7 +55,12 @@ private:
                       std::string& error);
     std::string failure(const std::string& fallback);
 
+    struct Identified {
+        int address;
+        std::string databaseFileName;
+    };
     KestrelLine line_;
+    std::optional<Identified> identified_;
     MessageCollector messages_;
     kestrel::CTelegram telegram_;
 };

@@ -37,7 +37,7 @@ protected:
     std::vector<std::string> args(std::vector<std::string> command) const
     {
         std::vector<std::string> a{"--family", "kestrel", "--port", pty_.slavePath(), "--install", install_.path(),
-                                   "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "--retries", "3"};
+                                   "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "--retries", "8"};
         a.insert(a.end(), command.begin(), command.end());
         return a;
     }
@@ -136,7 +136,7 @@ TEST_F(KestrelOneVersionLine, ADriveThatGoesSilentMidBackupIsReportedAndTheOther
     KestrelLine line;
     line.installDir = install_.path();
     line.port = 7;
-    line.repeat = 3;
+    line.repeat = 8;
     line.tWait = 2;
     line.tRts = 0;
     ::setenv("AVIARY_COM7", pty_.slavePath().c_str(), 1);
