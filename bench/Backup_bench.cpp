@@ -9,6 +9,7 @@
 // reached through the Tern link server on a private session bus of its own.
 // Both run with short line waits (Kestrel tWait 2 ms, tRTS 0; Merlin request
 // delay 1 ms), so the line and not a fixed pause is what is measured.
+#include <bench/PrivateBus.h>
 #include <backup/lib/BackupRun.h>
 #include <backup/lib/KestrelBus.h>
 #include <backup/lib/MerlinBus.h>
@@ -48,8 +49,7 @@ using Clock = std::chrono::steady_clock;
 constexpr int kRounds = 3;
 const std::vector<int> kAddresses{1, 2, 3, 4};
 
-std::filesystem::path selfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }
-std::filesystem::path binDir() { return selfPath().parent_path().parent_path() / "bin"; }
+std::filesystem::path binDir() { return bench::selfPath().parent_path().parent_path() / "bin"; }
 
 double seconds(const std::function<bool()>& work, bool& ok)
 {
@@ -170,16 +170,7 @@ int merlinBench()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("BACKUP_BENCH_PRIVATE_BUS")) {
-        setenv("BACKUP_BENCH_PRIVATE_BUS", "1", 1);
-        const std::string config =
-            "--config-file=" + (selfPath().parent_path().parent_path() / "dbus-session.conf").string();
-        const std::string self = selfPath().string();
-        execl("/usr/bin/dbus-run-session", "dbus-run-session", config.c_str(), "--", self.c_str(),
-              static_cast<char*>(nullptr));
-        std::perror("dbus-run-session");
-        return 1;
-    }
+    if (!bench::onPrivateBus("BACKUP_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
     const int k = kestrelBench();
     const int m = merlinBench();

@@ -7,6 +7,7 @@
 // Runs on a private session bus of its own (dbus-run-session with the build's
 // configuration) and a registry in a temporary directory, so it never
 // touches the user's session.
+#include <bench/PrivateBus.h>
 #include <tern/client/ModBusLinkClient.h>
 #include <tern/engine/CLocalModbus.h>
 
@@ -48,7 +49,6 @@ constexpr int kRounds = 6;
 constexpr int kCallsPerRound = 500;
 constexpr int kWarmUp = 50;
 
-std::filesystem::path selfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }
 
 int runAndWait(std::vector<std::string> args)
 {
@@ -122,7 +122,7 @@ double mean(const std::vector<double>& v)
 
 bool prepare(const std::string& registry)
 {
-    const std::string tern = (selfPath().parent_path().parent_path() / "bin" / "tern").string();
+    const std::string tern = (bench::selfPath().parent_path().parent_path() / "bin" / "tern").string();
     setenv("AVIARY_REGISTRY", registry.c_str(), 1);
     if (runAndWait({tern, "/RegServer"}) != 0) {
         std::fprintf(stderr, "cannot register %s\n", tern.c_str());
@@ -143,7 +143,7 @@ bool connectLink(tern::ModBusLinkClient& link)
            link.Connect(&ok) == tern::S_OK && ok == tern::VARIANT_TRUE;
 }
 
-int bench()
+int measureCalls()
 {
     platform::testing::TempDir registry;
     if (!prepare(registry.path())) return 1;
@@ -222,16 +222,7 @@ int bench()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("TERN_BENCH_PRIVATE_BUS")) {
-        setenv("TERN_BENCH_PRIVATE_BUS", "1", 1);
-        const std::string config =
-            "--config-file=" + (selfPath().parent_path().parent_path() / "dbus-session.conf").string();
-        const std::string self = selfPath().string();
-        execl("/usr/bin/dbus-run-session", "dbus-run-session", config.c_str(), "--", self.c_str(),
-              static_cast<char*>(nullptr));
-        std::perror("dbus-run-session");
-        return 1;
-    }
+    if (!bench::onPrivateBus("TERN_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
-    return bench();
+    return measureCalls();
 }

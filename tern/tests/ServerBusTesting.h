@@ -30,6 +30,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -225,6 +226,17 @@ private:
     bool ok_ = false;
     std::string error_;
 };
+
+// The tests' own bus configuration without its service directories, written
+// into dir: a bus on which the server cannot be activated.
+inline std::string busConfigWithoutActivation(const platform::testing::TempDir& dir)
+{
+    std::ifstream in(binDir() + "/../dbus-session.conf");
+    std::string text, line;
+    while (std::getline(in, line))
+        if (line.find("servicedir") == std::string::npos) text += line + "\n";
+    return dir.write("bus.conf", text);
+}
 
 // Whether the link server owns its bus name now.
 inline bool serverRunning()

@@ -344,13 +344,8 @@ TEST(TernServerHelper, StartsTheRegisteredProgram)
 
 TEST(TernServer, WithoutAnActivationFileTheClientStartsTheRegisteredProgram)
 {
-    // The tests' own bus configuration without its service directories.
-    std::ifstream in(binDir() + "/../dbus-session.conf");
-    std::string text, line;
-    while (std::getline(in, line))
-        if (line.find("servicedir") == std::string::npos) text += line + "\n";
     platform::testing::TempDir dir;
-    const std::string config = dir.write("bus.conf", text);
+    const std::string config = busConfigWithoutActivation(dir);
     ChildProcess session({"/usr/bin/dbus-run-session", "--config-file=" + config, "--", selfProgram(),
                           "--gtest_filter=TernServerHelper.StartsTheRegisteredProgram"},
                          {{"TERN_TEST_ROLE", "starter"}});

@@ -10,7 +10,6 @@
 #include <platform/RegistryStore.h>
 #include <platform/testing/ScriptedResponder.h>
 
-#include <fstream>
 
 namespace merlin {
 namespace {
@@ -171,12 +170,8 @@ TEST(TernLinkUnavailable, NoSessionBus)
 TEST(TernLinkUnavailable, ServerProgramMissing)
 {
     // A bus that cannot start the server, and a registration whose program is gone.
-    std::ifstream in(binDir() + "/../dbus-session.conf");
-    std::string text, line;
-    while (std::getline(in, line))
-        if (line.find("servicedir") == std::string::npos) text += line + "\n";
     platform::testing::TempDir dir;
-    const std::string config = dir.write("bus.conf", text);
+    const std::string config = busConfigWithoutActivation(dir);
     {
         platform::RegistryStore store(dir.path());
         const std::string clsid = tern::identity::kClsid;
