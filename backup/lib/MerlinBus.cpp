@@ -96,6 +96,8 @@ bool MerlinBus::identify(int address, FoundDrive& drive, std::string& error)
 {
     Identity identity;
     if (!readIdentity(address, identity, error)) return false;
+    // The drive's next transfer starts from what was just read.
+    identified_ = std::pair{address, identity};
     merlin::CDeviceTable table;
     table.load(installDir_);
     drive.address = address;
@@ -108,7 +110,9 @@ bool MerlinBus::identify(int address, FoundDrive& drive, std::string& error)
 bool MerlinBus::loadDriveDefinition(int station, merlin::CDpfParSet& set, std::string& error)
 {
     Identity identity;
-    if (!readIdentity(station, identity, error)) return false;
+    if (identified_ && identified_->first == station) identity = identified_->second;
+    else if (!readIdentity(station, identity, error)) return false;
+    identified_.reset();
     const std::string name = merlin::definitionFileName(identity.deviceType, identity.application, identity.version);
     set.SetProgramDirectory(installDir_);
     set.SetTrace(nullptr);
