@@ -44,6 +44,16 @@ bool writeAll(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out);
 }
 
+// What the drive reports about itself rather than holds as a setting (its
+// error register, control and status words, and the like): the download
+// never writes them, so they differ between any two reads of a running line
+// and say nothing about the settings.
+bool isProcessValue(const std::string& number)
+{
+    const auto n = kestrel::parseHex4(number);
+    return n && ((*n >= 0x00A8 && *n <= 0x00AD) || *n == 0x00E8 || *n == 0x00EA);
+}
+
 // Number -> value of the records of a working-file body, in order.
 std::vector<std::pair<std::string, std::string>> records(const std::string& body)
 {
@@ -231,6 +241,7 @@ bool KestrelBus::diff(int address, const std::string& path, std::vector<ValueDif
     for (const auto& [number, value] : records(body))
         if (number.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) fileValues.emplace(number, value);
     for (const auto& [number, value] : records(*live)) {
+        if (isProcessValue(number)) continue;
         const auto it = fileValues.find(number);
         if (it == fileValues.end()) differences.push_back({number, "", value, ""});
         else if (it->second != value) differences.push_back({number, "", value, it->second});

@@ -210,7 +210,9 @@ bool MerlinBus::diff(int address, const std::string& path, std::vector<ValueDiff
         return false;
     }
     if (!transfer(merlin::TransferDirection::Upload, address, live, progress, error)) return false;
-    for (const merlin::CompareRow& row : merlin::CCompare::compare(live, &file, false))
+    // Read-only parameters (status, fault history) are the drive's own report,
+    // never written by a restore: no setting a restore could bring back.
+    for (const merlin::CompareRow& row : merlin::CCompare::compare(live, &file, true))
         differences.push_back({row[0], row[1], row[3], row[4]});
     return true;
 }
