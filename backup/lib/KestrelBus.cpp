@@ -76,6 +76,7 @@ KestrelBus::KestrelBus(const KestrelLine& line) : line_(line)
     s.settings.tWait = line.tWait;
     s.settings.tRts = line.tRts;
     s.settings.delayNak = line.delayNak;
+    s.settings.rtsMode = line.rtsMode;
     std::error_code ec;
     std::filesystem::create_directories(line.installDir + "/tvk", ec);
     std::filesystem::create_directories(line.installDir + "/parameter", ec);

@@ -23,6 +23,7 @@ struct KestrelLine {
     int tWait = 50;
     int tRts = 30;
     int delayNak = 1200;
+    bool rtsMode = false;             // RS-485 direction by RTS, requests echoed
 };
 
 class KestrelBus : public DriveBus {
