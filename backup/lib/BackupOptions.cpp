@@ -20,7 +20,7 @@ const char* const kUsage =
     "  --port P                 COM1..COM8 or a device path such as /dev/ttyUSB0\n"
     "  --baud N                 baud rate\n"
     "  --install DIR            the installation: tvk/, DeviceData/, netlist files (default: beside\n"
-    "                           this program)\n"
+    "                           this program, or share/aviary of an installed one)\n"
     "  --dir DIR                where backup writes its files (default: the current directory)\n"
     "  --force                  backup: overwrite existing files; restore: write a file made for\n"
     "                           another type or version, switch the parameter set\n"
