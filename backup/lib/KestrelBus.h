@@ -51,8 +51,8 @@ private:
     bool prepareDatabase(int address, const ProgressFn& progress, std::string& versionText, std::string& error);
     // Runs one transfer to its end; false with the error on anything but completion.
     bool runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error);
-    // Every value of the drive into a working file; its path.
-    bool uploadValues(int address, const ProgressFn& progress, std::string& workPath, std::string& versionText,
+    // Every value of the drive, as the body of a parameter file.
+    bool uploadValues(int address, const ProgressFn& progress, std::string& body, std::string& versionText,
                       std::string& error);
     std::string failure(const std::string& fallback);
 

@@ -46,7 +46,7 @@ inline ProgramRun runProgram(std::vector<std::string> args, std::chrono::millise
     {
         ChildProcess child(args, {{"BACKUP_TEST_STDERR", errors}});
         r.status = child.wait(limit);
-        r.output = child.output();
+        r.output = child.finalOutput();
     }
     r.messages = readFile(errors);
     return r;
@@ -57,7 +57,7 @@ inline bool parsesAsJson(const std::string& text)
 {
     tern::testkit::ChildProcess python(
         {"/usr/bin/python3", "-c", "import json,sys; json.loads(sys.argv[1]); print('ok')", text});
-    return exitedWith(python.wait(std::chrono::seconds(5)), 0) && python.output() == "ok\n";
+    return exitedWith(python.wait(std::chrono::seconds(5)), 0) && python.finalOutput() == "ok\n";
 }
 
 // Wraps a line: while the drive at `address` is being saved, `leave` runs

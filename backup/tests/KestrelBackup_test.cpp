@@ -76,6 +76,8 @@ TEST_F(KestrelLineTest, ScanFindsTheDrivesWithTheirVersions)
 
 TEST_F(KestrelLineTest, BackupGivesFilesKestrelReadsWithTheDrivesValues)
 {
+    // Drive 1's list is open in Kestrel: its working file must come through untouched.
+    const std::string openList = install_.write("parameter/List-1.~pa", "00E40710\r\n");
     ProgramRun backup = runProgram(args({"backup"}));
     ASSERT_EQ(backup.exitCode(), 0) << backup.all();
     EXPECT_NE(backup.all().find("backup: 2 saved, 0 failed"), std::string::npos) << backup.all();
@@ -96,6 +98,8 @@ TEST_F(KestrelLineTest, BackupGivesFilesKestrelReadsWithTheDrivesValues)
             EXPECT_EQ(*value, driveValue(address, *number)) << address << " " << body.substr(r * 10, 4);
         }
     }
+    EXPECT_EQ(readFile(openList), "00E40710\r\n");
+    EXPECT_FALSE(std::filesystem::exists(install_.path() + "/parameter/List-5.~pa"));
     // Last night's files are kept unless asked.
     ProgramRun again = runProgram(args({"backup", "5"}));
     EXPECT_EQ(again.exitCode(), kExitError);

@@ -27,6 +27,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
@@ -122,6 +123,14 @@ public:
         std::lock_guard lock(mutex_);
         return output_;
     }
+    // The whole output of a process that has ended: its last bytes may still
+    // be in the pipe when wait() returns. Bounded, since a process it started
+    // may hold the pipe open.
+    std::string finalOutput(std::chrono::milliseconds limit = 2s)
+    {
+        eventually([this] { return readerDone_.load(); }, limit);
+        return output();
+    }
 
 private:
     static std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& overrides)
@@ -147,12 +156,14 @@ private:
             }
         }
         close(fd);
+        readerDone_ = true;
     }
 
     pid_t pid_ = -1;
     std::optional<int> status_;
     std::mutex mutex_;
     std::string output_;
+    std::atomic<bool> readerDone_{false};
     std::thread reader_;
 };
 

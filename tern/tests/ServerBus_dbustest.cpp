@@ -293,7 +293,7 @@ TEST(TernServer, AnIndependentPythonClientReadsRegisters)
     slave.model().setValue(sim::ModbusTable::HoldingRegisters, 1, 101, 0xFFFF);
     ChildProcess python({"/usr/bin/python3", testsDir() + "/tern_client.py", "3", "1", "100", "3"});
     EXPECT_TRUE(exitedWith(python.wait(20s), 0)) << python.output();
-    EXPECT_EQ(python.output(), "1100\n65535\n1102\n");
+    EXPECT_EQ(python.finalOutput(), "1100\n65535\n1102\n");
 }
 
 // Arrays as other automation clients pass them, wrapped once in a
@@ -305,7 +305,7 @@ TEST(TernServer, APythonClientPassesArraysByReference)
     ChildProcess python({"/usr/bin/python3", testsDir() + "/tern_byref_client.py", "4"});
     ASSERT_TRUE(exitedWith(python.wait(20s), 0)) << python.output();
     // 1.5 and -2.0 as singles, high word first; the integer array is refused.
-    EXPECT_EQ(python.output(), "PresetMultipleRegisters(doubles) 00000000\n"
+    EXPECT_EQ(python.finalOutput(), "PresetMultipleRegisters(doubles) 00000000\n"
                                "PresetMultipleRegisters(integers) error: Error building  Array \n"
                                "ForceMultipleCoils 00000000\n"
                                "TxRxMessage 00000000 01 03 08 3F C0 00 00 C0 00 00 00\n"
@@ -350,7 +350,7 @@ TEST(TernServer, WithoutAnActivationFileTheClientStartsTheRegisteredProgram)
                           "--gtest_filter=TernServerHelper.StartsTheRegisteredProgram"},
                          {{"TERN_TEST_ROLE", "starter"}});
     EXPECT_TRUE(exitedWith(session.wait(20s), 0)) << session.output();
-    EXPECT_NE(session.output().find("created by :"), std::string::npos) << session.output();
+    EXPECT_NE(session.finalOutput().find("created by :"), std::string::npos) << session.output();
 }
 
 TEST(TernServer, EndsOnceIdleAfterItsLastObjectIsReleased)

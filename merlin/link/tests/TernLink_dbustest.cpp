@@ -164,7 +164,7 @@ TEST(TernLinkUnavailable, NoSessionBus)
     ChildProcess child({selfProgram(), kHelper},
                        {{"TERN_TEST_ROLE", "nobus"}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"}});
     EXPECT_TRUE(exitedWith(child.wait(10s), 0)) << child.output();
-    EXPECT_NE(child.output().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
+    EXPECT_NE(child.finalOutput().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
 }
 
 TEST(TernLinkUnavailable, ServerProgramMissing)
@@ -182,7 +182,7 @@ TEST(TernLinkUnavailable, ServerProgramMissing)
     ChildProcess child({"/usr/bin/dbus-run-session", "--config-file=" + config, "--", selfProgram(), kHelper},
                        {{"TERN_TEST_ROLE", "missing"}, {"AVIARY_REGISTRY", dir.path()}});
     EXPECT_TRUE(exitedWith(child.wait(15s), 0)) << child.output();
-    EXPECT_NE(child.output().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
+    EXPECT_NE(child.finalOutput().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
 }
 
 }  // namespace
