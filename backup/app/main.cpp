@@ -37,7 +37,8 @@ std::string programDirectory()
 // The port as a COM number: the profile's unless one is given; a device
 // path is mapped for this process (Kestrel) or in the port map the link
 // server reads (Merlin).
-bool portNumber(const BackupOptions& o, int profilePort, int& port)
+bool portNumber(const BackupOptions& o, int profilePort, int& port,
+                std::optional<platform::TemporaryComPort>& mapping)
 {
     if (!o.port) {
         port = profilePort;
@@ -49,16 +50,18 @@ bool portNumber(const BackupOptions& o, int profilePort, int& port)
     }
     port = kPathPort;
     if (o.family == "kestrel") return ::setenv(("AVIARY_COM" + std::to_string(port)).c_str(), o.port->c_str(), 1) == 0;
-    return platform::setComPortDevice(port, *o.port);
+    mapping.emplace(port, *o.port);
+    return mapping->ok();
 }
 
-std::unique_ptr<DriveBus> makeBus(const BackupOptions& o, std::string& error)
+std::unique_ptr<DriveBus> makeBus(const BackupOptions& o, std::optional<platform::TemporaryComPort>& mapping,
+                                  std::string& error)
 {
     const std::string install = o.installDir.empty() ? programDirectory() : o.installDir;
     if (o.family == "kestrel") {
         KestrelLine line = kestrelLineFromProfile(kestrelProfile());
         line.installDir = install;
-        if (!portNumber(o, line.port, line.port)) return error = "cannot map " + *o.port, nullptr;
+        if (!portNumber(o, line.port, line.port, mapping)) return error = "cannot map " + *o.port, nullptr;
         if (o.baud) line.commSettings = std::to_string(*o.baud) + ",N,8,1";
         line.repeat = o.retries.value_or(line.repeat);
         line.tWait = o.waitMs.value_or(line.tWait);
@@ -67,7 +70,7 @@ std::unique_ptr<DriveBus> makeBus(const BackupOptions& o, std::string& error)
         return std::make_unique<KestrelBus>(line);
     }
     merlin::LinkSettings s = merlinLinkFromProfile(merlinProfile());
-    if (!portNumber(o, s.comPort, s.comPort)) return error = "cannot map " + *o.port, nullptr;
+    if (!portNumber(o, s.comPort, s.comPort, mapping)) return error = "cannot map " + *o.port, nullptr;
     s.baudRate = o.baud.value_or(s.baudRate);
     s.retries = o.retries.value_or(s.retries);
     s.timeoutMs = static_cast<uint32_t>(o.timeoutMs.value_or(static_cast<int>(s.timeoutMs)));
@@ -98,7 +101,9 @@ int main(int argc, char** argv)
     }
     // The link server's client needs an application object for its bus.
     QCoreApplication app(argc, argv);
-    const auto bus = makeBus(*options, error);
+    // A device path lent to the link server as COM8 for this run only.
+    std::optional<platform::TemporaryComPort> mapping;
+    const auto bus = makeBus(*options, mapping, error);
     if (!bus) {
         std::cerr << "aviary-backup: " << error << '\n';
         return kExitError;
