@@ -64,6 +64,7 @@ std::filesystem::path CDpfParSet::FindDefinitionFile(const std::string& name) co
 
 int CDpfParSet::ParseDefinition(const std::filesystem::path& path)
 {
+    lastParse_ = kParseNoFile;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return kParseNoFile;
@@ -76,7 +77,8 @@ int CDpfParSet::ParseDefinition(const std::filesystem::path& path)
 int CDpfParSet::ParseDefinitionText(std::string_view text)
 {
     CDpfReader reader(*this, Trace());
-    return reader.Parse(text);
+    lastParse_ = reader.Parse(text);
+    return lastParse_;
 }
 
 int CDpfParSet::LoadDefinition(const std::string& name)
