@@ -79,7 +79,8 @@ public:
     // The set is not marked modified.
     int LoadParameterFile(std::istream& in);
     int LoadParameterFile(const std::filesystem::path& path);
-    // Writes the current format. 0, or -1 when the file cannot be written.
+    // Writes the current format, replacing an existing file only once the
+    // new one is complete. 0, or -1 when the file cannot be written.
     int SaveParameterFile(const std::filesystem::path& path);
     int LoadState() const { return loadState_; }
     // The result of the last ParseDefinition (kParseOk before any).

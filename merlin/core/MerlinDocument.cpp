@@ -26,6 +26,12 @@ bool MerlinDocument::Open(const std::filesystem::path& path)
 {
     if (set_.LoadParameterFile(path) != 0)
         return false;
+    // Values laid over a definition that broke off would sit on the wrong
+    // parameters.
+    if (const auto problem = DefinitionProblem(set_, set_.DefinitionName())) {
+        platform::show(*problem);
+        return false;
+    }
     path_ = path;
     title_ = path.filename().string();
     modified = false;

@@ -148,6 +148,21 @@ TEST_F(MerlinDocumentTest, SaveAndReopenGiveTheSameValuesAndFailuresLeaveTheOldF
     EXPECT_TRUE(messages.verify());
 }
 
+TEST_F(MerlinDocumentTest, AParameterFileOverADamagedDefinitionIsNotOpened)
+{
+    MerlinDocument doc = document();
+    definitions.load(doc.set());
+    const std::string path = definitions.dir.file("pump.par");
+    ASSERT_TRUE(doc.SaveAs(path));
+    // The definition it names has since lost its end.
+    definitions.dir.write("DeviceData/small_v3.dpf", "[Strings]\n1,Motor\n\n[Groups]\n1,1,0,a,0,0,\n");
+    ScriptedResponder messages(merlin::testing::FailTest());
+    messages.expect("'small_v3.dpf'\n is damaged and cannot be used !", MsgIcon::Exclamation);
+    MerlinDocument reopened = document();
+    EXPECT_FALSE(reopened.Open(path));
+    EXPECT_TRUE(messages.verify());
+}
+
 TEST_F(MerlinDocumentTest, NetworkDialogChoosesADriveForANewDocumentOrAView)
 {
     CDeviceTable table;
