@@ -16,7 +16,7 @@ namespace merlin {
 class NetworkDialog {
 public:
     static constexpr int kMinimumRows = 8;
-    static constexpr std::array<const char*, 4> kHeaders{"", "DEVICE TYPE", "NAME", "APPLICATION"};
+    static constexpr std::array<const char*, 4> kHeaders{"ADR", "DEVICE TYPE", "NAME", "APPLICATION"};
 
     struct Outcome {
         bool close = false;      // the dialog ends (OK accepted)

@@ -22,7 +22,11 @@ CFaultDlg::CFaultDlg(const CDpfParSet& set, CModbusLink& link, int station, QWid
                                                         ? Grid::AlignLeftTop + 1  // left, centre
                                                         : Grid::AlignCenterCenter);
         grid_->setTextMatrix(0, static_cast<int>(c), QString::fromUtf8(columns[c].title));
-        width += columns[c].widthTwips;
+        // A title wider than its column at this font gets the room it needs.
+        const int needed = grid_->fontMetrics().horizontalAdvance(QString::fromUtf8(columns[c].title)) + 16;
+        if (grid_->columnWidth(static_cast<int>(c)) < needed)
+            grid_->setColumnWidth(static_cast<int>(c), needed);
+        width += grid_->pixelsToTwipsX(grid_->columnWidth(static_cast<int>(c)));
     }
     for (size_t r = 0; r < rows.size(); ++r) {
         const FaultRow& row = rows[r];
@@ -33,6 +37,7 @@ CFaultDlg::CFaultDlg(const CDpfParSet& set, CModbusLink& link, int station, QWid
         grid_->setTextMatrix(gr, 3, QString::fromStdString(row.type));
     }
     grid_->setMinimumWidth(grid_->twipsToPixelsX(width + 400));
+    grid_->setMinimumHeight(grid_->rowHeight(0) * (CFaultList::kMinimumRows + 2));
     layout->addWidget(grid_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
