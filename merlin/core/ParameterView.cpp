@@ -16,7 +16,6 @@ constexpr const char* kDefaultMark = "  (default)";
 constexpr const char* kMsgProtected = "This parameter is explicitly protected !";
 constexpr const char* kMsgReadOnly = "This parameter is read only !";
 constexpr const char* kMsgConflict = "Conflict of type or application !";
-constexpr const char* kMsgNoLinkServer = "Unable to Start Link Server";
 
 platform::Notice warning(const std::string& text)
 {
@@ -336,12 +335,12 @@ std::vector<platform::Notice> ParameterView::GoOnline(int selectedStation, const
         station_ = -1;
         notices.push_back(warning(kMsgConflict));
     } else if (selectedStation > 0) {
+        // A link without a server has said so when it was made; the view
+        // simply stays offline.
         if (link_.OpenLink()) {
             linkOpen_ = true;
             station_ = selectedStation;
             view_.driveName = drive.name;
-        } else {
-            notices.push_back(warning(kMsgNoLinkServer));
         }
     }
     view_.station = station_;

@@ -1,7 +1,7 @@
 #pragma once
 // The grid control every Merlin table is shown in.
-#include <kestrel/shell/CMSHFlexGrid.h>
+#include <shell/CMSHFlexGrid.h>
 
 namespace merlin::ui {
-using Grid = kestrel::CMSHFlexGrid;
+using Grid = shell::CMSHFlexGrid;
 }  // namespace merlin::ui
