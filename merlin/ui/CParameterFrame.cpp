@@ -18,6 +18,8 @@
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace merlin::ui {
 
 namespace {
@@ -209,7 +211,8 @@ CParameterFrame* showDocument(shell::CMainFrame& frame, std::unique_ptr<MerlinDo
 {
     auto* child = new CParameterFrame(frame, std::move(document));
     QMdiSubWindow* sub = frame.addChildWindow(child);
-    sub->resize(980, 640);
+    const QSize room = frame.mdiArea()->size();
+    sub->resize(std::min(980, room.width()), std::min(640, room.height()));
     sub->show();
     return child;
 }

@@ -101,7 +101,7 @@ void CTervikView::buildForm()
     details->addWidget(position_, r++, 1, 1, 2);
     auto* detailBox = new QWidget(this);
     detailBox->setLayout(details);
-    detailBox->setFixedWidth(300);
+    detailBox->setFixedWidth(260);
     middle->addWidget(detailBox);
     layout->addLayout(middle, 1);
 
