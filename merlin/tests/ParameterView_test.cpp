@@ -40,10 +40,22 @@ protected:
         return out;
     }
 
+    // A set built from a definition of the test's own, online with station 5.
+    CDpfParSet& ownSet(const std::string& text)
+    {
+        own.write("DeviceData/own.dpf", text);
+        ownSet_ = CDpfParSet(own.path());
+        ownSet_.SetTrace(nullptr);
+        EXPECT_EQ(ownSet_.LoadDefinition("own.dpf"), kLoadOk);
+        return ownSet_;
+    }
+
     merlin::testing::DefinitionDir definitions;
     CDpfParSet set;
     CFakeLink link;
     bool modified = false;
+    platform::testing::TempDir own;
+    CDpfParSet ownSet_;
 };
 
 }  // namespace
@@ -236,14 +248,10 @@ TEST_F(ParameterViewTest, OnlineEditingReadsFirstAndWritesAfterConfirming)
 
 TEST_F(ParameterViewTest, ProtectedRegisterIsNeverStoredOrSent)
 {
-    platform::testing::TempDir dir;
-    dir.write("DeviceData/p.dpf",
+    CDpfParSet& protectedSet = ownSet(
               "[Revision]\n1,8,'LM3'\n2,1,'Normal'\n3,3,'V3'\n\n[Strings]\n1,Safety\n2,Lock\n3,Off\n4,On\n\n"
               "[Groups]\n1,1,0,a,0,0\n\n[Parameters]\n1,2,1,0,1,1,0,40981,0\n\n[Parameter List]\n1,1,1\n\n"
               "[Enum]\n1,1,0,3\n2,1,1,4\n\n[End]\n");
-    CDpfParSet protectedSet(dir.path());
-    protectedSet.SetTrace(nullptr);
-    ASSERT_EQ(protectedSet.LoadDefinition("p.dpf"), kLoadOk);
     ParameterView view(protectedSet, link, "DevPar2", modified);
     view.Show();
     view.GoOnline(5, drive());
@@ -352,14 +360,10 @@ TEST_F(ParameterViewTest, ValuesFromTheDriveUseTheRegisterAsRaw)
 {
     // A choice parameter offering positions 2..4: the register holds the
     // raw value, not the position among the offered texts.
-    platform::testing::TempDir dir;
-    dir.write("DeviceData/c.dpf",
+    CDpfParSet& choiceSet = ownSet(
               "[Revision]\n1,8,'LM3'\n2,1,'Normal'\n3,3,'V3'\n\n[Strings]\n1,G\n2,Ramp\n3,a\n4,b\n5,c\n6,d\n7,e\n8,Offset\n\n"
               "[Groups]\n1,1,0,a,0,0\n\n[Parameters]\n1,2,1,2,4,1,0,40107,2\n2,8,10,-100,100,0,0,40108,0\n\n"
               "[Parameter List]\n1,1,1\n2,1,2\n\n[Enum]\n1,1,0,3\n2,1,1,4\n3,1,2,5\n4,1,3,6\n5,1,4,7\n\n[End]\n");
-    CDpfParSet choiceSet(dir.path());
-    choiceSet.SetTrace(nullptr);
-    ASSERT_EQ(choiceSet.LoadDefinition("c.dpf"), kLoadOk);
     ParameterView view(choiceSet, link, "DevPar3", modified);
     view.Show();
     view.GoOnline(5, drive());
