@@ -1,5 +1,5 @@
 #include <merlin/core/CBulkTransfer.h>
-#include <merlin/core/CFakeLink.h>
+#include <merlin/testing/CFakeLink.h>
 
 #include <gtest/gtest.h>
 

@@ -1,0 +1,326 @@
+// Merlin as a whole, started the way the program starts, with its windows
+// driven through the menu commands: documents from definition files and
+// parameter files, the network and going online, against in-memory drives
+// that every window's link reaches.
+#include "SmallDefinition.h"
+
+#include <merlin/core/MerlinState.h>
+#include <merlin/testing/CFakeLink.h>
+#include <merlin/ui/CFaultDlg.h>
+#include <merlin/ui/CNetworkDlg.h>
+#include <merlin/ui/CParameterFrame.h>
+#include <merlin/ui/MerlinCommands.h>
+#include <merlin/ui/MerlinProgram.h>
+#include <platform/FileDialog.h>
+#include <platform/RegistryStore.h>
+#include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/TempDir.h>
+#include <plumage/plumage.h>
+#include <shell/CMainFrame.h>
+#include <shell/CShellApp.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QMenuBar>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <deque>
+
+using namespace merlin;
+using platform::MsgIcon;
+
+namespace {
+
+// Every window's link reaches the same drives, as Tern's shared connection does.
+class SharedLink : public CModbusLink {
+public:
+    explicit SharedLink(CFakeLink& drives) : drives_(drives) {}
+    bool OpenLink() override { return open_ = true; }
+    bool OpenLinkWithTimeout(uint32_t) override { return open_ = true; }
+    void CloseLink() override { open_ = false; }
+    void SetRetries(int) override {}
+    void RestoreRetries() override {}
+    int ReadRegister(int station, int offset, uint16_t& value) override
+    {
+        return open_ ? drives_.ReadRegister(station, offset, value) : kLinkPortNotOpen;
+    }
+    int WriteRegister(int station, int offset, uint16_t value) override
+    {
+        return open_ ? drives_.WriteRegister(station, offset, value) : kLinkPortNotOpen;
+    }
+
+private:
+    CFakeLink& drives_;
+    bool open_ = false;
+};
+
+// Answers the file dialogs from a queue of paths ("" for Cancel).
+class FileAnswers {
+public:
+    FileAnswers()
+    {
+        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
+            requests.push_back(r);
+            if (answers.empty()) {
+                QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
+                return std::optional<std::string>();
+            }
+            std::string next = answers.front();
+            answers.pop_front();
+            return next.empty() ? std::optional<std::string>() : std::optional<std::string>(next);
+        });
+    }
+    ~FileAnswers() { platform::setFileDialogHandler(previous_); }
+    std::deque<std::string> answers;
+    std::vector<platform::FileDialogRequest> requests;
+
+private:
+    platform::FileDialogHandler previous_;
+};
+
+// Runs action on the next modal dialog of type T once it is open.
+template <typename T>
+void whenModal(std::function<void(T*)> action)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, action] {
+        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
+            poll->stop();
+            poll->deleteLater();
+            action(dialog);
+        }
+    });
+    poll->start();
+}
+
+struct World {
+    platform::testing::TempDir root;
+    platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
+    std::string install = root.path() + "/install";
+    platform::testing::ScriptedResponder messages{
+        [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); }};
+    CFakeLink drives;
+    FileAnswers files;
+
+    World()
+    {
+        setenv("XDG_RUNTIME_DIR", root.path().c_str(), 1);
+        root.write("install/DeviceData/LM3_Normal_V3.dpf", merlin::testing::kSmallDefinition);
+        root.write("install/DeviceData/LM3_Normal_V4.dpf", merlin::testing::kShorterDefinition);
+        platform::RegistryStore::instance().setString(platform::Hive::LocalMachine,
+                                                      "SOFTWARE\\" + getCompanyName() + "\\Aviary\\1.4.1",
+                                                      "InstallPath", install);
+        platform::Profile p = shell::ShellContext::profile();
+        p.writeInt("Options", "Splash", 0);
+        p.writeInt("Options", "Com", 0);
+        state().reset();
+        merlin::shell() = merlin::ShellContext{};
+        drives.OpenLink();  // the shared line; each window's link opens its own use of it
+    }
+    ~World() { state().reset(); }
+
+    // A drive of the small definition at a station, at its defaults.
+    void addDrive(int station, uint16_t version)
+    {
+        drives.addStation(station);
+        CDpfParSet set(install);
+        set.SetTrace(nullptr);
+        set.LoadDefinition(version == 3 ? "LM3_Normal_V3.dpf" : "LM3_Normal_V4.dpf");
+        for (int k = 0; k < set.Count(); ++k)
+            drives.setRegister(station, set.RegisterOffsetAt(k), rawToRegister(set.At(k).defaultValue));
+        drives.setRegister(station, 998, 8);
+        drives.setRegister(station, 997, 1);
+        drives.setRegister(station, 996, version);
+        drives.setRegister(station, 999, 0);
+    }
+
+    MerlinOptions options(bool busReachable = true)
+    {
+        MerlinOptions o;
+        o.linkFactory = [this] { return std::make_unique<SharedLink>(drives); };
+        o.busReachable = [busReachable] { return busReachable; };
+        return o;
+    }
+};
+
+QStringList entriesOf(shell::CMainFrame& frame, const QString& title)
+{
+    QStringList texts;
+    for (QAction* m : frame.menuBar()->actions())
+        if (m->text() == title)
+            for (QAction* a : m->menu()->actions())
+                if (!a->isSeparator())
+                    texts << a->text();
+    return texts;
+}
+
+ui::CParameterFrame* activeDocument(shell::CMainFrame& frame)
+{
+    QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
+    return sub ? qobject_cast<ui::CParameterFrame*>(sub->widget()) : nullptr;
+}
+
+}  // namespace
+
+class MerlinAppTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void withoutTheSessionBusMerlinEndsWithItsMessage()
+    {
+        World w;
+        w.messages.expect("Ole Init failed !", MsgIcon::Stop);
+        shell::CShellApp app(merlin::shell(), merlinProgram(w.options(false)));
+        QCOMPARE(app.start("", "/opt/aviary/merlin"), shell::StartupEnd::CheckFailed);
+        QVERIFY(app.mainFrame() == nullptr);
+        app.exit();
+        QVERIFY(w.messages.verify());
+    }
+
+    void menusPromptsAndDocumentsFromDefinitionAndParameterFiles()
+    {
+        World w;
+        shell::CShellApp app(merlin::shell(), merlinProgram(w.options()));
+        QCOMPARE(app.start("/options", "/opt/aviary/merlin"), shell::StartupEnd::Started);
+        shell::CMainFrame& frame = *app.mainFrame();
+        QCOMPARE(frame.menuTitles(), (QStringList{"&File", "&Inverter", "&Settings", "&Options", "&Help"}));
+        QVERIFY(entriesOf(frame, "&Options").contains("Modbus"));
+        QCOMPARE(frame.menuText(cmd::FileNew), QString("&New Parameter List...\tCtrl+N"));
+        QCOMPARE(frame.action(cmd::FileNew)->statusTip(),
+                 QString("Create a new parameter list based on a selected parameter definition file (DPF)"));
+
+        // New Parameter List: the definition is read from DeviceData
+        // whatever folder the user browsed to.
+        w.files.answers = {"/somewhere/LM3_Normal_V3.dpf"};
+        frame.execute(cmd::FileNew);
+        ui::CParameterFrame* doc = activeDocument(frame);
+        QVERIFY(doc != nullptr);
+        QCOMPARE(w.files.requests.back().filter, std::string("DPF Files(*.dpf) | *.dpf||"));
+        QVERIFY(entriesOf(frame, "&File").contains("Convert To..."));
+        QVERIFY(entriesOf(frame, "&Customer List").contains("&Activate Filter Settings"));
+        QTRY_COMPARE_WITH_TIMEOUT(doc->view().statusText(), QString("Scanning OFF !"), 5000);
+        QCOMPARE(doc->view().groupTitle(), QString(" 1:  Motor (3)"));
+
+        doc->view().beginEdit(2);
+        doc->view().entry()->setText("45");
+        doc->view().confirmEntry();
+        QVERIFY(doc->document().modified);
+
+        const std::string path = w.root.file("pump.par");
+        w.files.answers = {path};
+        frame.execute(cmd::FileSave);  // a new document asks for its name
+        QCOMPARE(w.files.requests.back().filter, std::string("Parameter File(*.par)|*.par||"));
+        QVERIFY(!doc->document().modified);
+        QCOMPARE(doc->windowTitle(), QString("pump.par[*]"));
+
+        // Convert To the next version: the value goes by register.
+        w.files.answers = {"LM3_Normal_V4.dpf"};
+        frame.execute(cmd::ConvertTo);
+        QCOMPARE(doc->document().set().Count(), 3);
+        QCOMPARE(doc->document().set().Version(), 4);
+        QVERIFY(doc->document().modified);
+
+        // Closing a changed document asks; No loses the conversion only.
+        w.messages.expect("Save changes to pump.par?", MsgIcon::Exclamation, platform::MsgAnswer::No);
+        frame.execute(cmd::FileClose);
+        QTRY_VERIFY_WITH_TIMEOUT(frame.mdiArea()->subWindowList().isEmpty(), 5000);
+
+        w.files.answers = {path};
+        frame.execute(cmd::FileOpen);
+        doc = activeDocument(frame);
+        QVERIFY(doc != nullptr);
+        QCOMPARE(doc->document().set().Value(0, 1), 450);
+        QCOMPARE(doc->document().set().Version(), 3);
+        QCOMPARE(merlin::shell().recentFiles.front(), path);
+        frame.grab().save("/tmp/m/app.png");
+        app.exit();
+        QVERIFY(w.messages.verify());
+    }
+
+    void checkNetworkConnectsScansEditsAndReadsFaults()
+    {
+        World w;
+        w.addDrive(5, 3);
+        w.addDrive(9, 4);
+        w.drives.setRegister(5, 120, 1);  // active fault: Overcurrent
+        shell::CShellApp app(merlin::shell(), merlinProgram(w.options()));
+        QCOMPARE(app.start("", "/opt/aviary/merlin"), shell::StartupEnd::Started);
+        shell::CMainFrame& frame = *app.mainFrame();
+
+        QStringList listed;
+        whenModal<ui::CNetworkDlg>([&listed](ui::CNetworkDlg* dialog) {
+            for (int r = 1; r <= 2; ++r)
+                listed << dialog->grid()->textMatrix(r, 0) + " " + dialog->grid()->textMatrix(r, 3);
+            dialog->selectRow(1);
+            dialog->accept();
+        });
+        frame.execute(cmd::CheckNetwork);
+        QCOMPARE(listed, (QStringList{"5 Normal V3", "9 Normal V4"}));
+        ui::CParameterFrame* doc = activeDocument(frame);
+        QVERIFY(doc != nullptr);
+        QCOMPARE(doc->document().set().DefinitionName(), std::string("LM3_Normal_V3.dpf"));
+        QTRY_COMPARE_WITH_TIMEOUT(doc->view().statusText(), QString("Scanning ON !"), 5000);
+        QVERIFY(doc->windowTitle().endsWith("  - ONLINE (5)[*]"));
+
+        // The scan follows a change made at the drive.
+        w.drives.setRegister(5, 203, 1234);
+        QTRY_COMPARE_WITH_TIMEOUT(doc->view().grid()->textMatrix(1, 2), QString("12.34"), 5000);
+
+        // An edit reaches the drive; one beyond the limit is refused and sends nothing.
+        doc->view().beginEdit(2);
+        doc->view().entry()->setText("12");
+        doc->view().confirmEntry();
+        QCOMPARE(w.drives.registerValue(5, 104), std::optional<uint16_t>(120));
+        w.messages.expect("Value exceeds upper limit", MsgIcon::Exclamation);
+        doc->view().beginEdit(2);
+        doc->view().entry()->setText("61");
+        doc->view().confirmEntry();
+        QCOMPARE(w.drives.registerValue(5, 104), std::optional<uint16_t>(120));
+
+        QString faultTitle, faultRow;
+        whenModal<ui::CFaultDlg>([&](ui::CFaultDlg* dialog) {
+            faultTitle = dialog->windowTitle();
+            faultRow = dialog->grid()->textMatrix(1, 1) + " / " + dialog->grid()->textMatrix(1, 3);
+            dialog->accept();
+        });
+        frame.updateCommandStates();
+        QVERIFY(frame.action(cmd::FaultHistory)->isEnabled());
+        frame.execute(cmd::FaultHistory);
+        QCOMPARE(faultTitle, QString("Faults : 5"));
+        QCOMPARE(faultRow, QString("Overcurrent / Active Fault 1"));
+
+        // The drive stops answering: the status says so, then recovers.
+        w.drives.setReadResult(5, 203, kLinkTimeout);
+        w.drives.setReadResult(5, 104, kLinkTimeout);
+        w.drives.setReadResult(5, 105, kLinkTimeout);
+        QTRY_COMPARE_WITH_TIMEOUT(doc->view().statusText(), QString("Comm Error: 0201 513"), 5000);
+        w.drives.setReadResult(5, 203, 0);
+        w.drives.setReadResult(5, 104, 0);
+        w.drives.setReadResult(5, 105, 0);
+        QTRY_COMPARE_WITH_TIMEOUT(doc->view().statusText(), QString("Scanning ON !"), 8000);
+        doc->grab().save("/tmp/m/app-online.png");
+
+        // Going online with the other drive: its version differs.
+        w.messages.expect("Conflict of type or application !", MsgIcon::Exclamation);
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+            dialog->selectRow(2);
+            dialog->accept();
+        });
+        frame.execute(cmd::GoOnline);
+        QCOMPARE(doc->view().model().station(), -1);
+        doc->document().modified = false;
+        app.exit();
+        QVERIFY(w.messages.verify());
+    }
+};
+
+QTEST_MAIN(MerlinAppTest)
+#include "MerlinApp_qtest.moc"

@@ -1,0 +1,78 @@
+#include <merlin/ui/MerlinShell.h>
+
+#include <platform/MessageBox.h>
+
+#include <cstdlib>
+
+namespace merlin {
+
+namespace {
+
+// A link for when no link server can be had: every call fails as a missing
+// server does, so the windows report it and carry on.
+class MissingLink : public CModbusLink {
+public:
+    MissingLink() { platform::showMessage("Unable to Start Link Server", platform::MsgIcon::Exclamation); }
+    bool OpenLink() override { return false; }
+    bool OpenLinkWithTimeout(uint32_t) override { return false; }
+    void CloseLink() override {}
+    void SetRetries(int) override {}
+    void RestoreRetries() override {}
+    int ReadRegister(int, int, uint16_t&) override { return kLinkCallFailed; }
+    int WriteRegister(int, int, uint16_t) override { return kLinkCallFailed; }
+};
+
+constexpr const char* kTimes = "Times";
+
+}  // namespace
+
+std::unique_ptr<CModbusLink> ShellContext::makeLink() const
+{
+    if (linkFactory)
+        if (auto link = linkFactory())
+            return link;
+    return std::make_unique<MissingLink>();
+}
+
+void ShellContext::loadProgramSettings(const platform::Profile& profile)
+{
+    LinkSettings& link = state().link;
+    link.retries = profile.getInt(kTimes, "Repeat", 3);
+    link.timeoutMs = static_cast<uint32_t>(profile.getInt(kTimes, "ModBus Timeout", 1000));
+    link.requestDelayMs = static_cast<uint32_t>(profile.getInt(kTimes, "ModBus Request Delay", 70));
+    link.silentIntervalMs = static_cast<uint32_t>(profile.getInt(kTimes, "ModBus Silent Interval", 0));
+    state().debug = profile.getInt("Options", "Debug", 0) != 0;
+}
+
+bool ShellContext::saveProgramSettings(platform::Profile& profile)
+{
+    const LinkSettings& link = state().link;
+    bool ok = profile.writeInt(kTimes, "Repeat", link.retries);
+    ok = profile.writeInt(kTimes, "ModBus Timeout", static_cast<int>(link.timeoutMs)) && ok;
+    ok = profile.writeInt(kTimes, "ModBus Request Delay", static_cast<int>(link.requestDelayMs)) && ok;
+    ok = profile.writeInt(kTimes, "ModBus Silent Interval", static_cast<int>(link.silentIntervalMs)) && ok;
+    ok = profile.writeInt("Options", "Debug", state().debug ? 1 : 0) && ok;
+    return ok;
+}
+
+void ShellContext::commApplied(const shell::AppliedComm& applied)
+{
+    state().link.comPort = applied.portNumber;
+    const long baud = std::strtol(settings.baud.c_str(), nullptr, 10);
+    if (baud > 0)
+        state().link.baudRate = baud;
+}
+
+void ShellContext::started()
+{
+    state().installDir = programDir.empty() ? installDir : programDir;
+    state().devices.load(state().installDir);
+}
+
+ShellContext& shell()
+{
+    static ShellContext context;
+    return context;
+}
+
+}  // namespace merlin
