@@ -7,12 +7,4 @@ ListPrintJob::ListPrintJob(CDpfParSet& set, std::string documentTitle)
 {
 }
 
-std::string ListPrintJob::exportPath(const std::string& documentPath, const std::string& programDirectory,
-                                     const std::string& documentTitle)
-{
-    if (!documentPath.empty())
-        return CListExport::exportFileName(documentPath);
-    return CListExport::exportFileName(programDirectory + "/parameter/" + documentTitle + ".par");
-}
-
 }  // namespace merlin

@@ -22,11 +22,6 @@ public:
     const PrintPage& page(int n) const { return pages_.at(static_cast<size_t>(n - 1)); }
     const std::string& documentTitle() const { return title_; }
 
-    // Where "&Export to Textfile" writes: beside the document, or for a
-    // document never saved, <program>/parameter/<title>.txt.
-    static std::string exportPath(const std::string& documentPath, const std::string& programDirectory,
-                                  const std::string& documentTitle);
-
 private:
     std::string title_;
     std::vector<PrintPage> pages_;

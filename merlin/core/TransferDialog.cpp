@@ -14,6 +14,7 @@ TransferDialog::TransferDialog(TransferDirection direction, CModbusLink& link, i
 void TransferDialog::Start(uint32_t nowMs)
 {
     endCode_.reset();
+    silent_ = 0;
     transfer_.start(nowMs);
     view_.barMaximum = transfer_.total();
     view_.barValue = 0;
@@ -43,10 +44,17 @@ TransferDialog::Step TransferDialog::Tick(uint32_t nowMs)
     const int index = transfer_.position();
     const bool uploading = direction_ == TransferDirection::Upload && index < set_.Count();
     const int valueBefore = uploading ? set_.ValueAt(index) : 0;
+    const size_t failuresBefore = transfer_.failures().size();
     const int result = transfer_.step();
     showProgress(nowMs);
+    if (transfer_.failures().size() > failuresBefore)
+        silent_ = transfer_.failures().back().result == kLinkTimeout ? silent_ + 1 : 0;
+    else if (transfer_.position() > index)
+        silent_ = 0;
     if (uploading && set_.ValueAt(index) != valueBefore)
         documentChanged_ = true;
+    if (result == 1 && silent_ >= kSilentBeforeNoConnection)
+        return end(kEndNoConnection);
     if (result == 1)
         return Step::Continue;
     if (result == kEndPasswordNeeded)
@@ -61,6 +69,7 @@ void TransferDialog::AnswerPassword(std::optional<uint16_t> password, uint32_t n
         return;
     }
     transfer_.restart(*password, nowMs);
+    silent_ = 0;
     view_.barMaximum = transfer_.total();
     view_.barValue = 0;
     view_.errors.clear();

@@ -43,8 +43,13 @@ public:
     static constexpr const char* kCaption = "Uploading...";
     static constexpr const char* kPasswordTitle = "Enter Password";
     static constexpr const char* kPasswordPrompt = "Download failed\nPlease enter password !";
+    static constexpr const char* kFailureTitle = "Failed Parameters";
     static constexpr std::array<const char*, 2> kFailureColumns{"PARAMETER", "ERROR"};
     static constexpr int kTickMs = CBulkTransfer::kTickMs;
+    // A drive that let this many parameters in a row go unanswered is gone
+    // (power lost, cable pulled): the transfer ends instead of waiting out
+    // the time-outs of every remaining parameter.
+    static constexpr int kSilentBeforeNoConnection = 3;
 
     TransferDialog(TransferDirection direction, CModbusLink& link, int station, CParSet& set,
                    CBulkTransfer::DebugLog log = {});
@@ -85,6 +90,7 @@ private:
     View view_;
     std::optional<int> endCode_;
     bool documentChanged_ = false;
+    int silent_ = 0;   // parameters in a row that timed out
 };
 
 }  // namespace merlin

@@ -16,9 +16,3 @@ TEST(MerlinListPrintJob, PagesOfTheDocumentCountFromOne)
     EXPECT_EQ(job.page(1).footer(), "Page 1");
     EXPECT_EQ(job.page(1).lines.front().text, "Group  1: Motor  (3)");
 }
-
-TEST(MerlinListPrintJob, ExportGoesBesideTheDocumentOrIntoParameterWhenNeverSaved)
-{
-    EXPECT_EQ(ListPrintJob::exportPath("/lists/pump.par", "/opt/aviary", "pump.par"), "/lists/pump.txt");
-    EXPECT_EQ(ListPrintJob::exportPath("", "/opt/aviary", "DevPar1"), "/opt/aviary/parameter/DevPar1.txt");
-}

@@ -1,4 +1,4 @@
-#include <merlin/core/CFakeLink.h>
+#include <merlin/testing/CFakeLink.h>
 #include <merlin/core/TransferDialog.h>
 
 #include <gtest/gtest.h>
@@ -192,6 +192,23 @@ TEST_F(MerlinTransferDialog, DriveThatStopsAnsweringEndsWithTheConnectionMessage
     ASSERT_EQ(run(dialog, now), Step::Done);
     EXPECT_EQ(dialog.endCode(), kEndNoDevice);
     EXPECT_EQ(dialog.Finish().at(0).text, "Failed to establish connection with the selected device !");
+}
+
+TEST_F(MerlinTransferDialog, DriveThatFallsSilentEndsWithoutWaitingOutEveryParameter)
+{
+    TransferDialog dialog(TransferDirection::Upload, link, kStation, set);
+    uint32_t now = 0;
+    dialog.Start(now);
+    for (int k = 0; k < 4; ++k)
+        ASSERT_EQ(dialog.Tick(now), Step::Continue);
+    for (int offset = 14; offset < 24; ++offset)
+        link.setReadResult(kStation, offset, kLinkTimeout);
+    ASSERT_EQ(run(dialog, now), Step::Done);
+    EXPECT_EQ(dialog.endCode(), kEndNoConnection);
+    EXPECT_EQ(dialog.failureRows().size(), 3u);
+    EXPECT_EQ(dialog.Finish(), (std::vector<platform::Notice>{
+                                   {"Possible loss of power or no connection to the converter !",
+                                    platform::MsgIcon::Information}}));
 }
 
 TEST_F(MerlinTransferDialog, PasswordTextMustBeASixteenBitNumber)

@@ -7,6 +7,7 @@
 #include <merlin/ui/CNetworkDlg.h>
 #include <merlin/ui/CParameterFrame.h>
 #include <merlin/ui/MerlinCommands.h>
+#include <merlin/ui/MerlinTools.h>
 #include <merlin/ui/Notices.h>
 #include <shell/CMainFrame.h>
 #include <shell/CProgressDlg.h>
@@ -184,6 +185,14 @@ void installMerlinCommands(shell::CMainFrame& frame)
         dialog.exec();
     });
     frame.setCommandHandler(cmd::ProgramParameters, [&frame] { ui::CMerlinParamsDlg::run(state().link, &frame); });
+    frame.setCommandHandler(cmd::UploadAll, [&frame] { ui::transferAll(frame, TransferDirection::Upload); });
+    frame.setCommandHandler(cmd::DownloadAll, [&frame] { ui::transferAll(frame, TransferDirection::Download); });
+    frame.setCommandHandler(cmd::CompareFile, [&frame] { ui::compareWithFile(frame); });
+    frame.setCommandHandler(cmd::CompareDefaults, [&frame] { ui::compareWithDefaults(frame); });
+    frame.setCommandHandler(cmd::FilePrint, [&frame] { ui::printList(frame); });
+    frame.setCommandHandler(cmd::FilePrintPreview, [&frame] { ui::printPreview(frame); });
+    frame.setCommandHandler(cmd::FilePrintSetup, [&frame] { ui::printSetup(frame); });
+    frame.setCommandHandler(cmd::Keypad, [&frame] { ui::openKeypad(frame); });
     frame.setCommandHandler(cmd::Debug, [] { state().debug = !state().debug; });
     frame.setCommandCheck(cmd::Debug, [] { return state().debug; });
 }
