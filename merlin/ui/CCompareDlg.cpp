@@ -9,6 +9,8 @@
 #include <QPushButton>
 #include <QVBoxLayout>
 
+#include <algorithm>
+
 namespace merlin::ui {
 
 CCompareDlg::CCompareDlg(CompareDialog& model, QWidget* parent) : QDialog(parent), model_(model)
@@ -64,6 +66,12 @@ void CCompareDlg::render()
     for (size_t r = 0; r < v.rows.size(); ++r)
         for (size_t c = 0; c < v.rows[r].size(); ++c)
             grid_->setTextMatrix(static_cast<int>(r) + 1, static_cast<int>(c), QString::fromStdString(v.rows[r][c]));
+    // The widths are the least a column gets; a longer name or value widens it.
+    for (int c = 0; c < grid_->cols(); ++c) {
+        const int least = grid_->columnWidth(c);
+        grid_->resizeColumnToContents(c);
+        grid_->setColumnWidth(c, std::max(least, grid_->columnWidth(c)));
+    }
 }
 
 void CCompareDlg::writeText()

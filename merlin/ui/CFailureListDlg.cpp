@@ -12,7 +12,7 @@ CFailureListDlg::CFailureListDlg(const QString& title, const std::vector<Transfe
 {
     setObjectName("failureListDialog");
     setWindowTitle(title);
-    auto* count = new QLabel(QString::asprintf("%d", static_cast<int>(rows.size())), this);
+    auto* count = new QLabel(QString::asprintf("Errors: %d", static_cast<int>(rows.size())), this);
     count->setObjectName("failureCount");
     grid_ = new Grid(this, static_cast<int>(rows.size()) + 1, 2);
     grid_->setObjectName("failureGrid");
