@@ -2,6 +2,7 @@
 // driven through the menu commands: documents from definition files and
 // parameter files, the network and going online, against in-memory drives
 // that every window's link reaches.
+#include "MerlinWorld.h"
 #include "SmallDefinition.h"
 
 #include <merlin/core/MerlinState.h>
@@ -38,94 +39,14 @@ using platform::MsgIcon;
 
 namespace {
 
-// Every window's link reaches the same drives, as Tern's shared connection does.
-class SharedLink : public CModbusLink {
-public:
-    explicit SharedLink(CFakeLink& drives) : drives_(drives) {}
-    bool OpenLink() override { return open_ = true; }
-    bool OpenLinkWithTimeout(uint32_t) override { return open_ = true; }
-    void CloseLink() override { open_ = false; }
-    void SetRetries(int) override {}
-    void RestoreRetries() override {}
-    int ReadRegister(int station, int offset, uint16_t& value) override
-    {
-        return open_ ? drives_.ReadRegister(station, offset, value) : kLinkPortNotOpen;
-    }
-    int WriteRegister(int station, int offset, uint16_t value) override
-    {
-        return open_ ? drives_.WriteRegister(station, offset, value) : kLinkPortNotOpen;
-    }
+using merlin::testing::whenModal;
 
-private:
-    CFakeLink& drives_;
-    bool open_ = false;
-};
-
-// Answers the file dialogs from a queue of paths ("" for Cancel).
-class FileAnswers {
-public:
-    FileAnswers()
-    {
-        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
-            requests.push_back(r);
-            if (answers.empty()) {
-                QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
-                return std::optional<std::string>();
-            }
-            std::string next = answers.front();
-            answers.pop_front();
-            return next.empty() ? std::optional<std::string>() : std::optional<std::string>(next);
-        });
-    }
-    ~FileAnswers() { platform::setFileDialogHandler(previous_); }
-    std::deque<std::string> answers;
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    platform::FileDialogHandler previous_;
-};
-
-// Runs action on the next modal dialog of type T once it is open.
-template <typename T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            action(dialog);
-        }
-    });
-    poll->start();
-}
-
-struct World {
-    platform::testing::TempDir root;
-    platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
-    std::string install = root.path() + "/install";
-    platform::testing::ScriptedResponder messages{
-        [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); }};
-    CFakeLink drives;
-    FileAnswers files;
-
+struct World : merlin::testing::ProgramWorld {
     World()
     {
-        setenv("XDG_RUNTIME_DIR", root.path().c_str(), 1);
         root.write("install/DeviceData/LM3_Normal_V3.dpf", merlin::testing::kSmallDefinition);
         root.write("install/DeviceData/LM3_Normal_V4.dpf", merlin::testing::kShorterDefinition);
-        platform::RegistryStore::instance().setString(platform::Hive::LocalMachine,
-                                                      "SOFTWARE\\" + getCompanyName() + "\\Aviary\\1.4.1",
-                                                      "InstallPath", install);
-        platform::Profile p = shell::ShellContext::profile();
-        p.writeInt("Options", "Splash", 0);
-        p.writeInt("Options", "Com", 0);
-        state().reset();
-        merlin::shell() = merlin::ShellContext{};
-        drives.OpenLink();  // the shared line; each window's link opens its own use of it
     }
-    ~World() { state().reset(); }
 
     // A drive of the small definition at a station, at its defaults.
     void addDrive(int station, uint16_t version)
@@ -145,7 +66,7 @@ struct World {
     MerlinOptions options(bool busReachable = true)
     {
         MerlinOptions o;
-        o.linkFactory = [this] { return std::make_unique<SharedLink>(drives); };
+        o.linkFactory = [this] { return std::make_unique<merlin::testing::SharedLink>(drives); };
         o.busReachable = [busReachable] { return busReachable; };
         return o;
     }

@@ -18,10 +18,6 @@
 #include <merlin/ui/MerlinCommands.h>
 #include <merlin/ui/MerlinProgram.h>
 #include <merlin/ui/MerlinTools.h>
-#include <platform/RegistryStore.h>
-#include <platform/testing/ScriptedResponder.h>
-#include <platform/testing/TempDir.h>
-#include <plumage/plumage.h>
 #include <shell/CMainFrame.h>
 #include <shell/CProgressDlg.h>
 #include <shell/CShellApp.h>
@@ -63,31 +59,14 @@ std::string readFile(const std::string& path)
     return text.str();
 }
 
-struct World {
-    platform::testing::TempDir root;
-    platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
-    std::string install = root.path() + "/install";
-    platform::testing::ScriptedResponder messages{
-        [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); }};
-    CFakeLink drives;
-    merlin::testing::FileAnswers files;
+struct World : merlin::testing::ProgramWorld {
     std::unique_ptr<shell::CShellApp> app;
 
     World()
     {
-        setenv("XDG_RUNTIME_DIR", root.path().c_str(), 1);
         const char* bin = std::getenv("AVIARY_BIN_DIR");
         root.write(std::string("install/DeviceData/") + kDefinition,
                    readFile(std::string(bin ? bin : ".") + "/DeviceData/" + kDefinition));
-        platform::RegistryStore::instance().setString(platform::Hive::LocalMachine,
-                                                      "SOFTWARE\\" + getCompanyName() + "\\Aviary\\1.4.1",
-                                                      "InstallPath", install);
-        platform::Profile p = shell::ShellContext::profile();
-        p.writeInt("Options", "Splash", 0);
-        p.writeInt("Options", "Com", 0);
-        state().reset();
-        merlin::shell() = merlin::ShellContext{};
-        drives.OpenLink();
     }
     ~World()
     {
@@ -95,7 +74,6 @@ struct World {
             if (auto* doc = qobject_cast<ui::CParameterFrame*>(sub->widget()))
                 doc->document().modified = false;
         app->exit();
-        state().reset();
     }
 
     shell::CMainFrame& start()
@@ -109,6 +87,14 @@ struct World {
         return frame();
     }
     shell::CMainFrame& frame() { return *app->mainFrame(); }
+
+    // "&New Parameter List..." of the definition: an offline document.
+    ui::CParameterFrame* newDocument()
+    {
+        files.answers = {kDefinition};
+        frame().execute(cmd::FileNew);
+        return ui::activeParameterFrame(frame());
+    }
 
     // A drive of the definition at a station, at its defaults, with its
     // control interface.
@@ -199,9 +185,7 @@ private slots:
         whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
         frame.execute(cmd::CheckNetwork);
         // Offline, Upload All offers going online first.
-        w.files.answers = {kDefinition};
-        frame.execute(cmd::FileNew);
-        ui::CParameterFrame* doc = ui::activeParameterFrame(frame);
+        ui::CParameterFrame* doc = w.newDocument();
         QVERIFY(doc != nullptr && !doc->view().model().online());
         QString title;
         whenModal<ui::CNetworkDlg>([&](ui::CNetworkDlg* dialog) {
@@ -329,9 +313,7 @@ private slots:
     {
         World w;
         shell::CMainFrame& frame = w.start();
-        w.files.answers = {kDefinition};
-        frame.execute(cmd::FileNew);
-        ui::CParameterFrame* doc = ui::activeParameterFrame(frame);
+        ui::CParameterFrame* doc = w.newDocument();
         QVERIFY(doc != nullptr);
 
         QString heading;
@@ -396,9 +378,7 @@ private slots:
     {
         World w;
         shell::CMainFrame& frame = w.start();
-        w.files.answers = {kDefinition};
-        frame.execute(cmd::FileNew);
-        ui::CParameterFrame* doc = ui::activeParameterFrame(frame);
+        ui::CParameterFrame* doc = w.newDocument();
         QVERIFY(doc != nullptr);
         const int pages = ListPrintJob(doc->document().set(), "x").pageCount();
         QVERIFY(pages > 2);

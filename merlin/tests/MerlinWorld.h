@@ -1,13 +1,20 @@
 #pragma once
 // What the Merlin program tests share: in-memory drives that every window's
 // link reaches, scripted file dialogs, and a hook on the next modal dialog.
+#include <merlin/core/MerlinState.h>
 #include <merlin/testing/CFakeLink.h>
+#include <merlin/ui/MerlinShell.h>
 #include <platform/FileDialog.h>
+#include <platform/RegistryStore.h>
+#include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/TempDir.h>
+#include <plumage/plumage.h>
 
 #include <QApplication>
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <deque>
 #include <functional>
 #include <optional>
@@ -80,5 +87,35 @@ void whenModal(std::function<void(T*)> action)
     });
     poll->start();
 }
+
+// An installation in a temporary directory that the program finds through
+// the registry, with no start-up dialogs, message and file dialogs
+// scripted, and in-memory drives behind every window's link.
+struct ProgramWorld {
+    platform::testing::TempDir root;
+    platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
+    std::string install = root.path() + "/install";
+    platform::testing::ScriptedResponder messages{
+        [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); }};
+    CFakeLink drives;
+    FileAnswers files;
+
+    ProgramWorld()
+    {
+        setenv("XDG_RUNTIME_DIR", root.path().c_str(), 1);
+        platform::RegistryStore::instance().setString(platform::Hive::LocalMachine,
+                                                      "SOFTWARE\\" + getCompanyName() + "\\Aviary\\1.4.1",
+                                                      "InstallPath", install);
+        platform::Profile p = shell::ShellContext::profile();
+        p.writeInt("Options", "Splash", 0);
+        p.writeInt("Options", "Com", 0);
+        state().reset();
+        merlin::shell() = merlin::ShellContext{};
+        drives.OpenLink();  // the shared line; each window's link opens its own use of it
+    }
+    ~ProgramWorld() { state().reset(); }
+    ProgramWorld(const ProgramWorld&) = delete;
+    ProgramWorld& operator=(const ProgramWorld&) = delete;
+};
 
 }  // namespace merlin::testing

@@ -1,6 +1,8 @@
 #include <merlin/testing/CFakeLink.h>
 #include <merlin/core/TransferDialog.h>
 
+#include "ParamFixture.h"
+
 #include <gtest/gtest.h>
 
 using namespace merlin;
@@ -10,27 +12,16 @@ namespace {
 
 constexpr int kStation = 2;
 
-CPar param(const std::string& name, int offset, int value, int access = 0)
-{
-    CPar p;
-    p.name = name;
-    p.type = 10;
-    p.max = 30000;
-    p.registerNumber = 40000 + offset;
-    p.access = access;
-    p.value = value;
-    p.defaultValue = value;
-    return p;
-}
+using merlin::testing::testParam;
 
 struct MerlinTransferDialog : ::testing::Test {
     MerlinTransferDialog()
     {
         link.OpenLink();
         link.addStation(kStation);
-        set.AddParameter(param("Password", 298, 0), 0);
+        set.AddParameter(testParam("Password", 298, 0), 0);
         for (int k = 0; k < 14; ++k) {
-            set.AddParameter(param("P" + std::to_string(k), 10 + k, 100 + k), 0);
+            set.AddParameter(testParam("P" + std::to_string(k), 10 + k, 100 + k), 0);
             link.setRegister(kStation, 10 + k, static_cast<uint16_t>(500 + k));
         }
         link.setRegister(kStation, 298, 0);
