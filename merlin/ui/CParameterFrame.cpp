@@ -1,5 +1,6 @@
 #include <merlin/ui/CParameterFrame.h>
 
+#include <merlin/core/CBulkTransfer.h>
 #include <merlin/core/CListExport.h>
 #include <merlin/core/CustomList.h>
 #include <merlin/core/MerlinState.h>
@@ -11,9 +12,13 @@
 #include <merlin/ui/MerlinShell.h>
 #include <merlin/ui/Notices.h>
 #include <platform/FileDialog.h>
+#include <platform/Clock.h>
 #include <shell/CMainFrame.h>
+#include <shell/CProgressDlg.h>
 
 #include <QCloseEvent>
+#include <QInputDialog>
+#include <QPushButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QVBoxLayout>
@@ -90,6 +95,8 @@ bool CParameterFrame::onCommand(int id)
     case cmd::ActivateFilter: view_->model().ToggleFilter(); view_->render(); return true;
     case cmd::ModifyList: modifyList(); return true;
     case cmd::ExportText: exportText(); return true;
+    case cmd::UploadAll: transfer(true); return true;
+    case cmd::DownloadAll: transfer(false); return true;
     default: return false;
     }
 }
@@ -104,7 +111,9 @@ std::optional<bool> CParameterFrame::commandEnabled(int id) const
     case cmd::GoOnline:
     case cmd::ActivateFilter:
     case cmd::ModifyList:
-    case cmd::ExportText: return true;
+    case cmd::ExportText:
+    case cmd::UploadAll:
+    case cmd::DownloadAll: return !state().transferBusy;
     // The faults are the drive's: only a view online with one reads them.
     case cmd::FaultHistory: return view_->model().online() && !state().transferBusy;
     default: return std::nullopt;
@@ -190,6 +199,87 @@ void CParameterFrame::exportText()
     const std::string base = document_->path().empty() ? state().installDir + "/" + document_->title() + ".par"
                                                        : document_->path().string();
     showNotices(CListExport::exportToText(document_->set(), base));
+}
+
+namespace {
+
+// The parameters a transfer could not move, with their result codes.
+void showFailures(const std::vector<TransferFailure>& failures, QWidget* parent)
+{
+    QDialog dialog(parent);
+    dialog.setObjectName("transferFailures");
+    dialog.setWindowTitle(QString::number(failures.size()));
+    auto* layout = new QVBoxLayout(&dialog);
+    auto* grid = new Grid(&dialog, static_cast<int>(failures.size()) + 1, 2);
+    grid->setColWidth(0, 3600);
+    grid->setColWidth(1, 1600);
+    grid->setTextMatrix(0, 0, "PARAMETER");
+    grid->setTextMatrix(0, 1, "ERROR");
+    for (size_t r = 0; r < failures.size(); ++r) {
+        grid->setTextMatrix(static_cast<int>(r) + 1, 0,
+                            QString("%1  %2").arg(failures[r].registerOffset).arg(QString::fromStdString(failures[r].name)));
+        grid->setTextMatrix(static_cast<int>(r) + 1, 1, QString::fromStdString(commErrorText(failures[r].result)));
+    }
+    grid->setMinimumWidth(grid->twipsToPixelsX(5600));
+    layout->addWidget(grid);
+    auto* ok = new QPushButton("OK", &dialog);
+    QObject::connect(ok, &QPushButton::clicked, &dialog, &QDialog::accept);
+    layout->addWidget(ok);
+    dialog.exec();
+}
+
+}  // namespace
+
+void CParameterFrame::transfer(bool upload)
+{
+    if (!view_->model().online())
+        goOnline();
+    if (!view_->model().online())
+        return;
+    BusyScope busy;
+    CBulkTransfer bulk(upload ? TransferDirection::Upload : TransferDirection::Download, view_->link(),
+                       view_->model().station(), document_->set());
+    shell::CProgressDlg progress(QString::fromStdString(bulk.title()), this);
+    progress.setRange(0, std::max(bulk.total(), 1));
+    progress.showElapsed(true);
+    int end = kEndDone;
+    bulk.start(platform::tickCount());
+    progress.setStepper([&] {
+        const int result = bulk.step();
+        progress.setValue(bulk.position());
+        progress.setStatus(QString::fromStdString(bulk.progressText()));
+        if (result == 1)
+            return shell::CProgressDlg::Step::Continue;
+        if (result == kEndPasswordNeeded)
+            return shell::CProgressDlg::Step::Ask;
+        end = result;
+        return result == kEndDone ? shell::CProgressDlg::Step::Done : shell::CProgressDlg::Step::Failed;
+    });
+    progress.setQuestionHandler([&] {
+        bool ok = false;
+        const int password = QInputDialog::getInt(&progress, "Enter Password", "Download failed\nPlease enter password !",
+                                                  0, 0, 65535, 1, &ok);
+        if (!ok) {
+            end = kEndAborted;
+            return false;
+        }
+        bulk.restart(static_cast<uint16_t>(password), platform::tickCount());
+        return true;
+    });
+    progress.setStopHandler([&] { bulk.requestAbort(); });
+    progress.setInterval(CBulkTransfer::kTickMs);
+    if (progress.run() == shell::CProgressDlg::Stopped && end == kEndDone)
+        end = kEndAborted;
+    if (const auto message = bulk.endMessage(end))
+        platform::show(*message);
+    if (!bulk.failures().empty())
+        showFailures(bulk.failures(), this);
+    frame_.setPaneText(shell::CMainFrame::PaneMessage, "Ready");
+    if (upload) {
+        document_->modified = true;
+        view_->documentChanged();
+        titleChanged();
+    }
 }
 
 void CParameterFrame::closeEvent(QCloseEvent* event)
