@@ -1,4 +1,5 @@
 // Merlin: the manager program of the LM3/LT4 drive family.
+#include <merlin/ui/MerlinDemoTour.h>
 #include <merlin/ui/MerlinProgram.h>
 #include <merlin/ui/MerlinShell.h>
 #include <shell/CShellApp.h>
@@ -16,6 +17,7 @@ int main(int argc, char* argv[])
 
     merlin::shell().programDir = QCoreApplication::applicationDirPath().toStdString();
     shell::CShellApp shellApp(merlin::shell(), merlin::merlinProgram());
+    const auto tour = merlin::MerlinDemoTour::fromEnvironment();
     const shell::StartupEnd end =
         shellApp.start(shell::CShellApp::commandLineOf(app.arguments()), app.applicationFilePath().toStdString());
     int rc = 0;

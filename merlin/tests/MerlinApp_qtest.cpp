@@ -31,6 +31,8 @@
 #include <QTest>
 #include <QTimer>
 
+#include <shell/CMSHFlexGrid.h>
+
 #include <cstdlib>
 #include <deque>
 
@@ -40,6 +42,22 @@ using platform::MsgIcon;
 namespace {
 
 using merlin::testing::whenModal;
+
+// The same for the next modal dialog of an object name.
+void whenModalNamed(const QString& name, std::function<void(QWidget*)> action)
+{
+    auto* poll = new QTimer;
+    poll->setInterval(10);
+    QObject::connect(poll, &QTimer::timeout, [poll, name, action] {
+        QWidget* modal = QApplication::activeModalWidget();
+        if (modal != nullptr && modal->objectName() == name) {
+            poll->stop();
+            poll->deleteLater();
+            action(modal);
+        }
+    });
+    poll->start();
+}
 
 struct World : merlin::testing::ProgramWorld {
     World()
@@ -237,6 +255,60 @@ private slots:
         });
         frame.execute(cmd::GoOnline);
         QCOMPARE(doc->view().model().station(), -1);
+        doc->document().modified = false;
+        app.exit();
+        QVERIFY(w.messages.verify());
+    }
+
+    void uploadAndDownloadAllThroughThePasswordRegister()
+    {
+        World w;
+        w.addDrive(5, 3);
+        state().devices.setIdentification(5, 8, 1, 3);
+        state().devices.setPresent(5, true);
+        shell::CShellApp app(merlin::shell(), merlinProgram(w.options()));
+        QCOMPARE(app.start("", "/opt/aviary/merlin"), shell::StartupEnd::Started);
+        shell::CMainFrame& frame = *app.mainFrame();
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+            dialog->selectRow(1);
+            dialog->accept();
+        });
+        frame.execute(cmd::OpenDeviceList);
+        ui::CParameterFrame* doc = activeDocument(frame);
+        QVERIFY(doc != nullptr);
+        QVERIFY(doc->view().model().online());
+
+        w.drives.setRegister(5, 104, 99);
+        frame.execute(cmd::UploadAll);
+        QCOMPARE(doc->document().set().Value(0, 1), 99);
+        QVERIFY(!state().transferBusy);
+
+        // The drive refuses writes until its password register (298) holds
+        // 4711: every refused parameter is listed, nothing is written.
+        doc->document().set().SetValue(0, 1, 77);
+        bool unlocked = false;
+        w.drives.setWriteHook([&unlocked](int, int offset, uint16_t value) {
+            if (offset == 298)
+                unlocked = value == 4711;
+            return offset == 298 || unlocked ? 0 : kLinkWriteRefused;
+        });
+        QStringList failures;
+        whenModalNamed("transferFailures", [&failures](QWidget* dialog) {
+            if (auto* grid = dialog->findChild<shell::CMSHFlexGrid*>())
+                for (int r = 1; r < grid->rows(); ++r)
+                    failures << grid->textMatrix(r, 1);
+            qobject_cast<QDialog*>(dialog)->accept();
+        });
+        frame.execute(cmd::DownloadAll);
+        QVERIFY(!failures.isEmpty());
+        QCOMPARE(failures.front(), QString("8201  refused (exception 1)"));
+        QVERIFY(w.drives.registerValue(5, 104) != std::optional<uint16_t>(77));
+
+        // With the password in the document the download unlocks the drive first.
+        QCOMPARE(doc->document().set().SetValue(1, 0, 4711), kValueOk);
+        frame.execute(cmd::DownloadAll);
+        QVERIFY(unlocked);
+        QCOMPARE(w.drives.registerValue(5, 104), std::optional<uint16_t>(77));
         doc->document().modified = false;
         app.exit();
         QVERIFY(w.messages.verify());

@@ -10,7 +10,7 @@ CFailureListDlg::CFailureListDlg(const QString& title, const std::vector<Transfe
                                  QWidget* parent)
     : QDialog(parent)
 {
-    setObjectName("failureListDialog");
+    setObjectName("transferFailures");
     setWindowTitle(title);
     auto* count = new QLabel(QString::asprintf("Errors: %d", static_cast<int>(rows.size())), this);
     count->setObjectName("failureCount");

@@ -15,6 +15,7 @@ constexpr int kNameColumn = 2;
 
 CNetworkDlg::CNetworkDlg(NetworkDialog& model, QWidget* parent) : QDialog(parent), model_(model)
 {
+    setObjectName("networkDialog");
     setWindowTitle(tr("Network"));
     auto* layout = new QVBoxLayout(this);
     grid_ = new Grid(this, NetworkDialog::kMinimumRows + 1, 4);

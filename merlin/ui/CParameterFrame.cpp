@@ -9,6 +9,7 @@
 #include <merlin/ui/CNetworkDlg.h>
 #include <merlin/ui/MerlinCommands.h>
 #include <merlin/ui/MerlinShell.h>
+#include <merlin/ui/MerlinTools.h>
 #include <merlin/ui/Notices.h>
 #include <platform/FileDialog.h>
 #include <shell/CMainFrame.h>
@@ -90,6 +91,8 @@ bool CParameterFrame::onCommand(int id)
     case cmd::ActivateFilter: view_->model().ToggleFilter(); view_->render(); return true;
     case cmd::ModifyList: modifyList(); return true;
     case cmd::ExportText: exportText(); return true;
+    case cmd::UploadAll: transfer(true); return true;
+    case cmd::DownloadAll: transfer(false); return true;
     default: return false;
     }
 }
@@ -104,7 +107,9 @@ std::optional<bool> CParameterFrame::commandEnabled(int id) const
     case cmd::GoOnline:
     case cmd::ActivateFilter:
     case cmd::ModifyList:
-    case cmd::ExportText: return true;
+    case cmd::ExportText:
+    case cmd::UploadAll:
+    case cmd::DownloadAll: return !state().transferBusy;
     // The faults are the drive's: only a view online with one reads them.
     case cmd::FaultHistory: return view_->model().online() && !state().transferBusy;
     default: return std::nullopt;
@@ -190,6 +195,11 @@ void CParameterFrame::exportText()
     const std::string base = document_->path().empty() ? state().installDir + "/" + document_->title() + ".par"
                                                        : document_->path().string();
     showNotices(CListExport::exportToText(document_->set(), base));
+}
+
+void CParameterFrame::transfer(bool upload)
+{
+    transferAll(frame_, *this, upload ? TransferDirection::Upload : TransferDirection::Download);
 }
 
 void CParameterFrame::closeEvent(QCloseEvent* event)

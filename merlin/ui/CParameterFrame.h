@@ -34,6 +34,9 @@ public:
     void faultHistory();
     void modifyList();
     void exportText();
+    // "&Upload All" / "&Download All" in the progress dialog; offline, the
+    // view is taken online first.
+    void transfer(bool upload);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

@@ -100,6 +100,7 @@ void ListPrinter::print(const ListPrintJob& job, QWidget* parent)
 void ListPrinter::preview(const ListPrintJob& job, QWidget* parent)
 {
     QPrintPreviewDialog dialog(&printer(), parent);
+    dialog.setObjectName("printPreview");
     QObject::connect(&dialog, &QPrintPreviewDialog::paintRequested,
                      [&job](QPrinter* target) { paint(job, *target); });
     dialog.exec();

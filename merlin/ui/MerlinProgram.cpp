@@ -185,8 +185,6 @@ void installMerlinCommands(shell::CMainFrame& frame)
         dialog.exec();
     });
     frame.setCommandHandler(cmd::ProgramParameters, [&frame] { ui::CMerlinParamsDlg::run(state().link, &frame); });
-    frame.setCommandHandler(cmd::UploadAll, [&frame] { ui::transferAll(frame, TransferDirection::Upload); });
-    frame.setCommandHandler(cmd::DownloadAll, [&frame] { ui::transferAll(frame, TransferDirection::Download); });
     frame.setCommandHandler(cmd::CompareFile, [&frame] { ui::compareWithFile(frame); });
     frame.setCommandHandler(cmd::CompareDefaults, [&frame] { ui::compareWithDefaults(frame); });
     frame.setCommandHandler(cmd::FilePrint, [&frame] { ui::printList(frame); });

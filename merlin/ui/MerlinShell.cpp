@@ -1,5 +1,8 @@
 #include <merlin/ui/MerlinShell.h>
 
+#include <merlin/link/CTernLink.h>
+#include <merlin/link/LinkProfile.h>
+
 #include <platform/MessageBox.h>
 
 #include <cstdlib>
@@ -28,22 +31,22 @@ constexpr const char* kTimes = "Times";
 
 std::unique_ptr<CModbusLink> ShellContext::makeLink() const
 {
-    if (linkFactory)
+    if (linkFactory) {
         if (auto link = linkFactory())
             return link;
-    return std::make_unique<MissingLink>();
+        return std::make_unique<MissingLink>();
+    }
+    return std::make_unique<CTernLink>(state().link);
 }
 
 void ShellContext::loadProgramSettings(const platform::Profile& profile)
 {
-    LinkSettings& link = state().link;
-    link.retries = profile.getInt(kTimes, "Repeat", 3);
-    link.timeoutMs = static_cast<uint32_t>(profile.getInt(kTimes, "ModBus Timeout", 1000));
-    link.requestDelayMs = static_cast<uint32_t>(profile.getInt(kTimes, "ModBus Request Delay", 70));
-    link.silentIntervalMs = static_cast<uint32_t>(profile.getInt(kTimes, "ModBus Silent Interval", 0));
+    state().link = loadLinkSettings(profile);
     state().debug = profile.getInt("Options", "Debug", 0) != 0;
 }
 
+// Port and baud rate are the shell's communication settings and are saved
+// with them; only the Modbus timing is Merlin's own.
 bool ShellContext::saveProgramSettings(platform::Profile& profile)
 {
     const LinkSettings& link = state().link;

@@ -21,8 +21,8 @@ using LinkFactory = std::function<std::unique_ptr<CModbusLink>()>;
 
 class ShellContext : public shell::ShellContext {
 public:
-    // Makes the link object of one window; set by the program (Tern's link)
-    // or by a test.
+    // Makes the link object of one window; empty: Tern's link with the
+    // settings of the moment. A test sets its own.
     LinkFactory linkFactory;
     // The directory of the running program: DeviceData, "netlist2.cfg" and
     // "connect.txt" live there. Empty: the installation directory.

@@ -102,11 +102,11 @@ void runTransferDialog(shell::CMainFrame& frame, TransferDialog& model)
 
 }  // namespace
 
-void transferAll(shell::CMainFrame& frame, TransferDirection direction)
+void transferAll(shell::CMainFrame& frame, CParameterFrame& window, TransferDirection direction)
 {
-    CParameterFrame* child = activeParameterFrame(frame);
-    if (!child || state().transferBusy)
+    if (state().transferBusy)
         return;
+    CParameterFrame* child = &window;
     QPointer<CParameterFrame> guard(child);
     if (!child->view().model().online()) {
         child->goOnline();

@@ -17,7 +17,7 @@ CParameterFrame* activeParameterFrame(shell::CMainFrame& frame);
 
 // "&Upload All" / "&Download All": offers going online when the view is
 // offline, runs the transfer dialog, shows its end and the failures.
-void transferAll(shell::CMainFrame& frame, TransferDirection direction);
+void transferAll(shell::CMainFrame& frame, CParameterFrame& child, TransferDirection direction);
 // "Compare with &File..." / "Compare with Factory &defaults".
 void compareWithFile(shell::CMainFrame& frame);
 void compareWithDefaults(shell::CMainFrame& frame);
