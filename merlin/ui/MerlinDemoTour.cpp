@@ -7,6 +7,7 @@
 
 #include <QAbstractButton>
 #include <QDialog>
+#include <QMdiArea>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -81,10 +82,12 @@ MerlinDemoTour::MerlinDemoTour(const QString& directory)
     t->step("keypadDialog", "keypad", [](QWidget* w) {
         QTimer::singleShot(500, w, [w] {
             w->close();
-            QWidget* frame = w->parentWidget();
-            // The tour's document is not the user's: close without asking.
+            auto* frame = qobject_cast<shell::CMainFrame*>(w->parentWidget());
+            // The tour's document is not the user's: close without asking,
+            // and before the frame, which refuses to close over open lists.
             for (auto* doc : frame->findChildren<ui::CParameterFrame*>())
                 doc->document().modified = false;
+            frame->mdiArea()->closeAllSubWindows();
             QTimer::singleShot(0, frame, [frame] { frame->close(); });
         });
     });
