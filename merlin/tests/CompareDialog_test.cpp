@@ -104,18 +104,3 @@ TEST_F(MerlinCompareDialog, FactoryDefaultsOfAFreshDocumentShowNoRowsAndWriteThe
     EXPECT_EQ(definitions.dir.read("compare.txt"),
               "  Adr Parameter           Group          Value        Default Unit       Min      Max Type\n");
 }
-
-TEST_F(MerlinCompareDialog, TextOutputWithoutViewerNamesTheFile)
-{
-    set.SetValueAt(0, 1234);
-    dialog.CompareWithFactoryDefaults();
-    merlin::testing::LaunchRecorder viewer;
-    viewer.result = 2;
-    const auto notices = dialog.WriteText(definitions.dir.path());
-    ASSERT_EQ(notices.size(), 2u);
-    EXPECT_EQ(notices[0].text, "NOTEPAD application not found !");
-    EXPECT_EQ(notices[1].text, "The software created a print file :\ncompare.txt");
-    const std::string text = definitions.dir.read("compare.txt");
-    EXPECT_EQ(std::count(text.begin(), text.end(), '\n'), 2);
-    EXPECT_NE(text.find("12.34"), std::string::npos);
-}

@@ -61,23 +61,6 @@ TEST_F(MerlinKeypadWindow, PollShowsWordsEnableAndSlowsDownAfterAnError)
     EXPECT_EQ(window.Tick(), 100);
 }
 
-TEST_F(MerlinKeypadWindow, RunButtonsAndErrorResetReachTheDrive)
-{
-    link.setRegister(kStation, 201, 0x0408);
-    window.Press(Button::Fwd);
-    EXPECT_EQ(reg(201), 0x0005);
-    EXPECT_EQ(window.view().controlWord1, "0x0005");
-    window.Press(Button::Stop);
-    EXPECT_EQ(reg(201), 0x0001);
-    link.setRegister(kStation, 201, 0x8009);
-    window.Press(Button::ErrorReset);
-    EXPECT_EQ(reg(201), 0x0009);
-    link.setReadResult(kStation, 201, kLinkTimeout);
-    window.Press(Button::Rev);
-    EXPECT_EQ(window.view().result, "0201");
-    EXPECT_EQ(reg(201), 0x0009);
-}
-
 TEST_F(MerlinKeypadWindow, SpeedFollowsTheSourceAndStaysInRange)
 {
     link.setRegister(kStation, 203, 32450);
@@ -182,14 +165,4 @@ TEST_F(MerlinKeypadWindow, WithoutAStationOnlyBroadcastCanSend)
     EXPECT_TRUE(link.calls().empty());
     none.SetControlType(ControlType::Broadcast);
     EXPECT_TRUE(none.view().runEnabled);
-}
-
-TEST_F(MerlinKeypadWindow, DetailsButtonSwitchesItsText)
-{
-    EXPECT_EQ(window.view().detailsButton, "Details >>");
-    window.ToggleDetails();
-    EXPECT_TRUE(window.view().detailsShown);
-    EXPECT_EQ(window.view().detailsButton, "<< Details");
-    window.ToggleDetails();
-    EXPECT_EQ(window.view().detailsButton, "Details >>");
 }
