@@ -74,7 +74,7 @@ bool CBulkTransfer::excluded(const CPar& par) const
 bool CBulkTransfer::skipOnDownload(const CPar& par) const
 {
     const int offset = par.RegisterOffset();
-    return par.access == 1 || par.access == 2 || par.access == 4 || excluded(par) || offset == kPasswordRegister ||
+    return par.IsReadOnly() || par.access == 2 || par.access == 4 || excluded(par) || offset == kPasswordRegister ||
            offset == kHiddenRegister;
 }
 

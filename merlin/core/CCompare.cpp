@@ -87,7 +87,7 @@ std::vector<CompareRow> CCompare::compare(CDpfParSet& set, CDpfParSet* other, bo
             // A parameter the other set does not have always counts as a difference.
             const bool found = other ? other->GetParameter(g, i, theirs) != 0 : true;
             const int second = other ? theirs.value : par.defaultValue;
-            if ((found && par.value == second) || (skipReadOnly && par.access == 1))
+            if ((found && par.value == second) || (skipReadOnly && par.IsReadOnly()))
                 continue;
             const std::string secondText =
                 !other ? set.DefaultText(g, i) : found ? other->ValueText(g, i) : std::string();

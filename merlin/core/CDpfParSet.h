@@ -79,9 +79,12 @@ public:
     // The set is not marked modified.
     int LoadParameterFile(std::istream& in);
     int LoadParameterFile(const std::filesystem::path& path);
-    // Writes the current format. 0, or -1 when the file cannot be written.
+    // Writes the current format, replacing an existing file only once the
+    // new one is complete. 0, or -1 when the file cannot be written.
     int SaveParameterFile(const std::filesystem::path& path);
     int LoadState() const { return loadState_; }
+    // The result of the last ParseDefinition (kParseOk before any).
+    int LastParseResult() const { return lastParse_; }
     int GroupNameCount() const { return static_cast<int>(groupNames_.size()); }
     const std::vector<std::string>& GroupNames() const { return groupNames_; }
 
@@ -163,6 +166,7 @@ private:
     std::istream* archive_ = nullptr;
     std::vector<std::string> groupNames_;
     int loadState_ = 0;
+    int lastParse_ = kParseOk;
     std::ostream* trace_ = nullptr;
     bool traceSet_ = false;
 };

@@ -4,11 +4,13 @@
 #include <merlin/core/DpfReader.h>
 #include <merlin/core/ParFileMessages.h>
 
+#include <platform/AtomicFile.h>
 #include <platform/MessageBox.h>
 
 #include <cctype>
 #include <fstream>
 #include <iterator>
+#include <sstream>
 #include <system_error>
 
 namespace merlin {
@@ -64,6 +66,7 @@ std::filesystem::path CDpfParSet::FindDefinitionFile(const std::string& name) co
 
 int CDpfParSet::ParseDefinition(const std::filesystem::path& path)
 {
+    lastParse_ = kParseNoFile;
     std::ifstream file(path, std::ios::binary);
     if (!file)
         return kParseNoFile;
@@ -76,7 +79,8 @@ int CDpfParSet::ParseDefinition(const std::filesystem::path& path)
 int CDpfParSet::ParseDefinitionText(std::string_view text)
 {
     CDpfReader reader(*this, Trace());
-    return reader.Parse(text);
+    lastParse_ = reader.Parse(text);
+    return lastParse_;
 }
 
 int CDpfParSet::LoadDefinition(const std::string& name)
@@ -129,10 +133,12 @@ int CDpfParSet::LoadParameterFile(const std::filesystem::path& path)
 
 int CDpfParSet::SaveParameterFile(const std::filesystem::path& path)
 {
-    std::ofstream file(path, std::ios::binary | std::ios::trunc);
-    if (!file)
+    // The whole file is made in memory and replaces the old one in one step:
+    // a failed or interrupted save leaves the old file as it was.
+    std::ostringstream bytes;
+    if (WriteFile(bytes) != 0)
         return -1;
-    return WriteFile(file);
+    return platform::AtomicFile::replace(path.string(), bytes.str()) ? -1 : 0;
 }
 
 }  // namespace merlin

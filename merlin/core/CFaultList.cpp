@@ -1,5 +1,6 @@
 #include <merlin/core/CFaultList.h>
 
+#include <merlin/core/MerlinState.h>
 #include <platform/Notice.h>
 
 namespace merlin {
@@ -42,6 +43,8 @@ void appendRows(std::vector<FaultRow>& rows, const std::vector<FaultRegister>& r
 
 std::vector<FaultRow> CFaultList::read(const CDpfParSet& set, CModbusLink& link, int station)
 {
+    // The views' scans keep off the line while the faults are read.
+    BusyScope busy;
     std::vector<FaultRow> rows;
     appendRows(rows, set.ActiveFaults(), "Active Fault %d", set.FaultCodeTable(), link, station);
     appendRows(rows, set.FaultHistory(), "Fault History %d", set.FaultCodeTable(), link, station);

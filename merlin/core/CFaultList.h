@@ -34,7 +34,7 @@ public:
 
     // Reads every fault register of the station. A register that cannot be
     // read, or holds a value no fault-code record has, gives a row with only
-    // its type filled in.
+    // its type filled in. The transfer-busy flag is held while reading.
     static std::vector<FaultRow> read(const CDpfParSet& set, CModbusLink& link, int station);
 };
 

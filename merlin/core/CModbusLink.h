@@ -9,6 +9,7 @@
 // 0x0201 for a time-out, 0x8200 + n for slave exception n; -1 when the call
 // to the link server itself failed (server gone, not registered).
 #include <cstdint>
+#include <vector>
 
 namespace merlin {
 
@@ -50,6 +51,21 @@ public:
     // Reads one holding register; value is left unchanged on failure.
     virtual int ReadRegister(int station, int registerOffset, uint16_t& value) = 0;
     virtual int WriteRegister(int station, int registerOffset, uint16_t value) = 0;
+    // Several consecutive registers (the "Modbus Test" tool). This one reads
+    // them one by one and stops at the first failure; a link that can ask
+    // for a block in one request does so.
+    virtual int ReadRegisters(int station, int registerOffset, int count, std::vector<uint16_t>& values)
+    {
+        values.clear();
+        for (int n = 0; n < count; ++n) {
+            uint16_t value = 0;
+            const int result = ReadRegister(station, registerOffset + n, value);
+            if (result != kLinkOk)
+                return result;
+            values.push_back(value);
+        }
+        return kLinkOk;
+    }
 };
 
 // A register holds 16 bits; a parameter's raw value is an int. Parameters

@@ -26,6 +26,9 @@ public:
 
     // type div 10 is 0 for a choice parameter.
     bool IsChoice() const { return type / 10 == 0; }
+    // The user may not edit the value (the view refuses the entry, the
+    // filter can hide it, compare can skip it).
+    bool IsReadOnly() const { return access == 1; }
     // Decimal places of a numeric parameter (0..9).
     int Decimals() const { int d = type % 10; return d < 0 ? 0 : d; }
     // register - 40000: what the link takes.

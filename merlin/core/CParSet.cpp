@@ -143,6 +143,12 @@ int CParSet::SetValueFromText(int g, int i, const std::string& text)
     return StoreChecked(k, std::ceil(DecimalValue(text) * std::pow(10.0, pars_[k].Decimals())));
 }
 
+int CParSet::SetRawValue(int g, int i, int raw)
+{
+    const int k = FlatIndex(g, i);
+    return k < 0 ? kValueNotFound : StoreChecked(k, raw);
+}
+
 int CParSet::StoreChecked(int k, double raw)
 {
     CPar& par = pars_[k];

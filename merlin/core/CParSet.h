@@ -87,6 +87,9 @@ public:
     // text is read like a C decimal number: leading blanks skipped, stops at
     // the first character that does not fit, no number gives 0.
     int SetValueFromText(int g, int i, const std::string& text);
+    // A raw value as the drive holds it (no choice position, no scaling),
+    // with the same checks and results as SetValue.
+    int SetRawValue(int g, int i, int raw);
     int GetSelectionFlags(int g, int i) const;   // -1 if not found
     int SetSelectionFlags(int g, int i, int flags);  // 0, or -1 if not found
     int GroupSelectionFlags(int g) const;        // AND over the group; -1 if g is no group

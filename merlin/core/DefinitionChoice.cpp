@@ -3,8 +3,6 @@
 #include <platform/FileDialog.h>
 #include <platform/MessageBox.h>
 
-#include <system_error>
-
 namespace merlin {
 
 std::optional<std::string> AskDefinitionFile(const std::filesystem::path& programDirectory)
@@ -20,18 +18,43 @@ std::optional<std::string> AskDefinitionFile(const std::filesystem::path& progra
     return std::filesystem::path(*chosen).filename().string();
 }
 
+std::optional<platform::Notice> DefinitionProblem(const CDpfParSet& set, const std::string& name)
+{
+    if (set.LastParseResult() != kParseOk)
+        return platform::Notice{platform::strFormat(kMsgDefinitionDamaged, name.c_str()), platform::MsgIcon::Exclamation};
+    if (set.Count() == 0)
+        return platform::Notice{platform::strFormat(kMsgDefinitionEmpty, name.c_str()), platform::MsgIcon::Exclamation};
+    return std::nullopt;
+}
+
+namespace {
+
+// LoadDefinition and the check; the message of a failure is shown.
+int LoadUsable(CDpfParSet& set, const std::string& name)
+{
+    if (set.LoadDefinition(name) != kLoadOk)
+        return kLoadMissing;
+    if (const auto problem = DefinitionProblem(set, name)) {
+        platform::show(*problem);
+        return kLoadMissing;
+    }
+    return kLoadOk;
+}
+
+}  // namespace
+
 int LoadNewDefinition(CDpfParSet& set, std::string& storedName)
 {
     if (!storedName.empty()) {
         const std::string name = storedName;
         storedName.clear();
-        if (set.LoadDefinition(name) == kLoadOk)
+        if (LoadUsable(set, name) == kLoadOk)
             return kLoadOk;
     }
     const std::optional<std::string> name = AskDefinitionFile(set.ProgramDirectory());
     if (!name)
         return 0;
-    return set.LoadDefinition(*name);
+    return LoadUsable(set, *name);
 }
 
 int ReplaceDefinition(CDpfParSet& set)
@@ -39,19 +62,16 @@ int ReplaceDefinition(CDpfParSet& set)
     const std::optional<std::string> name = AskDefinitionFile(set.ProgramDirectory());
     if (!name)
         return 0;
-    // Checked before anything is emptied: a file that is not in DeviceData
-    // must not cost the document its values.
-    std::error_code ec;
-    if (!std::filesystem::is_regular_file(set.FindDefinitionFile(*name), ec)) {
-        platform::showMessage("'" + *name + "'\n not found !", platform::MsgIcon::Exclamation);
+    // Built beside the document: a file that is missing or unusable must not
+    // cost the document its values.
+    CDpfParSet fresh = set;
+    fresh.Empty();
+    if (LoadUsable(fresh, *name) != kLoadOk)
         return kLoadMissing;
-    }
-    const CParSet previous = set;
-    set.Empty();
-    const int result = set.LoadDefinition(*name);
-    if (result == kLoadOk)
-        set.CopyValuesByRegister(previous);
-    return result;
+    fresh.CopyValuesByRegister(set);
+    fresh.SetViewFlags(set.ViewFlags());
+    set = std::move(fresh);
+    return kLoadOk;
 }
 
 }  // namespace merlin

@@ -1,6 +1,6 @@
 #include "SmallDefinition.h"
 
-#include <merlin/core/CFakeLink.h>
+#include <merlin/testing/CFakeLink.h>
 #include <merlin/core/CFaultList.h>
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include <merlin/core/CFakeLink.h>
+#include <merlin/testing/CFakeLink.h>
 #include <merlin/core/CKeypadControl.h>
 
 #include <gtest/gtest.h>

@@ -1,5 +1,7 @@
 #include <merlin/core/CBulkTransfer.h>
-#include <merlin/core/CFakeLink.h>
+#include <merlin/testing/CFakeLink.h>
+
+#include "ParamFixture.h"
 
 #include <gtest/gtest.h>
 
@@ -9,19 +11,7 @@ namespace {
 
 constexpr int kStation = 3;
 
-CPar param(const std::string& name, int offset, int value, int access = 0, int min = 0)
-{
-    CPar p;
-    p.name = name;
-    p.type = 10;
-    p.min = min;
-    p.max = 30000;
-    p.registerNumber = 40000 + offset;
-    p.access = access;
-    p.value = value;
-    p.defaultValue = value;
-    return p;
-}
+using merlin::testing::testParam;
 
 struct MerlinTransfer : ::testing::Test {
     MerlinTransfer() { link.OpenLink(); }
@@ -53,11 +43,11 @@ struct MerlinTransfer : ::testing::Test {
 
 TEST_F(MerlinTransfer, UploadReadsEverythingButThePasswordRegisters)
 {
-    set.AddParameter(param("Speed", 10, 5), 0);
-    set.AddParameter(param("Password", 298, 1111), 0);
-    set.AddParameter(param("Hidden", 299, 2222), 1);
-    set.AddParameter(param("Offset", 11, 7, 0, -100), 1);
-    set.AddParameter(param("Gone", 12, 9), 1);
+    set.AddParameter(testParam("Speed", 10, 5), 0);
+    set.AddParameter(testParam("Password", 298, 1111), 0);
+    set.AddParameter(testParam("Hidden", 299, 2222), 1);
+    set.AddParameter(testParam("Offset", 11, 7, 0, -100), 1);
+    set.AddParameter(testParam("Gone", 12, 9), 1);
     link.setRegister(kStation, 10, 1500);
     link.setRegister(kStation, 298, 4);
     link.setRegister(kStation, 299, 4);
@@ -85,9 +75,9 @@ TEST_F(MerlinTransfer, UploadReadsEverythingButThePasswordRegisters)
 
 TEST_F(MerlinTransfer, CustomerSelectionCountsOnlyWithTheFilterOn)
 {
-    CPar noUpload = param("A", 10, 1);
+    CPar noUpload = testParam("A", 10, 1);
     noUpload.selectionFlags = kSelNoUpload;
-    CPar noDownload = param("B", 11, 2);
+    CPar noDownload = testParam("B", 11, 2);
     noDownload.selectionFlags = kSelNoDownload;
     set.AddParameter(noUpload, 0);
     set.AddParameter(noDownload, 0);
@@ -116,14 +106,14 @@ TEST_F(MerlinTransfer, CustomerSelectionCountsOnlyWithTheFilterOn)
 
 TEST_F(MerlinTransfer, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
 {
-    set.AddParameter(param("Speed", 10, 5), 0);
-    set.AddParameter(param("ReadOnly", 11, 6, 1), 0);
-    set.AddParameter(param("Password", 298, 4321), 0);
-    set.AddParameter(param("Access2", 13, 6, 2), 1);
-    set.AddParameter(param("Access3", 14, 8, 3), 1);
-    set.AddParameter(param("Access4", 15, 6, 4), 1);
-    set.AddParameter(param("Hidden", 299, 1), 1);
-    set.AddParameter(param("Last", 16, -2, 0, -10), 1);
+    set.AddParameter(testParam("Speed", 10, 5), 0);
+    set.AddParameter(testParam("ReadOnly", 11, 6, 1), 0);
+    set.AddParameter(testParam("Password", 298, 4321), 0);
+    set.AddParameter(testParam("Access2", 13, 6, 2), 1);
+    set.AddParameter(testParam("Access3", 14, 8, 3), 1);
+    set.AddParameter(testParam("Access4", 15, 6, 4), 1);
+    set.AddParameter(testParam("Hidden", 299, 1), 1);
+    set.AddParameter(testParam("Last", 16, -2, 0, -10), 1);
     link.addStation(kStation);
 
     CBulkTransfer download(TransferDirection::Download, link, kStation, set);
@@ -140,9 +130,9 @@ TEST_F(MerlinTransfer, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
 TEST_F(MerlinTransfer, ParametersAfterSkippedOnesAreStillWritten)
 {
     for (int k = 0; k < 5; ++k)
-        set.AddParameter(param("locked", 20 + k, k, 1), 0);
+        set.AddParameter(testParam("locked", 20 + k, k, 1), 0);
     for (int k = 0; k < 5; ++k)
-        set.AddParameter(param("free", 30 + k, k), 1);
+        set.AddParameter(testParam("free", 30 + k, k), 1);
     link.addStation(kStation);
     CBulkTransfer download(TransferDirection::Download, link, kStation, set);
     download.start(0);
@@ -152,8 +142,8 @@ TEST_F(MerlinTransfer, ParametersAfterSkippedOnesAreStillWritten)
 
 TEST_F(MerlinTransfer, AllReadOnlyWritesOnlyThePassword)
 {
-    set.AddParameter(param("Password", 298, 77, 1), 0);
-    set.AddParameter(param("A", 10, 1, 1), 0);
+    set.AddParameter(testParam("Password", 298, 77, 1), 0);
+    set.AddParameter(testParam("A", 10, 1, 1), 0);
     link.addStation(kStation);
     CBulkTransfer download(TransferDirection::Download, link, kStation, set);
     download.start(0);
@@ -163,7 +153,7 @@ TEST_F(MerlinTransfer, AllReadOnlyWritesOnlyThePassword)
 
 TEST_F(MerlinTransfer, NoPasswordParameterAndNoPasswordWritesNoPassword)
 {
-    set.AddParameter(param("A", 10, 1), 0);
+    set.AddParameter(testParam("A", 10, 1), 0);
     link.addStation(kStation);
     CBulkTransfer download(TransferDirection::Download, link, kStation, set);
     download.start(0);
@@ -174,8 +164,8 @@ TEST_F(MerlinTransfer, NoPasswordParameterAndNoPasswordWritesNoPassword)
 TEST_F(MerlinTransfer, ElevenRefusalsInARowAskForThePassword)
 {
     for (int k = 0; k < 20; ++k)
-        set.AddParameter(param("P", 100 + k, k), k / 5);
-    set.AddParameter(param("Password", 298, 0), 4);
+        set.AddParameter(testParam("P", 100 + k, k), k / 5);
+    set.AddParameter(testParam("Password", 298, 0), 4);
     link.addStation(kStation);
     bool unlocked = false;
     link.setWriteHook([&](int, int offset, uint16_t value) {
@@ -204,7 +194,7 @@ TEST_F(MerlinTransfer, ElevenRefusalsInARowAskForThePassword)
 TEST_F(MerlinTransfer, OnlyConsecutiveRefusalsCount)
 {
     for (int k = 0; k < 21; ++k)
-        set.AddParameter(param("P", 100 + k, k), 0);
+        set.AddParameter(testParam("P", 100 + k, k), 0);
     link.addStation(kStation);
     link.setWriteHook([](int, int offset, uint16_t) {
         if (offset == 110)
@@ -220,8 +210,8 @@ TEST_F(MerlinTransfer, OnlyConsecutiveRefusalsCount)
 
 TEST_F(MerlinTransfer, AbortEndsWithItsMessageAndLogLine)
 {
-    set.AddParameter(param("A", 10, 1), 0);
-    set.AddParameter(param("B", 11, 1), 0);
+    set.AddParameter(testParam("A", 10, 1), 0);
+    set.AddParameter(testParam("B", 11, 1), 0);
     link.addStation(kStation);
     CBulkTransfer upload(TransferDirection::Upload, link, kStation, set,
                          [&](const std::string& l) { log.push_back(l); });
@@ -252,7 +242,7 @@ TEST(MerlinEndCodes, MessagesAndIcons)
 TEST_F(MerlinTransfer, LinkWithoutServerOrPortEndsTheTransfer)
 {
     for (int k = 0; k < 5; ++k)
-        set.AddParameter(param("P", 100 + k, k), 0);
+        set.AddParameter(testParam("P", 100 + k, k), 0);
     link.addStation(kStation);
     const struct { TransferDirection direction; bool serverMissing; int end; } cases[] = {
         {TransferDirection::Upload, true, kEndNoConnection},

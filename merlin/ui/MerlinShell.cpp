@@ -1,0 +1,81 @@
+#include <merlin/ui/MerlinShell.h>
+
+#include <merlin/link/CTernLink.h>
+#include <merlin/link/LinkProfile.h>
+
+#include <platform/MessageBox.h>
+
+#include <cstdlib>
+
+namespace merlin {
+
+namespace {
+
+// A link for when no link server can be had: every call fails as a missing
+// server does, so the windows report it and carry on.
+class MissingLink : public CModbusLink {
+public:
+    MissingLink() { platform::showMessage("Unable to Start Link Server", platform::MsgIcon::Exclamation); }
+    bool OpenLink() override { return false; }
+    bool OpenLinkWithTimeout(uint32_t) override { return false; }
+    void CloseLink() override {}
+    void SetRetries(int) override {}
+    void RestoreRetries() override {}
+    int ReadRegister(int, int, uint16_t&) override { return kLinkCallFailed; }
+    int WriteRegister(int, int, uint16_t) override { return kLinkCallFailed; }
+};
+
+constexpr const char* kTimes = "Times";
+
+}  // namespace
+
+std::unique_ptr<CModbusLink> ShellContext::makeLink() const
+{
+    if (linkFactory) {
+        if (auto link = linkFactory())
+            return link;
+        return std::make_unique<MissingLink>();
+    }
+    return std::make_unique<CTernLink>(state().link);
+}
+
+void ShellContext::loadProgramSettings(const platform::Profile& profile)
+{
+    state().link = loadLinkSettings(profile);
+    state().debug = profile.getInt("Options", "Debug", 0) != 0;
+}
+
+// Port and baud rate are the shell's communication settings and are saved
+// with them; only the Modbus timing is Merlin's own.
+bool ShellContext::saveProgramSettings(platform::Profile& profile)
+{
+    const LinkSettings& link = state().link;
+    bool ok = profile.writeInt(kTimes, "Repeat", link.retries);
+    ok = profile.writeInt(kTimes, "ModBus Timeout", static_cast<int>(link.timeoutMs)) && ok;
+    ok = profile.writeInt(kTimes, "ModBus Request Delay", static_cast<int>(link.requestDelayMs)) && ok;
+    ok = profile.writeInt(kTimes, "ModBus Silent Interval", static_cast<int>(link.silentIntervalMs)) && ok;
+    ok = profile.writeInt("Options", "Debug", state().debug ? 1 : 0) && ok;
+    return ok;
+}
+
+void ShellContext::commApplied(const shell::AppliedComm& applied)
+{
+    state().link.comPort = applied.portNumber;
+    const long baud = std::strtol(settings.baud.c_str(), nullptr, 10);
+    if (baud > 0)
+        state().link.baudRate = baud;
+}
+
+void ShellContext::started()
+{
+    state().installDir = programDir.empty() ? installDir : programDir;
+    state().devices.load(state().installDir);
+}
+
+ShellContext& shell()
+{
+    static ShellContext context;
+    return context;
+}
+
+}  // namespace merlin

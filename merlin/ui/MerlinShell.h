@@ -1,0 +1,42 @@
+#pragma once
+// Merlin's share of the shell: the link settings of its profile ("Times":
+// "Repeat", "ModBus Timeout", "ModBus Request Delay", "ModBus Silent
+// Interval"; port and baud from the communication settings), the Debug
+// option, and the factory of the link objects its windows hold.
+#include <shell/ShellContext.h>
+
+#include <merlin/core/CModbusLink.h>
+#include <merlin/core/MerlinState.h>
+
+#include <functional>
+#include <memory>
+
+namespace merlin {
+
+namespace text {
+inline constexpr const char* kOleInitFailed = "Ole Init failed !";
+}
+
+using LinkFactory = std::function<std::unique_ptr<CModbusLink>()>;
+
+class ShellContext : public shell::ShellContext {
+public:
+    // Makes the link object of one window; empty: Tern's link with the
+    // settings of the moment. A test sets its own.
+    LinkFactory linkFactory;
+    // The directory of the running program: DeviceData, "netlist2.cfg" and
+    // "connect.txt" live there. Empty: the installation directory.
+    std::string programDir;
+    MerlinState& process() { return state(); }
+    std::unique_ptr<CModbusLink> makeLink() const;
+
+    void loadProgramSettings(const platform::Profile& profile) override;
+    bool saveProgramSettings(platform::Profile& profile) override;
+    void commApplied(const shell::AppliedComm& applied) override;
+    void started() override;
+};
+
+// The one shell context of the process.
+ShellContext& shell();
+
+}  // namespace merlin
