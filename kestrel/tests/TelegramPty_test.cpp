@@ -145,6 +145,10 @@ TEST(TelegramPty, SimulatorProgramServesAPtyAndTakesKeypadCommands)
     const std::string first = sim.line();
     ASSERT_EQ(first.rfind("PTY /dev/", 0), 0u) << first;
     useDevice(first.substr(4));
+    // Another process answers here, and a loaded machine may hold it up longer
+    // than the in-process tests allow; the keypad report is handed out once,
+    // so a reply taken too early would be lost to the repeat.
+    state().settings.tWait = 300;
     sim.say("keypad 3 42 7");
     EXPECT_EQ(sim.line(), "ok keypad 3 0042=0007");
     {
