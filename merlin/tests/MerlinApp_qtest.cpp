@@ -2,6 +2,7 @@
 // driven through the menu commands: documents from definition files and
 // parameter files, the network and going online, against in-memory drives
 // that every window's link reaches.
+#include "ModalDialogs.h"
 #include "SmallDefinition.h"
 
 #include <merlin/core/MerlinState.h>
@@ -37,6 +38,8 @@
 
 using namespace merlin;
 using platform::MsgIcon;
+using merlin::testing::whenModal;
+using merlin::testing::whenModalNamed;
 
 namespace {
 
@@ -86,38 +89,6 @@ public:
 private:
     platform::FileDialogHandler previous_;
 };
-
-// Runs action on the next modal dialog of type T once it is open.
-template <typename T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            action(dialog);
-        }
-    });
-    poll->start();
-}
-
-// The same for the next modal dialog of an object name.
-void whenModalNamed(const QString& name, std::function<void(QWidget*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, name, action] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal->objectName() == name) {
-            poll->stop();
-            poll->deleteLater();
-            action(modal);
-        }
-    });
-    poll->start();
-}
 
 struct World {
     platform::testing::TempDir root;
