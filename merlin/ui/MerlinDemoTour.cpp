@@ -6,6 +6,7 @@
 #include <shell/CMainFrame.h>
 
 #include <QAbstractButton>
+#include <QMdiArea>
 #include <QRadioButton>
 #include <QTimer>
 
@@ -65,7 +66,11 @@ MerlinDemoTour::MerlinDemoTour(const QString& directory)
             // The tour's document is not the user's: close without asking.
             for (auto* doc : w->findChildren<ui::CParameterFrame*>())
                 doc->document().modified = false;
-            QTimer::singleShot(0, w, [w] { w->close(); });
+            QTimer::singleShot(0, w, [w] {
+                if (auto* frame = qobject_cast<shell::CMainFrame*>(w))
+                    frame->mdiArea()->closeAllSubWindows();
+                w->close();
+            });
         });
     });
     t->start(250, 120000);
