@@ -31,10 +31,8 @@ configure_file(${PROJECT_SOURCE_DIR}/packaging/AviaryVersion.h.in
                ${PROJECT_BINARY_DIR}/generated/AviaryVersion.h @ONLY)
 
 # Programs the installation carries.
-set(AVIARY_INSTALLED_PROGRAMS kestrel wren tern aviary-sim aviary-backup)
-set(AVIARY_DESKTOP_PROGRAMS kestrel wren)
-list(APPEND AVIARY_INSTALLED_PROGRAMS merlin)
-list(APPEND AVIARY_DESKTOP_PROGRAMS merlin)
+set(AVIARY_INSTALLED_PROGRAMS kestrel merlin wren tern aviary-sim aviary-backup)
+set(AVIARY_DESKTOP_PROGRAMS kestrel merlin wren)
 
 file(RELATIVE_PATH _bin_to_lib ${CMAKE_INSTALL_FULL_BINDIR} ${CMAKE_INSTALL_FULL_LIBDIR}/aviary)
 foreach(p ${AVIARY_INSTALLED_PROGRAMS})

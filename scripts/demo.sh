@@ -83,6 +83,25 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
         echo "demo: the Kestrel tour did not complete (see $out/wren.log)" >&2
         exit 1
     fi
+    # Merlin: LM3 and LT4 drives on COM2 behind the link server, which a
+    # private session bus starts on demand.
+    if [ -x "$bin/merlin" ] && [ -x "$bin/tern" ] && [ -x "$bin/aviary-sim" ]; then
+        "$bin/aviary-sim" merlin --pty --drive LM3_Normal_V3.dpf@1 --drive LT4_Vexal_V2.dpf@2 \
+            </dev/null >"$out/sim-merlin.log" 2>&1 &
+        pids+=("$!")
+        com2="$(path_from_log PTY "$out/sim-merlin.log")"
+        if [ -n "$com2" ]; then
+            echo "demo: COM2 -> $com2 (simulated LM3 and LT4 drives at stations 1 and 2)"
+            export AVIARY_COM2="$com2"
+            "$bin/tern" /RegServer
+            dbus-run-session --config-file="$build/dbus-session.conf" -- "$bin/merlin" 2>"$out/merlin.log" || true
+            ls -1 "$shots"/merlin-*.png 2>/dev/null | sed 's/^/  /'
+            if [ "$(cat "$shots/merlin.done" 2>/dev/null)" != "complete" ]; then
+                echo "demo: the Merlin tour did not complete (see $out/merlin.log)" >&2
+                exit 1
+            fi
+        fi
+    fi
 else
     "$bin/wren"
     if [ ${#pids[@]} -gt 0 ]; then

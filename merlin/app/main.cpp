@@ -15,7 +15,6 @@ int main(int argc, char* argv[])
     platform::qt::installMessageBoxHandler();
     platform::qt::installFileDialogHandler();
 
-    merlin::shell().programDir = QCoreApplication::applicationDirPath().toStdString();
     shell::CShellApp shellApp(merlin::shell(), merlin::merlinProgram());
     const auto tour = merlin::MerlinDemoTour::fromEnvironment();
     const shell::StartupEnd end =

@@ -43,21 +43,7 @@ namespace {
 
 using merlin::testing::whenModal;
 
-// The same for the next modal dialog of an object name.
-void whenModalNamed(const QString& name, std::function<void(QWidget*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, name, action] {
-        QWidget* modal = QApplication::activeModalWidget();
-        if (modal != nullptr && modal->objectName() == name) {
-            poll->stop();
-            poll->deleteLater();
-            action(modal);
-        }
-    });
-    poll->start();
-}
+using merlin::testing::whenModalNamed;
 
 struct World : merlin::testing::ProgramWorld {
     World()

@@ -2,6 +2,8 @@
 // server, and simulated drives of two definitions on a pseudo-terminal that
 // Tern reaches as COM2. The drives are served in this process so that a test
 // can change a value at the drive or make it fall silent.
+#include "ModalDialogs.h"
+
 #include <merlin/core/MerlinState.h>
 #include <merlin/link/CTernLink.h>
 #include <merlin/ui/CFaultDlg.h>
@@ -33,6 +35,7 @@ namespace {
 
 using namespace tern::testkit;
 using platform::MsgIcon;
+using merlin::testing::whenModal;
 
 // Widgets need a QApplication before the bus environment makes a core one.
 class WidgetsEnvironment : public ::testing::Environment {
@@ -62,22 +65,6 @@ bool waitFor(Condition condition, std::chrono::milliseconds limit = 5s)
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;
-}
-
-// Acts on the next modal dialog of type T once it is open.
-template <typename T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            action(dialog);
-        }
-    });
-    poll->start();
 }
 
 // An LM3 Normal V3 drive at unit 1, an LT4 Vexal V2 drive at unit 2.

@@ -1,6 +1,8 @@
 #pragma once
 // What the Merlin program tests share: in-memory drives that every window's
 // link reaches, scripted file dialogs, and a hook on the next modal dialog.
+#include "ModalDialogs.h"
+
 #include <merlin/core/MerlinState.h>
 #include <merlin/testing/CFakeLink.h>
 #include <merlin/ui/MerlinShell.h>
@@ -71,22 +73,6 @@ public:
 private:
     platform::FileDialogHandler previous_;
 };
-
-// Runs action on the next modal dialog of type T once it is open.
-template <typename T>
-void whenModal(std::function<void(T*)> action)
-{
-    auto* poll = new QTimer;
-    poll->setInterval(10);
-    QObject::connect(poll, &QTimer::timeout, [poll, action] {
-        if (auto* dialog = qobject_cast<T*>(QApplication::activeModalWidget())) {
-            poll->stop();
-            poll->deleteLater();
-            action(dialog);
-        }
-    });
-    poll->start();
-}
 
 // An installation in a temporary directory that the program finds through
 // the registry, with no start-up dialogs, message and file dialogs

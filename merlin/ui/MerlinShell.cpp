@@ -4,6 +4,9 @@
 #include <merlin/link/LinkProfile.h>
 
 #include <platform/MessageBox.h>
+#include <platform/WorkingInstallation.h>
+
+#include <filesystem>
 
 #include <cstdlib>
 
@@ -68,8 +71,18 @@ void ShellContext::commApplied(const shell::AppliedComm& applied)
 
 void ShellContext::started()
 {
-    state().installDir = programDir.empty() ? installDir : programDir;
-    state().devices.load(state().installDir);
+    // DeviceData, "netlist2.cfg" and "connect.txt" live in the working
+    // installation; one without definition files (a bare demo or test
+    // installation) gives way to the data that came with the program.
+    std::string dir = programDir.empty() ? installDir : programDir;
+    std::error_code ec;
+    if (!std::filesystem::is_directory(dir + "/DeviceData", ec)) {
+        const std::string shipped = platform::programInstallation();
+        if (std::filesystem::is_directory(shipped + "/DeviceData", ec))
+            dir = shipped;
+    }
+    state().installDir = dir;
+    state().devices.load(dir);
 }
 
 ShellContext& shell()

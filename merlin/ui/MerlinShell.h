@@ -24,8 +24,9 @@ public:
     // Makes the link object of one window; empty: Tern's link with the
     // settings of the moment. A test sets its own.
     LinkFactory linkFactory;
-    // The directory of the running program: DeviceData, "netlist2.cfg" and
-    // "connect.txt" live there. Empty: the installation directory.
+    // Where DeviceData, "netlist2.cfg" and "connect.txt" live; empty: the
+    // working installation (or the program's own data when that has no
+    // definition files).
     std::string programDir;
     MerlinState& process() { return state(); }
     std::unique_ptr<CModbusLink> makeLink() const;
