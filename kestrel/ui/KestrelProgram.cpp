@@ -2,6 +2,7 @@
 #include <kestrel/ui/CommandIds.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
+#include <kestrel/ui/ListFileCommands.h>
 
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/ListFile.h>
@@ -142,6 +143,8 @@ void installKestrelCommands(shell::CMainFrame& frame)
     frame.setCommandHandler(cmd::Debug, [&context] { flip(context.timing().debug); });
     frame.setCommandCheck(cmd::Debug, [&context] { return context.timing().debug; });
     frame.setCommandHandler(cmd::ToggleCTim, [&context] { flip(context.ctim); });
+    frame.setCommandHandler(cmd::CreateList, [&frame] { createCustomList(frame); });
+    frame.setCommandHandler(cmd::ModifyList, [&frame] { modifyCustomList(frame); });
 }
 
 shell::ProgramDescription kestrelProgram(KestrelOptions options)
