@@ -448,7 +448,7 @@ private slots:
         QVERIFY(text.find("END OF REPORT") != std::string::npos);
     }
 
-    void abortedConversionLeavesNoFiles()
+    void abortedConversionLeavesNoNewFiles()
     {
         Fixture f;
         f.world.root.write("install/tvk/RQ-1240.tvk", databaseBytes(catalogue1240()));
@@ -456,9 +456,25 @@ private slots:
             f.write("parameter/motor.par", listFileBytes("12.34", fullWorkBytes(catalogue1234())));
         const auto facts = f.open(source, ListKind::ParameterFile);
         const std::string target = f.path("parameter/motor40.par");
+        const std::string fresh = f.path("parameter/fresh40.par");
+        chooseVersionWhenAsked("12.40");
+        f.world.expect(kProvideName, MsgIcon::Information);
+        f.files.answer(fresh);
+        whenModal("conversionDialog", [&](QWidget* w) {
+            f.world.expect("This will end the conversion process.", MsgIcon::Information);
+            f.world.expect("Conversion process terminated before completion.", MsgIcon::None);
+            w->findChild<QPushButton*>("abortButton")->click();
+        });
+        kestrel::convertListWindow(*f.frame, facts, [](const kestrel::OpenedList&) {});
+        QVERIFY(!std::filesystem::exists(fresh));
+        QVERIFY(!std::filesystem::exists(f.path("parameter/Report.txt")));
+
+        // An existing file the user agreed to overwrite survives an abort.
+        f.write("parameter/motor40.par", "an earlier list");
         chooseVersionWhenAsked("12.40");
         f.world.expect(kProvideName, MsgIcon::Information);
         f.files.answer(target);
+        f.world.expect("This file already exists. Overwrite ?", MsgIcon::None, MsgAnswer::Yes);
         whenModal("conversionDialog", [&](QWidget* w) {
             whenModal("conversionDialog", [&](QWidget* w) {
                 // Cancel at the question goes back to the dialog; OK ends the conversion.
@@ -476,7 +492,7 @@ private slots:
         bool shown = false;
         kestrel::convertListWindow(*f.frame, facts, [&](const kestrel::OpenedList&) { shown = true; });
         QVERIFY(!shown);
-        QVERIFY(!std::filesystem::exists(target));
+        QCOMPARE(bytesOf(target), std::string("an earlier list"));
         QVERIFY(!std::filesystem::exists(f.path("parameter/Report.txt")));
         QVERIFY(f.viewer.shown.empty());
         QVERIFY(f.world.messages->verify());
