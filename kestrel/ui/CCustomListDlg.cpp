@@ -43,12 +43,13 @@ CMSHFlexGrid* makeGrid(const char* name)
 CCustomListDlg::CCustomListDlg(CustomListModel model, QWidget* parent) : QDialog(parent), model_(std::move(model))
 {
     setObjectName("customListDialog");
-    buildMenu();
-    buildForm();
+    auto* main = new QVBoxLayout(this);
+    main->setMenuBar(buildMenu());
+    buildForm(main);
     refresh();
 }
 
-void CCustomListDlg::buildMenu()
+QMenuBar* CCustomListDlg::buildMenu()
 {
     auto* bar = new QMenuBar(this);
     bar->setNativeMenuBar(false);
@@ -69,11 +70,10 @@ void CCustomListDlg::buildMenu()
     entry("printAction", "&Print...", [this] { model_.print(); });
     file->addSeparator();
     entry("closeAction", "&Close", [this] { reject(); });
-    auto* main = new QVBoxLayout(this);
-    main->setMenuBar(bar);
+    return bar;
 }
 
-void CCustomListDlg::buildForm()
+void CCustomListDlg::buildForm(QVBoxLayout* main)
 {
     auto* heading = new QLabel("Customize your application parameter set");
     heading->setObjectName("heading");
@@ -97,7 +97,6 @@ void CCustomListDlg::buildForm()
     grids->addWidget(custom_, 1, 2);
     grids->addWidget(delete_, 2, 2, Qt::AlignRight);
 
-    auto* main = static_cast<QVBoxLayout*>(layout());
     main->addWidget(heading);
     main->addWidget(version_);
     main->addLayout(grids);

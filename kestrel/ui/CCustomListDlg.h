@@ -8,7 +8,9 @@
 #include <QDialog>
 
 class QLabel;
+class QMenuBar;
 class QPushButton;
+class QVBoxLayout;
 
 namespace shell {
 class CMSHFlexGrid;
@@ -33,8 +35,8 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildMenu();
-    void buildForm();
+    QMenuBar* buildMenu();
+    void buildForm(QVBoxLayout* main);
     void refresh();
     void fillGrid(shell::CMSHFlexGrid* grid, const std::vector<EditorRow>& rows, int selected);
     void onStandardClicked();
