@@ -7,7 +7,8 @@
 #include <kestrel/core/CWorkFile.h>
 #include <kestrel/core/ListOpener.h>
 #include <kestrel/ui/CommandIds.h>
-#include <kestrel/ui/ListFileCommands.h>
+#include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/ListWindows.h>
 #include <platform/FileDialog.h>
 #include <platform/ProcessLauncher.h>
 #include <shell/CMSHFlexGrid.h>
@@ -18,6 +19,8 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPushButton>
 
 #include <deque>
@@ -27,7 +30,6 @@
 
 using namespace shelltest;
 using namespace kestrel::testing;
-using kestrel::ListKind;
 using shell::CMSHFlexGrid;
 namespace cmd = kestrel::cmd;
 
@@ -122,13 +124,16 @@ struct Fixture {
     {
         return world.root.write("install/" + relative, bytes);
     }
-    // A list file opened as File, Open Parameter List opens it (working file made).
-    kestrel::ListWindowFacts open(const std::string& file, ListKind kind) const
+    // File, Open Parameter List: the file in its list window, the active one.
+    const kestrel::CTervikDoc& open(const std::string& file)
     {
-        const auto opened = kestrel::openListFile(world.install, kind, file);
-        if (!opened) QTest::qFail("list did not open", __FILE__, __LINE__);
-        return {kind, opened->filePath, opened->workPath, opened->databaseFileName, "", ""};
+        files.answer(file);
+        frame->execute(cmd::FileOpen);
+        const kestrel::CTervikView* view = kestrel::activeListView(*frame);
+        if (view == nullptr) QTest::qFail("list did not open", __FILE__, __LINE__);
+        return view->document();
     }
+    int windows() const { return static_cast<int>(frame->mdiArea()->subWindowList().size()); }
 };
 
 // Picks the version in the "Software Versions" dialog and presses OK.
@@ -320,11 +325,11 @@ private slots:
     {
         Fixture f(2);  // the text viewer's program is missing
         const std::string par = f.write("parameter/motor.par", listFileBytes("12.34", fullWorkBytes(catalogue1234())));
-        const auto facts = f.open(par, ListKind::ParameterFile);
+        f.open(par);
         const std::string printed = f.path("parameter/motor.txt");
         f.world.expect("NOTEPAD application not found !", MsgIcon::None);
         f.world.expect("The software created a print file :\n" + printed, MsgIcon::None);
-        kestrel::printListWindow(*f.frame, facts);
+        f.frame->execute(cmd::FilePrint);
         const std::string text = bytesOf(printed);
         QVERIFY(text.find(" \tRated Power                \t3.75  kW\r\n") != std::string::npos);
         QVERIFY(text.find("0013 \t Accel time        \t     10.00  sec     \r\n") != std::string::npos);
@@ -338,9 +343,10 @@ private slots:
         for (auto& v : values)
             if (v.number == 0x0013) v.value = 2000;
         const std::string second = f.write("parameter/b.par", listFileBytes("12.34", fullWorkBytes(values)));
-        const auto facts = f.open(first, ListKind::ParameterFile);
+        const kestrel::CTervikDoc& doc = f.open(first);
+        QVERIFY(f.frame->action(cmd::FileCompareWith)->isEnabled());
         // A value changed in the window but not saved counts as value 1.
-        QVERIFY(kestrel::CWorkFile(facts.workPath).writeValue(0x00A9, 7));
+        QVERIFY(kestrel::CWorkFile(doc.workPath()).writeValue(0x00A9, 7));
 
         f.files.answer(second);
         QStringList seen;
@@ -360,7 +366,7 @@ private slots:
             snapshot(w, "compare");
             w->findChild<QPushButton*>("okButton")->click();
         });
-        kestrel::compareListWindow(*f.frame, facts);
+        f.frame->execute(cmd::FileCompareWith);
         QCOMPARE(seen, (QStringList{"13|Accel time|10.00|20.00|sec|0.01|300.00|Program in STOP",
                                     "A9|Address|7|1||0|31|Program in STOP"}));
 
@@ -371,7 +377,7 @@ private slots:
         f.files.answer(newer);
         f.world.expect("Version conflict !\n\nYou need to convert the files to the same software version.",
                        MsgIcon::None);
-        kestrel::compareListWindow(*f.frame, facts);
+        f.frame->execute(cmd::FileCompareWith);
         QVERIFY(f.world.messages->verify());
     }
 
@@ -383,7 +389,7 @@ private slots:
         for (auto& v : values)
             if (v.number == 0x00A9) v.value = 9;
         const std::string source = f.write("parameter/motor.par", listFileBytes("12.34", fullWorkBytes(values)));
-        const auto facts = f.open(source, ListKind::ParameterFile);
+        f.open(source);
         const std::string target = f.path("parameter/motor40.par");
 
         chooseVersionWhenAsked("12.40");
@@ -414,8 +420,7 @@ private slots:
             });
             w->findChild<QPushButton*>("okButton")->click();
         });
-        std::optional<kestrel::OpenedList> opened;
-        kestrel::convertListWindow(*f.frame, facts, [&](const kestrel::OpenedList& o) { opened = o; });
+        f.frame->execute(cmd::FileConvertTo);
         QCOMPARE(questions.size(), 3);
         // Names keep the database's blank padding.
         const auto asked = [&](int i, const char* parameter, const char* why) {
@@ -425,10 +430,11 @@ private slots:
         QVERIFY(asked(1, "002D - Warm start", "\n\nThis parameter was not found in version A12.40"));
         QVERIFY(asked(2, "0051 - Boost", "\n\nThis is a new parameter in version A12.40\nPlease enter"));
 
-        // The new list: carried values, the answers, the target's own version value.
-        QVERIFY(opened);
-        QCOMPARE(opened->filePath, target);
-        QVERIFY(std::filesystem::exists(opened->workPath));
+        // The new list in a window of its own: carried values, the answers,
+        // the target's own version value.
+        QCOMPARE(f.windows(), 2);
+        QCOMPARE(kestrel::activeListView(*f.frame)->document().filePath(), target);
+        QCOMPARE(kestrel::activeListView(*f.frame)->document().versionText(), std::string("A12.40"));
         const std::string bytes = bytesOf(target);
         QCOMPARE(bytes.substr(31, 11), std::string("INV: A12.40"));
         const auto records = recordsOf(bytes);
@@ -454,7 +460,7 @@ private slots:
         f.world.root.write("install/tvk/RQ-1240.tvk", databaseBytes(catalogue1240()));
         const std::string source =
             f.write("parameter/motor.par", listFileBytes("12.34", fullWorkBytes(catalogue1234())));
-        const auto facts = f.open(source, ListKind::ParameterFile);
+        f.open(source);
         const std::string target = f.path("parameter/motor40.par");
         const std::string fresh = f.path("parameter/fresh40.par");
         chooseVersionWhenAsked("12.40");
@@ -465,7 +471,7 @@ private slots:
             f.world.expect("Conversion process terminated before completion.", MsgIcon::None);
             w->findChild<QPushButton*>("abortButton")->click();
         });
-        kestrel::convertListWindow(*f.frame, facts, [](const kestrel::OpenedList&) {});
+        f.frame->execute(cmd::FileConvertTo);
         QVERIFY(!std::filesystem::exists(fresh));
         QVERIFY(!std::filesystem::exists(f.path("parameter/Report.txt")));
 
@@ -489,9 +495,8 @@ private slots:
             w->findChild<QPushButton*>("setDefaultButton")->click();
             w->findChild<QPushButton*>("okButton")->click();
         });
-        bool shown = false;
-        kestrel::convertListWindow(*f.frame, facts, [&](const kestrel::OpenedList&) { shown = true; });
-        QVERIFY(!shown);
+        f.frame->execute(cmd::FileConvertTo);
+        QCOMPARE(f.windows(), 1);
         QCOMPARE(bytesOf(target), std::string("an earlier list"));
         QVERIFY(!std::filesystem::exists(f.path("parameter/Report.txt")));
         QVERIFY(f.viewer.shown.empty());
@@ -500,8 +505,8 @@ private slots:
         // Converting to the list's own version is not needed.
         chooseVersionWhenAsked("12.34");
         f.world.expect("Conversion not required !", MsgIcon::None);
-        kestrel::convertListWindow(*f.frame, facts, [&](const kestrel::OpenedList&) { shown = true; });
-        QVERIFY(!shown);
+        f.frame->execute(cmd::FileConvertTo);
+        QCOMPARE(f.windows(), 1);
     }
 };
 

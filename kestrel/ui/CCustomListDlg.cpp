@@ -18,7 +18,7 @@ using shell::CMSHFlexGrid;
 
 constexpr uint32_t kHighlight = 0x0080FFFF;  // RGB(255, 255, 128)
 constexpr uint32_t kWhite = 0x00FFFFFF;
-constexpr int kColumnTwips[] = {600, 2300, 1000, 700};
+constexpr int kColumnTwips[] = {600, 2300, 1000, 900};  // "per min" fits the unit column
 const char* const kHeads[] = {"NO", "PARAMETER", "VALUE", "UNIT"};
 
 QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
@@ -130,11 +130,14 @@ void CCustomListDlg::fillGrid(CMSHFlexGrid* grid, const std::vector<EditorRow>& 
             grid->setCellBackColor(r == selected ? kHighlight : kWhite);
         }
     }
-    if (selected >= 0) {
-        grid->setRow(selected + 1);
-        grid->setCol(0);
+    // Painting moved the current cell; it goes back to the marked row (or
+    // the first), and the view with it.
+    grid->setRow(selected >= 0 ? selected + 1 : 1);
+    grid->setCol(0);
+    if (selected >= 0)
         grid->scrollToItem(grid->item(selected + 1, 0));
-    }
+    else
+        grid->scrollToTop();
 }
 
 void CCustomListDlg::refresh()

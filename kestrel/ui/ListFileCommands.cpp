@@ -7,6 +7,8 @@
 #include <kestrel/ui/CCompareDlg.h>
 #include <kestrel/ui/CConversionDlg.h>
 #include <kestrel/ui/CCustomListDlg.h>
+#include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/ListWindows.h>
 #include <shell/CMainFrame.h>
 #include <shell/HelpViewer.h>
 #include <shell/QtHelpUi.h>
@@ -32,7 +34,35 @@ void runEditor(shell::CMainFrame& frame, std::optional<CustomListModel> model)
     dialog.exec();
 }
 
+std::optional<ListWindowFacts> activeList(shell::CMainFrame& frame)
+{
+    const CTervikView* view = activeListView(frame);
+    if (view == nullptr) return std::nullopt;
+    const CTervikDoc& doc = view->document();
+    return ListWindowFacts{doc.kind(),    doc.filePath(), doc.workPath(), doc.databaseFileName(),
+                           doc.address(), doc.deviceName()};
+}
+
 }  // namespace
+
+void printActiveList(shell::CMainFrame& frame)
+{
+    if (const auto list = activeList(frame)) printListWindow(frame, *list);
+}
+
+void compareActiveList(shell::CMainFrame& frame)
+{
+    if (const auto list = activeList(frame)) compareListWindow(frame, *list);
+}
+
+void convertActiveList(shell::CMainFrame& frame)
+{
+    const auto list = activeList(frame);
+    if (!list) return;
+    convertListWindow(frame, *list, [&frame](const OpenedList& o) {
+        showListWindow(frame, ListOpening{o.kind, o.filePath, o.workPath, o.databaseFileName, "", ""});
+    });
+}
 
 std::optional<std::string> chooseVersion(shell::CMainFrame& frame, const std::string& prompt)
 {

@@ -40,6 +40,12 @@ std::optional<std::string> chooseVersion(shell::CMainFrame& frame, const std::st
 void createCustomList(shell::CMainFrame& frame);
 void modifyCustomList(shell::CMainFrame& frame);
 
+// The same commands for the active list window; nothing when the active
+// window is no list. A converted list opens in a new list window.
+void printActiveList(shell::CMainFrame& frame);
+void compareActiveList(shell::CMainFrame& frame);
+void convertActiveList(shell::CMainFrame& frame);
+
 // File, Print: the list's print file, opened in the text viewer.
 void printListWindow(shell::CMainFrame& frame, const ListWindowFacts& list);
 // File / Customer List, Compare with: the differences in their window.
