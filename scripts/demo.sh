@@ -25,6 +25,14 @@ fi
 mkdir -p "$install/tvk" "$install/parameter" "$install/custom" "$install/Help/RHX,RQ 9000" "$registry"
 # A sample parameter file (and the database of its version) to open.
 python3 "$(dirname "$0")/kestrel_files.py" demo "$install"
+# A second file of the sample's version, with another accel time stored, for
+# the tour's file compare.
+python3 - "$install/parameter/demo.par" "$install/parameter/demo-b.par" <<'PY'
+import sys
+data = open(sys.argv[1], "rb").read()
+open(sys.argv[2], "wb").write(data.replace(b"001303E8", b"001307D0"))
+PY
+export AVIARY_DEMO_LISTS="$install/parameter/demo.par:$install/parameter/demo-b.par"
 cat > "$registry/HKLM.ini" <<EOF
 [SOFTWARE\\$company\\Aviary\\1.4.1]
 InstallPath=s:$install

@@ -89,6 +89,7 @@ std::optional<OpenedList> ListConversion::run(const std::string& targetVersion,
     const auto path = chooseNewFile(presetNewPath);
     if (!path) return std::nullopt;
     newPath_ = *path;
+    targetExisted_ = fileExists(newPath_);
     reportPath_ = listDirectory(installDir_, source_.kind) + "/Report.txt";
     report_.emplace(source_.filePath, sourceVersion_, newPath_, targetVersion_);
     if (targetName.empty() || !writeFiles(false)) {
@@ -276,8 +277,11 @@ ConversionQuestion ListConversion::question(ConversionCase kind, const TvkRecord
 bool ListConversion::writeFiles(bool finished)
 {
     const std::string versionText = targetVersion_;
+    // A file the user agreed to overwrite is replaced only by the finished
+    // list, so an abort or a failure leaves it as it was.
     if (!finished)
-        return replaceFileBytes(newPath_, ListFile::header(versionText)) && replaceFileBytes(reportPath_, report_->text());
+        return (targetExisted_ || replaceFileBytes(newPath_, ListFile::header(versionText))) &&
+               replaceFileBytes(reportPath_, report_->text());
     std::string body;
     for (const auto& r : records_) body += r.serialise();
     return replaceFileBytes(newPath_, ListFile::bytes(versionText, body)) &&
@@ -286,7 +290,7 @@ bool ListConversion::writeFiles(bool finished)
 
 void ListConversion::discardFiles()
 {
-    (void)std::remove(newPath_.c_str());
+    if (!targetExisted_) (void)std::remove(newPath_.c_str());
     (void)std::remove(reportPath_.c_str());
 }
 

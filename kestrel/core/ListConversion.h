@@ -71,6 +71,7 @@ private:
     std::string targetVersion_;
     std::string targetDatabase_;  // full path
     std::string newPath_;
+    bool targetExisted_ = false;  // the user chose to overwrite an existing file
     std::string reportPath_;
     std::optional<ConversionReport> report_;
     std::optional<WorkFileReader> work_;              // the source values, read forward

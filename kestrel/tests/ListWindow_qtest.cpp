@@ -46,32 +46,6 @@ std::string readFile(const std::string& path)
     return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
 }
 
-// The file dialogs answer from a queue; an unexpected one fails the test.
-class FileAnswers {
-public:
-    FileAnswers()
-    {
-        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
-            requests.push_back(r);
-            if (answers_.empty()) {
-                QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
-                return std::optional<std::string>();
-            }
-            auto a = answers_.front();
-            answers_.pop_front();
-            return a;
-        });
-    }
-    ~FileAnswers() { platform::setFileDialogHandler(previous_); }
-    void answer(std::optional<std::string> path) { answers_.push_back(std::move(path)); }
-    bool used() const { return answers_.empty(); }
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    std::deque<std::optional<std::string>> answers_;
-    platform::FileDialogHandler previous_;
-};
-
 // A frame of the Kestrel program over an install directory with the
 // database of version 12.34 and the parameter file motor.par.
 struct ListWorld : World {

@@ -121,12 +121,12 @@ private slots:
     {
         World w;
         auto frame = makeFrame();
-        for (int id : {cmd::CheckNetwork, cmd::OpenDeviceList, cmd::Keypad, cmd::CreateList, cmd::ModifyList,
-                       cmd::ConverterTest, cmd::DownloadAll})
+        for (int id : {cmd::CheckNetwork, cmd::OpenDeviceList, cmd::Keypad, cmd::ConverterTest, cmd::DownloadAll})
             QVERIFY2(!frame->action(id)->isEnabled(), qPrintable(frame->menuText(id)));
         for (int id : {cmd::AppExit, cmd::Communication, cmd::StatusScan, cmd::ProgramParameters, cmd::ViewToolbar,
                        cmd::ViewStatusBar, cmd::SplashOnStart, cmd::CommOnStart, cmd::Debug, cmd::HideOptions,
-                       cmd::HelpParameter, cmd::AppAbout, cmd::FileOpen, cmd::ProgramList})
+                       cmd::HelpParameter, cmd::AppAbout, cmd::FileOpen, cmd::ProgramList, cmd::CreateList,
+                       cmd::ModifyList})
             QVERIFY2(frame->action(id)->isEnabled(), qPrintable(frame->menuText(id)));
         int runs = 0;
         frame->setCommandHandler(cmd::CheckNetwork, [&] { ++runs; });

@@ -5,6 +5,7 @@
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
+#include <platform/FileDialog.h>
 #include <platform/RegistryStore.h>
 #include <platform/testing/PtyPair.h>
 #include <platform/testing/ScriptedResponder.h>
@@ -16,6 +17,7 @@
 #include <plumage/plumage.h>
 
 #include <array>
+#include <deque>
 #include <cstdlib>
 #include <functional>
 #include <memory>
@@ -102,6 +104,32 @@ inline void whenModal(const QString& name, std::function<void(QWidget*)> act)
     });
     timer->start();
 }
+
+// The file dialogs answer from a queue; an unexpected one fails the test.
+class FileAnswers {
+public:
+    FileAnswers()
+    {
+        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
+            requests.push_back(r);
+            if (answers_.empty()) {
+                QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
+                return std::optional<std::string>();
+            }
+            auto a = answers_.front();
+            answers_.pop_front();
+            return a;
+        });
+    }
+    ~FileAnswers() { platform::setFileDialogHandler(previous_); }
+    void answer(std::optional<std::string> path) { answers_.push_back(std::move(path)); }
+    bool used() const { return answers_.empty(); }
+    std::vector<platform::FileDialogRequest> requests;
+
+private:
+    std::deque<std::optional<std::string>> answers_;
+    platform::FileDialogHandler previous_;
+};
 
 template <typename T>
 T* child(QWidget* w, const char* name)

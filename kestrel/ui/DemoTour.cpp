@@ -5,7 +5,11 @@
 #include <kestrel/ui/DemoTour.h>
 #include <kestrel/ui/ListWindows.h>
 
+#include <kestrel/core/CWorkFile.h>
+#include <platform/FileDialog.h>
+
 #include <QAbstractButton>
+#include <QAction>
 #include <QRadioButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -62,6 +66,44 @@ void closeLists(QWidget* window)
         for (QMdiSubWindow* sub : frame->mdiArea()->subWindowList()) delete sub;  // unchanged: nothing to ask
 }
 
+// The next file dialog is answered with this path, as the user would pick it.
+void answerNextFileDialog(const std::string& path)
+{
+    auto previous = std::make_shared<platform::FileDialogHandler>();
+    *previous = platform::setFileDialogHandler([path, previous](const platform::FileDialogRequest&) {
+        platform::setFileDialogHandler(*previous);
+        return std::optional<std::string>(path);
+    });
+}
+
+// The custom list editor, then a parameter file with a value changed in its
+// window compared with another file of its version. The demo script names
+// the two files in AVIARY_DEMO_LISTS as "first:second".
+void listFileSteps(ScreenTour* t, const QString& lists)
+{
+    const QStringList files = lists.split(':');
+    if (files.size() != 2) return;
+    const std::string first = files[0].toStdString();
+    const std::string second = files[1].toStdString();
+    t->step("mainFrame", "", [](QWidget* w) { runLater(w, cmd::CreateList); });
+    t->step("selectListDialog", "", [](QWidget* w) { ScreenTour::clickLater(w, "okButton"); });
+    t->step("customListDialog", "custom-list", [](QWidget* w) {
+        if (auto* close = w->findChild<QAction*>("closeAction")) QTimer::singleShot(0, close, &QAction::trigger);
+    });
+    t->step("mainFrame", "", [first, second](QWidget* w) {
+        auto* frame = qobject_cast<shell::CMainFrame*>(w);
+        CTervikView* view = frame ? openListWindow(*frame, ListKind::ParameterFile, first) : nullptr;
+        if (view == nullptr) return;
+        const CWorkFile work(view->document().workPath());
+        if (const auto v = work.findValue(0x0021)) (void)work.writeValue(0x0021, static_cast<std::uint16_t>(*v + 250));
+        view->reload();
+        answerNextFileDialog(second);
+        runLater(w, cmd::FileCompareWith);
+    });
+    t->step("compareDialog", "compare", [](QWidget* w) { ScreenTour::clickLater(w, "okButton"); });
+    t->step("mainFrame", "", [](QWidget* w) { closeLists(w); });
+}
+
 }  // namespace
 
 std::unique_ptr<DemoTour> DemoTour::fromEnvironment(const char* program)
@@ -95,6 +137,7 @@ DemoTour::DemoTour(const QString& directory, const QString& program)
     });
     t->step("mainFrame", "", [](QWidget* w) { openDemoList(w); });
     t->step("mainFrame", "parameter-list", [](QWidget* w) { closeLists(w); });
+    if (const char* lists = std::getenv("AVIARY_DEMO_LISTS")) listFileSteps(t, QString::fromLocal8Bit(lists));
     t->step("mainFrame", "", [](QWidget* w) { QTimer::singleShot(0, w, [w] { w->close(); }); });
     t->start();
 }

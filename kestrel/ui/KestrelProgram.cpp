@@ -2,6 +2,7 @@
 #include <kestrel/ui/CommandIds.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
+#include <kestrel/ui/ListFileCommands.h>
 #include <kestrel/ui/ListWindows.h>
 
 #include <kestrel/core/CTelegram.h>
@@ -144,6 +145,13 @@ void installKestrelCommands(shell::CMainFrame& frame)
     frame.setCommandCheck(cmd::Debug, [&context] { return context.timing().debug; });
     frame.setCommandHandler(cmd::ToggleCTim, [&context] { flip(context.ctim); });
     installListCommands(frame);
+    frame.setCommandHandler(cmd::CreateList, [&frame] { createCustomList(frame); });
+    frame.setCommandHandler(cmd::ModifyList, [&frame] { modifyCustomList(frame); });
+    frame.setCommandHandler(cmd::FilePrint, [&frame] { printActiveList(frame); });
+    frame.setCommandHandler(cmd::FileCompareWith, [&frame] { compareActiveList(frame); });
+    frame.setCommandHandler(cmd::CustomCompareWith, [&frame] { compareActiveList(frame); });
+    frame.setCommandHandler(cmd::FileConvertTo, [&frame] { convertActiveList(frame); });
+    frame.setCommandHandler(cmd::CustomConvertTo, [&frame] { convertActiveList(frame); });
 }
 
 shell::ProgramDescription kestrelProgram(KestrelOptions options)
