@@ -92,19 +92,20 @@ BulkTransferFlow::Step BulkTransferFlow::checks()
     return confirm();
 }
 
-std::string BulkTransferFlow::confirmation() const
+std::string BulkTransferFlow::confirmationText(Direction direction, const std::string& listName,
+                                               const std::string& deviceTitle)
 {
-    if (direction_ == Direction::Upload)
-        return "This will upload the parameter values \nfrom device " + list_.deviceTitle + "\ninto " + list_.listName
+    if (direction == Direction::Upload)
+        return "This will upload the parameter values \nfrom device " + deviceTitle + "\ninto " + listName
                + "\n\nWould you like to continue ?";
-    return "This will download the values\nfrom " + list_.listName + "\ninto the device - " + list_.deviceTitle
+    return "This will download the values\nfrom " + listName + "\ninto the device - " + deviceTitle
            + "\n\nWould you like to continue ?";
 }
 
 BulkTransferFlow::Step BulkTransferFlow::confirm()
 {
     phase_ = Phase::Confirm;
-    return {Step::AskYesNo, {confirmation(), MsgIcon::Question}};
+    return {Step::AskYesNo, {confirmationText(direction_, list_.listName, list_.deviceTitle), MsgIcon::Question}};
 }
 
 void BulkTransferFlow::Answer(bool yes)

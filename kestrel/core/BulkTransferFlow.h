@@ -56,6 +56,10 @@ public:
     // The transfer dialog's end code.
     void TransferEnded(int result);
 
+    // The Yes/No question before the transfer.
+    static std::string confirmationText(Direction direction, const std::string& listName,
+                                        const std::string& deviceTitle);
+
     const std::string& setConflictText() const { return setText_; }
     int listSet() const { return listSet_; }
     // The drive the values went to or came from.
@@ -74,7 +78,6 @@ private:
     Step confirm();
     Step switchSet();
     Step startTransfer();
-    std::string confirmation() const;
     void restoreBackup(bool failed);
 
     CTelegram& telegram_;

@@ -1,0 +1,29 @@
+#pragma once
+// "Recent Failures": the last five faults of a drive in a grid.
+#include <kestrel/core/FaultHistoryModel.h>
+
+#include <QDialog>
+
+#include <functional>
+#include <string>
+
+namespace kestrel {
+
+class CMSHFlexGrid;
+
+class CFaultDlg : public QDialog {
+    Q_OBJECT
+public:
+    CFaultDlg(const FaultHistoryModel::View& view, QWidget* parent = nullptr);
+    const CMSHFlexGrid* grid() const { return grid_; }
+
+private:
+    CMSHFlexGrid* grid_ = nullptr;
+};
+
+// The Fault History command for the list window of drive `address`: the
+// warning, the collection (status bar text through `status`), the dialog.
+void runFaultHistory(CTelegram& telegram, const std::string& address, QWidget* parent,
+                     const std::function<void(const QString&)>& status);
+
+}  // namespace kestrel

@@ -1,0 +1,181 @@
+#include <kestrel/ui/KestrelOnline.h>
+
+#include <kestrel/core/CDeviceTable.h>
+#include <kestrel/core/CKeypadControl.h>
+#include <kestrel/core/ExaminationModel.h>
+#include <kestrel/core/KestrelState.h>
+#include <kestrel/shell/CMainFrame.h>
+#include <kestrel/shell/CommandIds.h>
+#include <kestrel/ui/CConverterTestDlg.h>
+#include <kestrel/ui/CExamDlg.h>
+#include <kestrel/ui/CFaultDlg.h>
+#include <kestrel/ui/CKeypadDlg.h>
+#include <kestrel/ui/CNetworkDlg.h>
+#include <kestrel/ui/CParamSetDlg.h>
+#include <kestrel/ui/CTransferDlg.h>
+#include <kestrel/ui/CWarmUpDlg.h>
+#include <platform/Notice.h>
+
+namespace kestrel {
+
+KestrelOnline::KestrelOnline(CTelegram& telegram, QWidget* parent, std::function<void(const QString&)> status)
+    : QObject(parent), telegram_(telegram), parent_(parent), status_(std::move(status))
+{
+    if (!status_)
+        status_ = [](const QString&) {};
+}
+
+void KestrelOnline::install(CMainFrame& frame)
+{
+    frame.setCommandHandler(cmd::CheckNetwork, [this] { checkNetwork(); });
+    frame.setCommandHandler(cmd::OpenDeviceList, [this] { openDeviceList(); });
+    frame.setCommandHandler(cmd::Keypad, [this] { keypad({}); });
+    frame.setCommandHandler(cmd::ConverterTest, [this] { converterTest(); });
+}
+
+void KestrelOnline::checkNetwork()
+{
+    if (auto n = ExaminationModel::PortTestNotice()) {
+        platform::show(*n);
+        return;
+    }
+    CExamDlg exam(telegram_, parent_);
+    connect(&exam, &CExamDlg::statusText, this, [this](const QString& t) { status_(t); });
+    exam.exec();
+    for (const auto& n : exam.model().notices())
+        platform::show(n);
+    if (exam.model().openNetworkDialog())
+        networkDialog();
+}
+
+void KestrelOnline::openDeviceList()
+{
+    if (auto n = ExaminationModel::PortTestNotice()) {
+        platform::show(*n);
+        return;
+    }
+    networkDialog();
+}
+
+void KestrelOnline::networkDialog()
+{
+    CNetworkDlg dlg(telegram_, false, parent_);
+    connect(&dlg, &CNetworkDlg::statusText, this, [this](const QString& t) { status_(t); });
+    if (dlg.exec() != QDialog::Accepted)
+        return;
+    connectTo(dlg.connectResult().next);
+}
+
+void KestrelOnline::connectTo(int next)
+{
+    KestrelState& s = state();
+    switch (next) {
+    case ConnectPlan::OpenList: opened(s.listFileName); break;
+    case ConnectPlan::UploadValues:
+        runTransferDialog(telegram_, TransferModel::Mode::Upload, parent_);
+        opened(s.listFileName);
+        break;
+    case ConnectPlan::UploadDatabase:
+        runTransferDialog(telegram_, TransferModel::Mode::Database, parent_);
+        if (ListAfterDatabaseUpload().next == ConnectPlan::OpenList)
+            opened(s.listFileName);
+        break;
+    default: break;
+    }
+    status_("Ready");
+}
+
+void KestrelOnline::opened(const std::string& workPath)
+{
+    // An upload that failed has cleared the name: no list then.
+    if (workPath.empty() || !openList_)
+        return;
+    openList_(workPath);
+}
+
+std::string KestrelOnline::pickTarget()
+{
+    CNetworkDlg dlg(telegram_, true, parent_);
+    if (dlg.exec() != QDialog::Accepted)
+        return {};
+    return dlg.connectResult().address;
+}
+
+bool KestrelOnline::runFlow(const TransferList& list, BulkTransferFlow::Direction direction)
+{
+    using Step = BulkTransferFlow::Step;
+    BulkTransferFlow flow(telegram_, list, direction);
+    for (;;) {
+        const Step step = flow.Next();
+        switch (step.kind) {
+        case Step::ShowNotice: platform::show(step.notice); break;
+        case Step::AskYesNo:
+            flow.Answer(platform::showMessage(step.notice.text, step.notice.icon, platform::MsgButtons::YesNo)
+                        == platform::MsgAnswer::Yes);
+            break;
+        case Step::ChooseSet: flow.ChooseSet(askParameterSet(flow.setConflictText(), flow.listSet(), parent_)); break;
+        case Step::SelectTarget: {
+            const std::string a = pickTarget();
+            flow.TargetChosen(a, state().deviceTitle);
+            break;
+        }
+        case Step::WarmUp: {
+            CWarmUpDlg warm(tr("Parameter Set Changed"), parent_, warmUpTickMs_);
+            warm.exec();
+            break;
+        }
+        case Step::RunTransfer: {
+            const auto mode = direction == BulkTransferFlow::Direction::Upload ? TransferModel::Mode::Upload
+                                                                               : TransferModel::Mode::Download;
+            CTransferDlg dlg(telegram_, mode, parent_);
+            connect(&dlg, &CTransferDlg::statusText, this, [this](const QString& t) { status_(t); });
+            dlg.exec();
+            flow.TransferEnded(dlg.model().result());
+            break;
+        }
+        case Step::Done: status_("Ready"); return flow.listChanged();
+        }
+    }
+}
+
+bool KestrelOnline::uploadAll(const TransferList& list)
+{
+    return runFlow(list, BulkTransferFlow::Direction::Upload);
+}
+
+bool KestrelOnline::downloadAll(const TransferList& list)
+{
+    return runFlow(list, BulkTransferFlow::Direction::Download);
+}
+
+void KestrelOnline::keypad(const std::string& listAddress)
+{
+    std::string address = listAddress;
+    if (address.empty()) {
+        address = pickTarget();
+        if (address.empty())
+            return;
+    }
+    if (auto n = CKeypadControl::OpenCheck(address)) {
+        platform::show(*n);
+        return;
+    }
+    KestrelState& s = state();
+    s.currentAddress = address;
+    s.deviceTitle = DeviceTitle(address).title;
+    auto* dlg = new CKeypadDlg(telegram_, parent_);
+    dlg->show();
+}
+
+void KestrelOnline::faultHistory(const std::string& address)
+{
+    runFaultHistory(telegram_, address, parent_, status_);
+}
+
+void KestrelOnline::converterTest()
+{
+    CConverterTestDlg dlg(telegram_, parent_);
+    dlg.exec();
+}
+
+}  // namespace kestrel
