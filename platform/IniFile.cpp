@@ -1,7 +1,8 @@
 #include <platform/RegistryStore.h>
 
+#include <platform/AtomicFile.h>
+
 #include <algorithm>
-#include <cstdio>
 #include <fstream>
 #include <sstream>
 #include <strings.h>
@@ -100,22 +101,9 @@ bool IniFile::save(const std::string& path) const
         for (const auto& kv : s.values) out << kv.first << '=' << escape(kv.second) << '\n';
         out << '\n';
     }
-    const std::string tmp = path + ".tmp" + std::to_string(getpid());
-    {
-        std::ofstream f(tmp, std::ios::binary | std::ios::trunc);
-        if (!f) return false;
-        f << out.str();
-        f.flush();
-        if (!f) {
-            std::remove(tmp.c_str());
-            return false;
-        }
-    }
-    if (std::rename(tmp.c_str(), path.c_str()) != 0) {
-        std::remove(tmp.c_str());
-        return false;
-    }
-    return true;
+    // Written beside the old file and renamed over it: a crash or a full disk
+    // never leaves a settings file cut short.
+    return !AtomicFile::replace(path, out.str());
 }
 
 std::optional<std::string> IniFile::get(const std::string& section, const std::string& key) const

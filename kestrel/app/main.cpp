@@ -1,7 +1,8 @@
 // Kestrel: the manager program of the RHX/RQ9000 drive family.
-#include <kestrel/shell/CShellApp.h>
-#include <kestrel/shell/DemoTour.h>
-#include <kestrel/shell/ShellContext.h>
+#include <kestrel/ui/DemoTour.h>
+#include <kestrel/ui/KestrelProgram.h>
+#include <kestrel/ui/KestrelShell.h>
+#include <shell/CShellApp.h>
 
 #include <platform/qt/QtFileDialog.h>
 #include <platform/qt/QtMessageBox.h>
@@ -14,12 +15,12 @@ int main(int argc, char* argv[])
     platform::qt::installMessageBoxHandler();
     platform::qt::installFileDialogHandler();
 
-    kestrel::CShellApp shellApp(kestrel::shell());
+    shell::CShellApp shellApp(kestrel::shell(), kestrel::kestrelProgram());
     const auto tour = kestrel::DemoTour::fromEnvironment("kestrel");
-    const kestrel::StartupEnd end =
-        shellApp.start(kestrel::CShellApp::commandLineOf(app.arguments()), app.applicationFilePath().toStdString());
+    const shell::StartupEnd end =
+        shellApp.start(shell::CShellApp::commandLineOf(app.arguments()), app.applicationFilePath().toStdString());
     int rc = 0;
-    if (end == kestrel::StartupEnd::Started) {
+    if (end == shell::StartupEnd::Started) {
         rc = app.exec();
     }
     shellApp.exit();

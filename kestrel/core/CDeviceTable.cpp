@@ -1,5 +1,7 @@
 #include <kestrel/core/CDeviceTable.h>
 
+#include <kestrel/core/FileBytes.h>
+
 #include <cstdio>
 #include <cstring>
 
@@ -24,13 +26,8 @@ bool CDeviceTable::load(const std::string& path)
 
 bool CDeviceTable::save(const std::string& path) const
 {
-    std::remove(path.c_str());
-    std::FILE* f = std::fopen(path.c_str(), "wb");
-    if (f == nullptr)
-        return false;
-    const bool written = std::fwrite(image_.data(), 1, image_.size(), f) == image_.size();
-    const bool closed = std::fclose(f) == 0;
-    return written && closed;
+    // Replaced as a whole: a failed write keeps the old table.
+    return replaceFileBytes(path, std::string_view(reinterpret_cast<const char*>(image_.data()), image_.size()));
 }
 
 bool CDeviceTable::present(int address) const

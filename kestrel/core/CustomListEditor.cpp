@@ -186,13 +186,9 @@ bool CustomListEditor::write(const std::string& target) const
     std::string body;
     for (const auto& r : recs) body += r.serialise();
     const std::string bytes = ListFile::bytes("A" + version_, body);
-    if (!existed) return writeFileBytes(target, bytes);
-    // The new content goes to "ctm.bak" first and then replaces the old
-    // file in one step, so a failed write leaves the old list intact.
-    const std::string scratch = listDirectory(installDir_, ListKind::CustomList) + "/ctm.bak";
-    if (writeFileBytes(scratch, bytes) && std::rename(scratch.c_str(), target.c_str()) == 0) return true;
-    (void)std::remove(scratch.c_str());
-    return false;
+    // A scratch file beside the list replaces it in one step, so a failed
+    // write leaves the old list intact.
+    return replaceFileBytes(target, bytes);
 }
 
 bool CustomListEditor::save(bool saveAs)

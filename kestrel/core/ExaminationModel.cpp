@@ -49,6 +49,13 @@ ExaminationModel::State ExaminationModel::Tick()
     return end(r == CNetworkExamination::Finished ? CNetworkExamination::Done : r);
 }
 
+ExaminationModel::State ExaminationModel::Stop()
+{
+    if (ended_)
+        return State::Ended;
+    return end(CNetworkExamination::Done);
+}
+
 ExaminationModel::State ExaminationModel::end(int result)
 {
     result_ = result;

@@ -35,6 +35,9 @@ public:
     State Start();
     // One address per tick.
     State Tick();
+    // Ends now with what was found so far (a done examination of fewer
+    // addresses; the others keep their old entries).
+    State Stop();
     State state() const { return ended_ ? State::Ended : State::Running; }
     const View& view() const { return view_; }
 

@@ -1,7 +1,8 @@
 #include <kestrel/core/FileBytes.h>
 
+#include <platform/AtomicFile.h>
+
 #include <cstdio>
-#include <filesystem>
 #include <fstream>
 #include <iterator>
 
@@ -25,6 +26,11 @@ bool writeFileBytes(const std::string& path, std::string_view bytes)
     return static_cast<bool>(out);
 }
 
+bool replaceFileBytes(const std::string& path, std::string_view bytes)
+{
+    return !platform::AtomicFile::replace(path, bytes);
+}
+
 bool overwriteBytes(const std::string& path, std::size_t offset, std::string_view bytes)
 {
     std::fstream f(path, std::ios::binary | std::ios::in | std::ios::out);
@@ -33,14 +39,6 @@ bool overwriteBytes(const std::string& path, std::size_t offset, std::string_vie
     f.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     f.close();
     return static_cast<bool>(f);
-}
-
-bool overwriteAndTruncate(const std::string& path, std::size_t offset, std::string_view bytes)
-{
-    if (!overwriteBytes(path, offset, bytes)) return false;
-    std::error_code ec;
-    std::filesystem::resize_file(path, offset + bytes.size(), ec);
-    return !ec;
 }
 
 bool fileExists(const std::string& path)

@@ -277,11 +277,11 @@ bool ListConversion::writeFiles(bool finished)
 {
     const std::string versionText = targetVersion_;
     if (!finished)
-        return writeFileBytes(newPath_, ListFile::header(versionText)) && writeFileBytes(reportPath_, report_->text());
+        return replaceFileBytes(newPath_, ListFile::header(versionText)) && replaceFileBytes(reportPath_, report_->text());
     std::string body;
     for (const auto& r : records_) body += r.serialise();
-    return writeFileBytes(newPath_, ListFile::bytes(versionText, body)) &&
-           writeFileBytes(reportPath_, report_->finished());
+    return replaceFileBytes(newPath_, ListFile::bytes(versionText, body)) &&
+           replaceFileBytes(reportPath_, report_->finished());
 }
 
 void ListConversion::discardFiles()

@@ -21,11 +21,15 @@ ListKind fileKind(const ListDocument& doc)
     return doc.kind == ListKind::CustomList ? ListKind::CustomList : ListKind::ParameterFile;
 }
 
-bool writeInPlace(const ListDocument& doc, const std::string& body)
+bool writeKeepingHeader(const ListDocument& doc, const std::string& body)
 {
-    // The records and the trailer after them; a file whose old body had
-    // another length still ends right after the new trailer.
-    return overwriteAndTruncate(doc.filePath, ListFile::kHeaderSize, body + std::string(ListFile::kTrailer));
+    // The file keeps its own header; the records and the trailer follow it,
+    // and a file whose old body had another length ends right after the new
+    // trailer. The whole file is replaced at once, never rewritten in place.
+    const auto old = readFileBytes(doc.filePath);
+    if (!old || old->size() < ListFile::kHeaderSize) return false;
+    return replaceFileBytes(doc.filePath,
+                            old->substr(0, ListFile::kHeaderSize) + body + std::string(ListFile::kTrailer));
 }
 
 std::optional<std::string> chooseTarget(const ListDocument& doc)
@@ -59,7 +63,7 @@ SaveResult saveList(ListDocument& doc, const KeypadCheck& keypadCheck)
     if (doc.filePath.empty()) return saveListAs(doc, keypadCheck);
     if (doc.kind == ListKind::Online && keypadCheck) keypadCheck();
     const auto body = CWorkFile(doc.workPath).readBytes();
-    if (!body || !writeInPlace(doc, *body)) {
+    if (!body || !writeKeepingHeader(doc, *body)) {
         show(msg::writeFailed(doc.filePath));
         return SaveResult::Failed;
     }
@@ -76,7 +80,7 @@ SaveResult saveListAs(ListDocument& doc, const KeypadCheck& keypadCheck)
     if (!sameFile && doc.kind == ListKind::Online && keypadCheck) keypadCheck();
 
     const auto body = CWorkFile(doc.workPath).readBytes();
-    if (!body || !writeFileBytes(*target, ListFile::bytes(doc.versionText, *body))) {
+    if (!body || !replaceFileBytes(*target, ListFile::bytes(doc.versionText, *body))) {
         show(msg::writeFailed(*target));
         return SaveResult::Failed;
     }

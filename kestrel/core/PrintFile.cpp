@@ -59,7 +59,7 @@ std::string groupLines(std::string_view title) { return kSeparator + printLine("
 
 bool writeAndShow(const std::string& path, const std::string& text)
 {
-    if (!writeFileBytes(path, text)) {
+    if (!replaceFileBytes(path, text)) {
         show(msg::writeFailed(path));
         return false;
     }

@@ -2,10 +2,10 @@
 // the "Program Parameters" dialog.
 #include "ShellQtTest.h"
 
-#include <kestrel/shell/CCommDlg.h>
-#include <kestrel/shell/CProgramParamsDlg.h>
-#include <kestrel/shell/CommDialogModel.h>
-#include <kestrel/shell/ShellTexts.h>
+#include <shell/CCommDlg.h>
+#include <kestrel/ui/CProgramParamsDlg.h>
+#include <shell/CommDialogModel.h>
+#include <shell/ShellTexts.h>
 #include <platform/MemoryLine.h>
 
 #include <QCheckBox>
@@ -15,11 +15,11 @@
 #include <QSpinBox>
 
 using namespace shelltest;
-using kestrel::CommDialogModel;
+using shell::CommDialogModel;
 
 namespace {
 
-constexpr kestrel::PortTestTiming kFast{1, 1};
+constexpr shell::PortTestTiming kFast{1, 1};
 
 }  // namespace
 
@@ -48,8 +48,8 @@ private slots:
         shell.settings.baud = baud.toStdString();
         shell.settings.protocol = protocol.toStdString();
         shell.settings.port = 3;
-        kestrel::AppliedComm panes;
-        shell.setPaneListener([&](const kestrel::AppliedComm& a) { panes = a; });
+        shell::AppliedComm panes;
+        shell.setPaneListener([&](const shell::AppliedComm& a) { panes = a; });
         shell.applySettings();
         QCOMPARE(QString::fromStdString(kestrel::state().settings.commSettings), expected);
         QCOMPARE(kestrel::state().settings.port, 3);
@@ -79,7 +79,7 @@ private slots:
         kestrel::shell().settings.port = saved;
         CommDialogModel model(kestrel::shell(), {}, false);
         QVERIFY(model.probe());
-        kestrel::CCommDlg dialog(model);
+        shell::CCommDlg dialog(model);
         for (int n = 1; n <= 4; ++n) {
             auto* b = child<QRadioButton>(&dialog, qPrintable(QString("portCOM%1").arg(n)));
             QCOMPARE(b->isEnabled(), open[size_t(n - 1)]);
@@ -91,8 +91,8 @@ private slots:
     {
         World w;
         PortMap ports({false, false, false, false}, w.root.path());
-        w.expect(kestrel::text::kNoComPort, MsgIcon::Stop);
-        QCOMPARE(kestrel::CCommDlg::run(kestrel::shell(), {}, false, nullptr), kestrel::CCommDlg::Outcome::NoPort);
+        w.expect(shell::text::kNoComPort, MsgIcon::Stop);
+        QCOMPARE(shell::CCommDlg::run(kestrel::shell(), {}, false, nullptr), shell::CCommDlg::Outcome::NoPort);
     }
 
     void fixedChoicesAndStoredValues()
@@ -103,7 +103,7 @@ private slots:
         kestrel::shell().settings.protocol = "7E1";
         CommDialogModel model(kestrel::shell(), {}, false);
         QVERIFY(model.probe());
-        kestrel::CCommDlg dialog(model);
+        shell::CCommDlg dialog(model);
         auto* b38400 = child<QRadioButton>(&dialog, "baud38400");
         auto* p7E1 = child<QRadioButton>(&dialog, "protocol7E1");
         QVERIFY(!b38400->isEnabled());
@@ -115,7 +115,7 @@ private slots:
         // Opened from the menu: the "do not show again" box is hidden and has no effect.
         dialog.show();
         QVERIFY(!child<QCheckBox>(&dialog, "dontShowAgain")->isVisible());
-        w.expect(kestrel::text::kFifoHelp, MsgIcon::Information);
+        w.expect(shell::text::kFifoHelp, MsgIcon::Information);
         child<QPushButton>(&dialog, "helpButton")->click();
     }
 
@@ -128,7 +128,7 @@ private slots:
         CommDialogModel model(shell, {}, true);
         model.setTestTiming(kFast);
         QVERIFY(model.probe());
-        kestrel::CCommDlg dialog(model);
+        shell::CCommDlg dialog(model);
         dialog.show();
         child<QRadioButton>(&dialog, "baud2400")->setChecked(true);
         child<QRadioButton>(&dialog, "portCOM2")->setChecked(true);
@@ -144,7 +144,7 @@ private slots:
         QVERIFY(!shell.settings.com);
         QCOMPARE(kestrel::state().settings.commSettings, std::string("2400,N,8,1"));
         // Without RTS mode the direction line is a shadow: the test passes.
-        QCOMPARE(kestrel::state().portTestResult, int(kestrel::PortGood));
+        QCOMPARE(kestrel::state().portTestResult, int(shell::PortGood));
     }
 
     void portTestOutcomes_data()
@@ -156,8 +156,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no RTS mode") << false << false << false << 2 << "";
         QTest::newRow("adapter reports RTS back") << true << true << false << 2 << "";
-        QTest::newRow("nobody raises CTS") << true << false << false << 0 << kestrel::text::kNetworkNotResponding;
-        QTest::newRow("CTS stuck on") << true << false << true << 1 << kestrel::text::kOtherDevice;
+        QTest::newRow("nobody raises CTS") << true << false << false << 0 << shell::text::kNetworkNotResponding;
+        QTest::newRow("CTS stuck on") << true << false << true << 1 << shell::text::kOtherDevice;
     }
     void portTestOutcomes()
     {
@@ -179,7 +179,7 @@ private slots:
         QCOMPARE(kestrel::state().portTestResult, result);
         // Another device on the port takes the port number away and stops device commands.
         QCOMPARE(kestrel::state().settings.port, result == 1 ? 0 : 1);
-        if (result == 1) w.expect(kestrel::text::kOtherDevice, MsgIcon::None);
+        if (result == 1) w.expect(shell::text::kOtherDevice, MsgIcon::None);
         QCOMPARE(kestrel::shell().portUsable(), result != 1);
     }
 

@@ -2,10 +2,10 @@
 // enabling and routing, the option toggles.
 #include "ShellQtTest.h"
 
-#include <kestrel/shell/CMainFrame.h>
-#include <kestrel/shell/CommandIds.h>
-#include <kestrel/shell/CommandTarget.h>
-#include <kestrel/shell/ShellTexts.h>
+#include <shell/CMainFrame.h>
+#include <kestrel/ui/CommandIds.h>
+#include <shell/CommandTarget.h>
+#include <shell/ShellTexts.h>
 
 #include <QAction>
 #include <QLabel>
@@ -22,15 +22,15 @@ namespace cmd = kestrel::cmd;
 
 namespace {
 
-std::unique_ptr<kestrel::CMainFrame> makeFrame()
+std::unique_ptr<shell::CMainFrame> makeFrame()
 {
-    auto frame = std::make_unique<kestrel::CMainFrame>(kestrel::shell());
+    auto frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrel::kestrelProgram());
     if (!frame->create()) QTest::qFail("frame not created", __FILE__, __LINE__);
     frame->show();
     return frame;
 }
 
-QMenu* menuNamed(kestrel::CMainFrame& frame, const QString& title)
+QMenu* menuNamed(shell::CMainFrame& frame, const QString& title)
 {
     for (QAction* a : frame.menuBar()->actions())
         if (a->text() == title) return a->menu();
@@ -38,7 +38,7 @@ QMenu* menuNamed(kestrel::CMainFrame& frame, const QString& title)
 }
 
 // A list window that answers for two commands.
-class FakeList : public QWidget, public kestrel::CommandTarget {
+class FakeList : public QWidget, public shell::CommandTarget {
 public:
     int saved = 0;
     bool onCommand(int id) override
@@ -157,15 +157,15 @@ private slots:
     {
         World w;
         auto frame = makeFrame();
-        QCOMPARE(frame->paneText(kestrel::CMainFrame::PaneMessage), QString("Ready"));
+        QCOMPARE(frame->paneText(shell::CMainFrame::PaneMessage), QString("Ready"));
         kestrel::shell().settings = {};
         kestrel::shell().settings.baud = "19200";
         kestrel::shell().settings.port = 4;
         kestrel::shell().settings.protocol = "8N1";
         kestrel::shell().applySettings();
-        QCOMPARE(frame->paneText(kestrel::CMainFrame::PaneBaud), QString("19200"));
-        QCOMPARE(frame->paneText(kestrel::CMainFrame::PanePort), QString("COM4"));
-        QCOMPARE(frame->paneText(kestrel::CMainFrame::PaneProtocol), QString("8N1"));
+        QCOMPARE(frame->paneText(shell::CMainFrame::PaneBaud), QString("19200"));
+        QCOMPARE(frame->paneText(shell::CMainFrame::PanePort), QString("COM4"));
+        QCOMPARE(frame->paneText(shell::CMainFrame::PaneProtocol), QString("8N1"));
         const auto width = [&](int p) { return frame->pane(p)->width(); };
         QVERIFY(width(1) > width(2) && width(2) > width(3) && width(4) > width(1));
         for (int p = 1; p <= 3; ++p) {
@@ -207,7 +207,7 @@ private slots:
             case cmd::SplashOnStart: return s.settings.splash;
             case cmd::CommOnStart: return s.settings.com;
             case cmd::Debug: return kestrel::state().settings.debug;
-            case cmd::ToggleCTim: return s.settings.ctim;
+            case cmd::ToggleCTim: return s.ctim;
             default: return s.statusScan;
             }
         };
@@ -251,8 +251,8 @@ private slots:
         World w;
         auto frame = makeFrame();
         PortMap ports({false, false, false, false}, w.root.path());
-        QSignalSpy quit(frame.get(), &kestrel::CMainFrame::quitRequested);
-        w.expect(kestrel::text::kNoComPort, MsgIcon::Stop);
+        QSignalSpy quit(frame.get(), &shell::CMainFrame::quitRequested);
+        w.expect(shell::text::kNoComPort, MsgIcon::Stop);
         frame->execute(cmd::Communication);
         QCOMPARE(quit.count(), 1);
     }

@@ -9,7 +9,7 @@
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TransferCommands.h>
-#include <kestrel/shell/CMSHFlexGrid.h>
+#include <shell/CMSHFlexGrid.h>
 #include <kestrel/ui/CConverterTestDlg.h>
 #include <kestrel/ui/CFaultDlg.h>
 #include <kestrel/ui/CKeypadDlg.h>
@@ -254,7 +254,7 @@ private slots:
         onModal<CFaultDlg>([&](CFaultDlg* dlg) {
             shown = true;
             QCOMPARE(dlg->windowTitle(), QString("Recent Failures : 1"));
-            const CMSHFlexGrid* g = dlg->grid();
+            const shell::CMSHFlexGrid* g = dlg->grid();
             QCOMPARE(g->textMatrix(1, 0), QString("16"));
             QCOMPARE(g->textMatrix(1, 1), QString("Overtemperature"));
             QCOMPARE(g->textMatrix(1, 3), QString("Warning"));

@@ -6,6 +6,8 @@
 #include <kestrel/core/KeypadChange.h>
 #include <kestrel/core/ListSaver.h>
 
+#include <unistd.h>
+
 using namespace kestrel;
 using namespace kestrel::testing;
 using platform::MsgAnswer;
@@ -83,6 +85,30 @@ TEST_F(ParFileSave, SaveWritesOnlyFromOffset44)
     EXPECT_EQ(saved.size(), 44 + 10 * cat.size() + 6);
     EXPECT_EQ(keypadChecks, 2);
     EXPECT_FALSE(doc.modified);
+}
+
+TEST_F(ParFileSave, SaveReplacesTheFileAsAWholeNeverInPlace)
+{
+    ListDocument doc = online();
+    const std::string target = saveAsMotor(doc, false);
+    const std::string before = readBytes(target);
+    // A second name of the stored file sees any write made in place.
+    const std::string snapshot = install.file("parameter/snapshot");
+    ASSERT_EQ(::link(target.c_str(), snapshot.c_str()), 0);
+    ASSERT_TRUE(CWorkFile(doc.workPath).writeValue(0x0013, 0x3034));
+
+    messages.expect("LIST  A  -->  " + target, MsgIcon::None);
+    ASSERT_EQ(saveList(doc, keypad), SaveResult::Saved);
+    EXPECT_EQ(readBytes(snapshot), before);
+    EXPECT_EQ(readBytes(target).substr(44 + 5 * 10, 10), "00133034\r\n");
+
+    // A file that lost its header cannot be saved into; it stays as it is.
+    install.write("parameter/motor.par", "cut");
+    doc.modified = true;
+    messages.expect("The file could not be written :\n" + target, MsgIcon::Stop);
+    EXPECT_EQ(saveList(doc, keypad), SaveResult::Failed);
+    EXPECT_EQ(readBytes(target), "cut");
+    EXPECT_TRUE(doc.modified);
 }
 
 TEST_F(ParFileSave, SaveAsRefusesAFileOpenInAnotherWindow)

@@ -2,10 +2,10 @@
 // reader), the version list, and the About text.
 #include "ShellQtTest.h"
 
-#include <kestrel/shell/CAboutDlg.h>
-#include <kestrel/shell/CReaderPathDlg.h>
-#include <kestrel/shell/HelpViewer.h>
-#include <kestrel/shell/ShellTexts.h>
+#include <shell/CAboutDlg.h>
+#include <shell/CReaderPathDlg.h>
+#include <shell/HelpViewer.h>
+#include <shell/ShellTexts.h>
 #include <platform/ProcessLauncher.h>
 
 #include <QComboBox>
@@ -15,15 +15,15 @@
 #include <sys/stat.h>
 
 using namespace shelltest;
-using kestrel::HelpViewer;
+using shell::HelpViewer;
 
 namespace {
 
 // Answers the two dialogs from a script and remembers what it was shown.
-struct ScriptedHelpUi : kestrel::HelpUi {
+struct ScriptedHelpUi : shell::HelpUi {
     std::optional<std::string> readerAnswer;   // nullopt: Cancel
     std::optional<std::string> listAnswer;     // nullopt: Cancel; "" : the first entry
-    kestrel::SelectList shownList;
+    shell::SelectList shownList;
     std::string shownHint;
     int readerAsked = 0;
 
@@ -34,7 +34,7 @@ struct ScriptedHelpUi : kestrel::HelpUi {
         path = *readerAnswer;
         return true;
     }
-    std::optional<std::string> chooseFromList(const kestrel::SelectList& list, const std::string& hint) override
+    std::optional<std::string> chooseFromList(const shell::SelectList& list, const std::string& hint) override
     {
         shownList = list;
         shownHint = hint;
@@ -72,37 +72,37 @@ private slots:
     void findReader()
     {
         World w;
-        const kestrel::ReaderSearch none{{w.root.path() + "/empty"}, {"okular"}};
+        const shell::ReaderSearch none{{w.root.path() + "/empty"}, {"okular"}};
         std::string path = "C:\\acrobat\\AcroRd32.exe";
-        QVERIFY(kestrel::findReader(path, none));
+        QVERIFY(shell::findReader(path, none));
         QCOMPARE(path, std::string("C:\\acrobat\\AcroRd32.exe"));
         path = "AcroRd32.exe";  // searched from the second character on
-        QVERIFY(!kestrel::findReader(path, none));
+        QVERIFY(!shell::findReader(path, none));
         path = executable(w, "bin/myreader");
-        QVERIFY(kestrel::findReader(path, none));
+        QVERIFY(shell::findReader(path, none));
         path.clear();
         const std::string okular = executable(w, "second/okular");
         executable(w, "third/okular");
-        const kestrel::ReaderSearch search{{w.root.path() + "/first", w.root.path() + "/second", w.root.path() + "/third"},
+        const shell::ReaderSearch search{{w.root.path() + "/first", w.root.path() + "/second", w.root.path() + "/third"},
                                            {"evince", "okular"}};
-        QVERIFY(kestrel::findReader(path, search));
+        QVERIFY(shell::findReader(path, search));
         QCOMPARE(path, okular);
         w.root.write("first/evince", "not executable");
         path.clear();
-        QVERIFY(kestrel::findReader(path, search));
+        QVERIFY(shell::findReader(path, search));
         QCOMPARE(path, okular);
     }
 
     void readerPathDialogRules()
     {
         World w;
-        kestrel::CReaderPathDlg dialog;
+        shell::CReaderPathDlg dialog;
         dialog.show();
-        w.expect(kestrel::text::kReaderPathEmpty, MsgIcon::None);
+        w.expect(shell::text::kReaderPathEmpty, MsgIcon::None);
         child<QPushButton>(&dialog, "okButton")->click();
         QVERIFY(dialog.isVisible());
         dialog.setPath(QString::fromStdString(w.root.path() + "/no-reader"));
-        w.expect(kestrel::text::kInvalidFile, MsgIcon::None);
+        w.expect(shell::text::kInvalidFile, MsgIcon::None);
         child<QPushButton>(&dialog, "okButton")->click();
         QVERIFY(dialog.isVisible());
         dialog.setPath(QString::fromStdString(executable(w, "reader")));
@@ -115,11 +115,11 @@ private slots:
         World w;
         for (const char* f : {"tvk/RQ-1808.tvk", "tvk/RQ-0123.tvk", "tvk/RQ-12.tvk", "tvk/plain.tvk", "tvk/RQ-1812.txt"})
             w.root.write(std::string("install/") + f, "x");
-        const kestrel::SelectList list = kestrel::buildSelectList(kestrel::VersionList, w.install);
+        const shell::SelectList list = shell::buildSelectList(shell::VersionList, w.install);
         QCOMPARE(list.entries, (std::vector<std::string>{"01.23", "18.08"}));
-        QCOMPARE(list.prompt, std::string(kestrel::text::kVersionListPrompt));
-        QCOMPARE(kestrel::selectionFromEntry(kestrel::VersionList, "01.23"), std::string("RQ-0123"));
-        QCOMPARE(kestrel::selectionFromEntry(kestrel::HelpFileList, "RQ-0123.pdf"), std::string("RQ-0123.pdf"));
+        QCOMPARE(list.prompt, std::string(shell::text::kVersionListPrompt));
+        QCOMPARE(shell::selectionFromEntry(shell::VersionList, "01.23"), std::string("RQ-0123"));
+        QCOMPARE(shell::selectionFromEntry(shell::HelpFileList, "RQ-0123.pdf"), std::string("RQ-0123.pdf"));
     }
 
     void emptyListsCloseWithTheirMessage()
@@ -129,10 +129,10 @@ private slots:
         std::string reader;
         HelpViewer viewer(ui, kestrel::shell().help, w.install, reader);
         kestrel::shell().help.selectionResult = "old";
-        w.expect(std::string(kestrel::text::kNoHelpFile) + w.install + "/Help directory.", MsgIcon::None);
-        QCOMPARE(viewer.selectFromList(kestrel::HelpFileList), std::string());
-        w.expect(kestrel::text::kNoDatabase, MsgIcon::None);
-        QCOMPARE(viewer.selectFromList(kestrel::VersionList), std::string());
+        w.expect(std::string(shell::text::kNoHelpFile) + w.install + "/Help directory.", MsgIcon::None);
+        QCOMPARE(viewer.selectFromList(shell::HelpFileList), std::string());
+        w.expect(shell::text::kNoDatabase, MsgIcon::None);
+        QCOMPARE(viewer.selectFromList(shell::VersionList), std::string());
         QVERIFY(ui.shownList.entries.empty());
         QVERIFY(kestrel::shell().help.selectionResult.empty());
     }
@@ -148,11 +148,11 @@ private slots:
         HelpViewer viewer(ui, kestrel::shell().help, w.install, reader);
         Launches launches;
         // A help file that is not there: the user chooses another one from the list.
-        w.expect(std::string("RQ-0999.pdf") + kestrel::text::kHelpFileMissing, MsgIcon::None, MsgAnswer::Yes);
+        w.expect(std::string("RQ-0999.pdf") + shell::text::kHelpFileMissing, MsgIcon::None, MsgAnswer::Yes);
         QCOMPARE(viewer.viewHelp("RQ-0999.pdf"), 1);
         QCOMPARE(ui.shownList.entries, (std::vector<std::string>{"RQ-1808.pdf", "RQ-1812.pdf"}));
-        QCOMPARE(ui.shownHint, std::string(kestrel::text::kSelectHelpFile));
-        QCOMPARE(kestrel::shell().help.listMode, int(kestrel::HelpFileList));
+        QCOMPARE(ui.shownHint, std::string(shell::text::kSelectHelpFile));
+        QCOMPARE(kestrel::shell().help.listMode, int(shell::HelpFileList));
         QCOMPARE(launches.seen.size(), size_t(1));
         QCOMPARE(launches.seen[0].kind, platform::LaunchKind::PdfReader);
         QCOMPARE(launches.seen[0].program, reader);
@@ -161,7 +161,7 @@ private slots:
         QCOMPARE(viewer.viewHelp("RQ-1808.pdf"), 1);
         QCOMPARE(launches.seen.back().arguments.back(), w.install + "/Help/RHX,RQ 9000/RQ-1808.pdf");
         // No to "another file": nothing starts.
-        w.expect(std::string("RQ-0999.pdf") + kestrel::text::kHelpFileMissing, MsgIcon::None, MsgAnswer::No);
+        w.expect(std::string("RQ-0999.pdf") + shell::text::kHelpFileMissing, MsgIcon::None, MsgAnswer::No);
         QCOMPARE(viewer.viewHelp("RQ-0999.pdf"), 0);
         // Cancel in the list: nothing starts.
         ui.listAnswer.reset();
@@ -202,9 +202,9 @@ private slots:
 
     void aboutText()
     {
-        QCOMPARE(kestrel::aboutText("Kestrel", false), std::string("Kestrel\nVersion 1.4.1.2"));
-        QCOMPARE(kestrel::aboutText("Kestrel", true), std::string("Kestrel\nVersion 1.4.1.2  ( Aug 21 2006 )"));
-        kestrel::CAboutDlg about(false);
+        QCOMPARE(shell::aboutText("Kestrel", false), std::string("Kestrel\nVersion 1.4.1.2"));
+        QCOMPARE(shell::aboutText("Kestrel", true), std::string("Kestrel\nVersion 1.4.1.2  ( Aug 21 2006 )"));
+        shell::CAboutDlg about(false);
         QCOMPARE(about.windowTitle(), QString::fromStdString("About " + getSoftwareName()));
     }
 };

@@ -3,7 +3,8 @@
 // directory, an installation directory, a fresh process state, and a message
 // script that fails the running test on any unexpected message.
 #include <kestrel/core/KestrelState.h>
-#include <kestrel/shell/ShellContext.h>
+#include <kestrel/ui/KestrelProgram.h>
+#include <kestrel/ui/KestrelShell.h>
 #include <platform/RegistryStore.h>
 #include <platform/testing/PtyPair.h>
 #include <platform/testing/ScriptedResponder.h>

@@ -2,10 +2,10 @@
 #include "ShellQtTest.h"
 
 #include <kestrel/core/CTelegram.h>
-#include <kestrel/shell/CAboutDlg.h>
-#include <kestrel/shell/CMainFrame.h>
-#include <kestrel/shell/CShellApp.h>
-#include <kestrel/shell/ShellTexts.h>
+#include <shell/CAboutDlg.h>
+#include <shell/CMainFrame.h>
+#include <shell/CShellApp.h>
+#include <shell/ShellTexts.h>
 #include <platform/qt/QtSingleInstance.h>
 
 #include <QCheckBox>
@@ -20,7 +20,7 @@
 #include <unistd.h>
 
 using namespace shelltest;
-using kestrel::StartupEnd;
+using shell::StartupEnd;
 
 namespace {
 
@@ -46,8 +46,8 @@ private slots:
     {
         World w;
         w.profile().writeInt("Options", "Splash", 0);
-        w.expect(kestrel::text::kRegistryMissing, MsgIcon::Stop);
-        kestrel::CShellApp app(kestrel::shell());
+        w.expect(shell::text::kRegistryMissing, MsgIcon::Stop);
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "/opt/aviary/kestrel"), StartupEnd::NoInstallation);
         QVERIFY(app.mainFrame() == nullptr);
         QVERIFY(!anyMainWindowVisible());
@@ -60,7 +60,7 @@ private slots:
         w.registry().deleteKey(Hive::LocalMachine, kInstallKey);
         w.registry().setString(Hive::LocalMachine, kPreviousKey, "InstallPath", w.install + "/");
         w.root.write("install/Receive.txt", "old log");
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "/opt/aviary/kestrel"), StartupEnd::Started);
         QCOMPARE(w.registry().getString(Hive::LocalMachine, kInstallKey, "InstallPath").value_or(""), w.install + "/");
         QCOMPARE(kestrel::state().installDir, w.install);
@@ -86,7 +86,7 @@ private slots:
         QFETCH(bool, options);
         World w;
         w.quietStart();
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start(commandLine.toStdString(), "kestrel"), StartupEnd::Started);
         QCOMPARE(kestrel::shell().optionsFlag, options);
         QCOMPARE(app.mainFrame()->menuTitles().contains("&Options"), options);
@@ -94,9 +94,9 @@ private slots:
 
     void commandLineJoinsArguments()
     {
-        QCOMPARE(kestrel::CShellApp::commandLineOf({"kestrel"}), std::string());
-        QCOMPARE(kestrel::CShellApp::commandLineOf({"kestrel", "/options"}), std::string("/options"));
-        QCOMPARE(kestrel::CShellApp::commandLineOf({"kestrel", "/options", "x"}), std::string("/options x"));
+        QCOMPARE(shell::CShellApp::commandLineOf({"kestrel"}), std::string());
+        QCOMPARE(shell::CShellApp::commandLineOf({"kestrel", "/options"}), std::string("/options"));
+        QCOMPARE(shell::CShellApp::commandLineOf({"kestrel", "/options", "x"}), std::string("/options x"));
     }
 
     void secondInstanceEndsAndWakesTheFirst()
@@ -107,7 +107,7 @@ private slots:
         platform::SingleInstance first(getSoftwareName());
         QVERIFY(first.acquire());
         {
-            kestrel::CShellApp second(kestrel::shell());
+            shell::CShellApp second(kestrel::shell(), kestrel::kestrelProgram());
             QCOMPARE(second.start("", "kestrel"), StartupEnd::OtherInstance);
             QVERIFY(second.mainFrame() == nullptr);
             kestrel::shell().settings.baud = "1200";
@@ -138,11 +138,11 @@ private slots:
     {
         World w;
         w.quietStart();
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
-        kestrel::CMainFrame* frame = app.mainFrame();
+        shell::CMainFrame* frame = app.mainFrame();
         auto* list = frame->addChildWindow(new QWidget);
-        w.expect(kestrel::text::kCloseListsFirst, MsgIcon::Exclamation);
+        w.expect(shell::text::kCloseListsFirst, MsgIcon::Exclamation);
         QVERIFY(!frame->close());
         QVERIFY(frame->isVisible());
         QVERIFY(kestrel::state().log.isOpen());
@@ -167,10 +167,10 @@ private slots:
         w.quietStart();
         w.profile().writeInt("Options", "Dummy", 1);
         {
-            kestrel::CShellApp app(kestrel::shell());
+            shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
             QCOMPARE(app.start(commandLine.toStdString(), "kestrel"), StartupEnd::Started);
             QCOMPARE(kestrel::shell().settings.dummy, dated);
-            kestrel::CAboutDlg about(kestrel::shell().settings.dummy);
+            shell::CAboutDlg about(kestrel::shell().settings.dummy);
             const QString text = child<QLabel>(&about, "aboutText")->text();
             QCOMPARE(text.contains("( Aug 21 2006 )"), dated);
             app.exit();
@@ -183,9 +183,9 @@ private slots:
     {
         World w;
         w.installKey();
-        w.expect(kestrel::text::kStartupHint, MsgIcon::Exclamation, MsgAnswer::No);
+        w.expect(shell::text::kStartupHint, MsgIcon::Exclamation, MsgAnswer::No);
         whenModal("startupDialog", [](QWidget* d) { child<QPushButton>(d, "noButton")->click(); });
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Declined);
         QVERIFY(app.mainFrame() == nullptr);
     }
@@ -195,9 +195,9 @@ private slots:
         World w;
         w.installKey();
         w.profile().writeInt("Options", "Com", 0);
-        w.expect(kestrel::text::kStartupHint, MsgIcon::Exclamation, MsgAnswer::Yes);
+        w.expect(shell::text::kStartupHint, MsgIcon::Exclamation, MsgAnswer::Yes);
         whenModal("startupDialog", [](QWidget* d) { child<QPushButton>(d, "noButton")->click(); });
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
     }
 
@@ -207,8 +207,8 @@ private slots:
         w.installKey();
         w.profile().writeInt("Options", "Splash", 0);
         PortMap ports({false, false, false, false}, w.root.path());
-        w.expect(kestrel::text::kNoComPort, MsgIcon::Stop);
-        kestrel::CShellApp app(kestrel::shell());
+        w.expect(shell::text::kNoComPort, MsgIcon::Stop);
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::NoPort);
         QVERIFY(!anyMainWindowVisible());
     }
@@ -228,7 +228,7 @@ private slots:
             child<QPushButton>(d, "okButton")->click();
         });
         {
-            kestrel::CShellApp app(kestrel::shell());
+            shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
             QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
             QCOMPARE(kestrel::state().settings.commSettings, std::string("19200,N,8,1"));
             QCOMPARE(kestrel::state().settings.port, 2);
@@ -248,7 +248,7 @@ private slots:
         w.profile().writeInt("Settings", "Port", 1);
         PortMap ports({true, false, false, false}, w.root.path());
         whenModal("commDialog", [](QWidget* d) { qobject_cast<QDialog*>(d)->reject(); });
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
         QCOMPARE(kestrel::state().settings.commSettings, std::string("4800,N,8,1"));
         QCOMPARE(kestrel::state().portTestResult, 0);
@@ -259,10 +259,10 @@ private slots:
     {
         World w;
         w.quietStart();
-        kestrel::ShellConfig config;
+        kestrel::KestrelOptions config;
         config.telegramFactory = [] { return std::unique_ptr<kestrel::CTelegram>(); };
         w.expect(kestrel::text::kSerialControlFailed, MsgIcon::None);
-        kestrel::CShellApp app(kestrel::shell(), config);
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram(config));
         QCOMPARE(app.start("", "kestrel"), StartupEnd::FrameFailed);
         QVERIFY(app.mainFrame() == nullptr);
     }
@@ -278,7 +278,7 @@ private slots:
         for (const auto& f : stale) w.root.write(f, "x");
         for (const auto& f : kept) w.root.write(f, "x");
         kestrel::state().windowPresence = std::string(32, '1');
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
         for (const auto& f : stale) QVERIFY2(!std::filesystem::exists(w.root.file(f)), f.c_str());
         for (const auto& f : kept) QVERIFY2(std::filesystem::exists(w.root.file(f)), f.c_str());
@@ -287,14 +287,14 @@ private slots:
         // Without the communication dialog the stored settings are applied.
         QCOMPARE(kestrel::state().settings.commSettings, std::string("57600,N,8,1"));
         QCOMPARE(kestrel::state().settings.port, 2);
-        QCOMPARE(app.mainFrame()->paneText(kestrel::CMainFrame::PanePort), QString("COM2"));
+        QCOMPARE(app.mainFrame()->paneText(shell::CMainFrame::PanePort), QString("COM2"));
     }
 
     void exitSavesTheSettingsOnce()
     {
         World w;
         w.quietStart();
-        kestrel::CShellApp app(kestrel::shell());
+        shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
         kestrel::shell().settings.readerPath = "/usr/bin/evince";
         kestrel::state().settings.repeat = 3;

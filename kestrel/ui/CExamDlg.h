@@ -1,38 +1,32 @@
 #pragma once
-// "Examining Network....": the progress of the network examination, one
-// address per 2 ms tick. exec() returns when the examination has ended;
-// the caller shows model().notices().
+// "Examining Network....": the network examination on the shell's progress
+// dialog, one address per 2 ms tick. exec() returns when it has ended; the
+// caller shows model().notices(). STOP ends it early with what was found
+// so far (the table is written all the same).
 #include <kestrel/core/ExaminationModel.h>
+#include <shell/CProgressDlg.h>
 
-#include <QDialog>
-
-class QProgressBar;
-class QTimer;
+#include <functional>
 
 namespace kestrel {
 
-class CExamDlg : public QDialog {
+class CExamDlg : public shell::CProgressDlg {
     Q_OBJECT
 public:
     CExamDlg(CTelegram& telegram, QWidget* parent = nullptr);
     const ExaminationModel& model() const { return model_; }
+    int exec() override;
 
 signals:
     // Pane 0 of the main window's status bar.
     void statusText(const QString& text);
 
-protected:
-    void showEvent(QShowEvent* event) override;
-    void reject() override {}  // the examination cannot be cancelled half-way
-
 private:
-    void onTick();
-    void refresh();
+    Step step();
 
     ExaminationModel model_;
-    QProgressBar* progress_ = nullptr;
-    QTimer* timer_ = nullptr;
     bool started_ = false;
+    bool stopRequested_ = false;
 };
 
 }  // namespace kestrel

@@ -1,6 +1,6 @@
 #include <kestrel/ui/CFaultDlg.h>
 
-#include <kestrel/shell/CMSHFlexGrid.h>
+#include <shell/CMSHFlexGrid.h>
 #include <platform/Notice.h>
 
 #include <QApplication>
@@ -15,7 +15,7 @@ CFaultDlg::CFaultDlg(const FaultHistoryModel::View& view, QWidget* parent) : QDi
     setWindowTitle(QString::fromStdString(view.title));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr(FaultHistoryModel::kIntroText), this));
-    grid_ = new CMSHFlexGrid(this, 6, 4);
+    grid_ = new shell::CMSHFlexGrid(this, 6, 4);
     grid_->setObjectName("grid1076");
     for (int c = 0; c < 4; ++c) {
         grid_->setColWidth(c, FaultHistoryModel::kColumnWidths[static_cast<size_t>(c)]);

@@ -9,16 +9,20 @@
 
 namespace kestrel {
 
+}  // namespace kestrel
+namespace shell {
 class CMSHFlexGrid;
+}  // namespace shell
+namespace kestrel {
 
 class CFaultDlg : public QDialog {
     Q_OBJECT
 public:
     CFaultDlg(const FaultHistoryModel::View& view, QWidget* parent = nullptr);
-    const CMSHFlexGrid* grid() const { return grid_; }
+    const shell::CMSHFlexGrid* grid() const { return grid_; }
 
 private:
-    CMSHFlexGrid* grid_ = nullptr;
+    shell::CMSHFlexGrid* grid_ = nullptr;
 };
 
 // The Fault History command for the list window of drive `address`: the

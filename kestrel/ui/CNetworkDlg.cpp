@@ -1,7 +1,7 @@
 #include <kestrel/ui/CNetworkDlg.h>
 
 #include <kestrel/core/KestrelState.h>
-#include <kestrel/shell/CMSHFlexGrid.h>
+#include <shell/CMSHFlexGrid.h>
 #include <kestrel/ui/CExamDlg.h>
 #include <platform/Notice.h>
 #include <plumage/plumage.h>
@@ -30,11 +30,11 @@ CNetworkDlg::CNetworkDlg(CTelegram& telegram, bool selectionMode, QWidget* paren
     setWindowTitle(QString::fromStdString(model_.view().title));
     auto* top = new QVBoxLayout(this);
     top->addWidget(new QLabel(tr("Below is the list of devices which are currently connected to the network."), this));
-    grid_ = new CMSHFlexGrid(this, 9, 4);
+    grid_ = new shell::CMSHFlexGrid(this, 9, 4);
     grid_->setObjectName("grid1010");
     for (int c = 0; c < 4; ++c) {
         grid_->setColWidth(c, NetworkDialogModel::kColumnWidths[static_cast<size_t>(c)]);
-        grid_->setColAlignment(c, CMSHFlexGrid::AlignCenterTop);
+        grid_->setColAlignment(c, shell::CMSHFlexGrid::AlignCenterTop);
     }
     grid_->setMinimumHeight(220);
     top->addWidget(grid_);
@@ -75,7 +75,7 @@ CNetworkDlg::CNetworkDlg(CTelegram& telegram, bool selectionMode, QWidget* paren
     connect(changeName_, &QPushButton::clicked, this, &CNetworkDlg::onChangeName);
     connect(cancel_, &QPushButton::clicked, this, &CNetworkDlg::onCancel);
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { typeName(t); });
-    connect(grid_, &CMSHFlexGrid::click, this, [this] { selectRow(grid_->row() - 1); });
+    connect(grid_, &shell::CMSHFlexGrid::click, this, [this] { selectRow(grid_->row() - 1); });
 
     model_.Load();
     refresh();

@@ -12,7 +12,11 @@ class QPushButton;
 
 namespace kestrel {
 
+}  // namespace kestrel
+namespace shell {
 class CMSHFlexGrid;
+}  // namespace shell
+namespace kestrel {
 
 class CNetworkDlg : public QDialog {
     Q_OBJECT
@@ -45,7 +49,7 @@ private:
     CTelegram& telegram_;
     NetworkDialogModel model_;
     NetworkDialogModel::ConnectResult result_;
-    CMSHFlexGrid* grid_ = nullptr;
+    shell::CMSHFlexGrid* grid_ = nullptr;
     QLineEdit* name_ = nullptr;
     QPushButton* connect_ = nullptr;
     QPushButton* quick_ = nullptr;

@@ -2,94 +2,64 @@
 
 #include <platform/Notice.h>
 
-#include <QHBoxLayout>
-#include <QLabel>
-#include <QProgressBar>
-#include <QPushButton>
-#include <QTimer>
-#include <QVBoxLayout>
-
 namespace kestrel {
 
 CTransferDlg::CTransferDlg(CTelegram& telegram, TransferModel::Mode mode, QWidget* parent)
-    : QDialog(parent), model_(telegram, mode)
+    : shell::CProgressDlg(QString::fromStdString(TransferModel::View{}.caption), parent), model_(telegram, mode)
 {
-    setWindowTitle(QString::fromStdString(model_.view().caption));
-    auto* layout = new QVBoxLayout(this);
-    status_ = new QLabel(QString::fromStdString(model_.view().statusLine), this);
-    layout->addWidget(status_);
-    progress_ = new QProgressBar(this);
-    progress_->setObjectName("progress1065");
-    progress_->setMinimumWidth(340);
-    layout->addWidget(progress_);
-    auto* row = new QHBoxLayout;
-    elapsed_ = new QLabel(this);
-    elapsed_->setObjectName("text1190");
-    stop_ = new QPushButton(tr("STOP"), this);
-    row->addWidget(elapsed_, 1);
-    row->addWidget(stop_);
-    layout->addLayout(row);
-    connect(stop_, &QPushButton::clicked, this, [this] { model_.Stop(); });
-    timer_ = new QTimer(this);
-    timer_->setSingleShot(true);
-    timer_->setInterval(2);
-    connect(timer_, &QTimer::timeout, this, &CTransferDlg::onTick);
-}
-
-void CTransferDlg::showEvent(QShowEvent* event)
-{
-    QDialog::showEvent(event);
-    if (started_)
-        return;
-    started_ = true;
-    // Opening runs its exchanges after the dialog is on the screen.
-    QTimer::singleShot(0, this, [this] {
-        const auto st = model_.Open();
+    setObjectName("transferDialog");
+    setStatus(QString::fromStdString(model_.view().statusLine));
+    showElapsed(true);
+    setStepper([this] { return step(); });
+    setStopHandler([this] { model_.Stop(); });
+    setQuestionHandler([this] {
+        const auto a = platform::showMessage(model_.question(), platform::MsgIcon::Question,
+                                             platform::MsgButtons::YesNo);
+        model_.Answer(a == platform::MsgAnswer::Yes);
         refresh();
-        if (st == TransferModel::State::Ended)
-            end();
-        else
-            timer_->start();
+        return true;  // the next tick ends the run if the answer ended it
     });
 }
 
-void CTransferDlg::onTick()
+int CTransferDlg::exec()
 {
-    auto st = model_.Tick();
-    while (st == TransferModel::State::Asking) {
-        refresh();
-        const auto a = platform::showMessage(model_.question(), platform::MsgIcon::Question,
-                                             platform::MsgButtons::YesNo);
-        st = model_.Answer(a == platform::MsgAnswer::Yes);
-    }
-    refresh();
-    if (st == TransferModel::State::Ended)
-        end();
-    else
-        timer_->start();
+    start();
+    shell::CProgressDlg::exec();
+    for (const auto& n : model_.notices())
+        platform::show(n);
+    return model_.result();
 }
 
 void CTransferDlg::refresh()
 {
     const auto& v = model_.view();
-    progress_->setRange(0, std::max(1, v.range));
-    progress_->setValue(std::min(v.progress, std::max(1, v.range)));
-    elapsed_->setText(QString::fromStdString(v.elapsed));
+    setRange(0, std::max(1, v.range));
+    setValue(std::min(v.progress, std::max(1, v.range)));
     emit statusText(QString::fromStdString(v.statusPane));
 }
 
-void CTransferDlg::end()
+CTransferDlg::Step CTransferDlg::step()
 {
-    for (const auto& n : model_.notices())
-        platform::show(n);
-    done(model_.result() == 0 ? Accepted : Rejected);
+    TransferModel::State st = model_.state();
+    if (!opened_) {
+        opened_ = true;
+        st = model_.Open();
+    } else if (st == TransferModel::State::Running) {
+        st = model_.Tick();
+    }
+    refresh();
+    switch (st) {
+    case TransferModel::State::Running: return Step::Continue;
+    case TransferModel::State::Asking: return Step::Ask;
+    case TransferModel::State::Ended: break;
+    }
+    return model_.result() == 0 ? Step::Done : Step::Failed;
 }
 
 int runTransferDialog(CTelegram& telegram, TransferModel::Mode mode, QWidget* parent)
 {
     CTransferDlg dlg(telegram, mode, parent);
-    dlg.exec();
-    return dlg.model().result();
+    return dlg.exec();
 }
 
 }  // namespace kestrel

@@ -4,8 +4,8 @@
 #include <kestrel/core/CKeypadControl.h>
 #include <kestrel/core/ExaminationModel.h>
 #include <kestrel/core/KestrelState.h>
-#include <kestrel/shell/CMainFrame.h>
-#include <kestrel/shell/CommandIds.h>
+#include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/KestrelShell.h>
 #include <kestrel/ui/CConverterTestDlg.h>
 #include <kestrel/ui/CExamDlg.h>
 #include <kestrel/ui/CFaultDlg.h>
@@ -15,6 +15,7 @@
 #include <kestrel/ui/CTransferDlg.h>
 #include <kestrel/ui/CWarmUpDlg.h>
 #include <platform/Notice.h>
+#include <shell/CMainFrame.h>
 
 namespace kestrel {
 
@@ -25,12 +26,33 @@ KestrelOnline::KestrelOnline(CTelegram& telegram, QWidget* parent, std::function
         status_ = [](const QString&) {};
 }
 
-void KestrelOnline::install(CMainFrame& frame)
+KestrelOnline* KestrelOnline::of(shell::CMainFrame& frame)
 {
-    frame.setCommandHandler(cmd::CheckNetwork, [this] { checkNetwork(); });
-    frame.setCommandHandler(cmd::OpenDeviceList, [this] { openDeviceList(); });
-    frame.setCommandHandler(cmd::Keypad, [this] { keypad({}); });
-    frame.setCommandHandler(cmd::ConverterTest, [this] { converterTest(); });
+    auto* online = frame.findChild<KestrelOnline*>("kestrelOnline", Qt::FindDirectChildrenOnly);
+    if (online == nullptr && shell().telegram != nullptr) {
+        online = new KestrelOnline(*shell().telegram, &frame, [&frame](const QString& text) {
+            frame.setPaneText(shell::CMainFrame::PaneMessage, text);
+        });
+        online->setObjectName("kestrelOnline");
+    }
+    return online;
+}
+
+void installOnlineCommands(shell::CMainFrame& frame)
+{
+    auto on = [&frame](void (KestrelOnline::*command)()) {
+        return [&frame, command] {
+            if (KestrelOnline* o = KestrelOnline::of(frame))
+                (o->*command)();
+        };
+    };
+    frame.setCommandHandler(cmd::CheckNetwork, on(&KestrelOnline::checkNetwork));
+    frame.setCommandHandler(cmd::OpenDeviceList, on(&KestrelOnline::openDeviceList));
+    frame.setCommandHandler(cmd::ConverterTest, on(&KestrelOnline::converterTest));
+    frame.setCommandHandler(cmd::Keypad, [&frame] {
+        if (KestrelOnline* o = KestrelOnline::of(frame))
+            o->keypad({});
+    });
 }
 
 void KestrelOnline::checkNetwork()

@@ -14,9 +14,12 @@
 
 class QWidget;
 
+namespace shell {
+class CMainFrame;
+}
+
 namespace kestrel {
 
-class CMainFrame;
 class CTelegram;
 
 class KestrelOnline : public QObject {
@@ -28,9 +31,9 @@ public:
     // Opens the online list of a working file (the list window's business).
     void setListOpener(std::function<void(const std::string& workPath)> open) { openList_ = std::move(open); }
 
-    // Hooks the main-frame commands up: Check Network, Open Parameter List,
-    // Keypad Controls (target picked in the network dialog), Converter Test.
-    void install(CMainFrame& frame);
+    // The main frame's instance (made with the frame's telegram object at
+    // its first use); nullptr while the frame has no telegram object.
+    static KestrelOnline* of(shell::CMainFrame& frame);
 
     void checkNetwork();
     void openDeviceList();
@@ -59,5 +62,9 @@ private:
     std::function<void(const std::string&)> openList_;
     int warmUpTickMs_ = 1000;
 };
+
+// Hooks the main-frame commands up: Check Network, Open Parameter List,
+// Keypad Controls (target picked in the network dialog), Converter Test.
+void installOnlineCommands(shell::CMainFrame& frame);
 
 }  // namespace kestrel

@@ -1,0 +1,72 @@
+#include <shell/CMainFrame.h>
+#include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/DemoTour.h>
+
+#include <QAbstractButton>
+#include <QRadioButton>
+#include <QTimer>
+
+#include <cstdlib>
+
+namespace kestrel {
+
+using platform::qt::ScreenTour;
+
+namespace {
+
+void chooseFirstEnabled(QWidget* dialog, const QStringList& names)
+{
+    for (const QString& n : names) {
+        auto* b = dialog->findChild<QRadioButton*>(n);
+        if (b && b->isEnabled()) {
+            b->setChecked(true);
+            return;
+        }
+    }
+}
+
+void runLater(QWidget* window, int command)
+{
+    QTimer::singleShot(0, window, [window, command] {
+        if (auto* frame = qobject_cast<shell::CMainFrame*>(window)) frame->execute(command);
+    });
+}
+
+}  // namespace
+
+std::unique_ptr<DemoTour> DemoTour::fromEnvironment(const char* program)
+{
+    const char* dir = std::getenv("AVIARY_DEMO_TOUR");
+    if (dir == nullptr || *dir == '\0') return nullptr;
+    return std::make_unique<DemoTour>(QString::fromLocal8Bit(dir), QString::fromLatin1(program));
+}
+
+DemoTour::DemoTour(const QString& directory, const QString& program)
+    : tour_(std::make_unique<ScreenTour>(directory, program))
+{
+    ScreenTour* t = tour_.get();
+    t->step("startupDialog", "startup", [](QWidget* w) { ScreenTour::clickLater(w, "yesButton"); });
+    t->step("commDialog", "communication", [](QWidget* w) {
+        chooseFirstEnabled(w, {"baud9600"});
+        chooseFirstEnabled(w, {"portCOM1", "portCOM2", "portCOM3", "portCOM4"});
+        ScreenTour::clickLater(w, "okButton");
+    });
+    t->step("mainFrame", "main-frame", [t](QWidget* w) {
+        auto* frame = qobject_cast<shell::CMainFrame*>(w);
+        t->save(ScreenTour::grabWithMenu(frame, 1), "menu-inverter");
+        t->save(ScreenTour::grabWithMenu(frame, 3), "menu-settings");
+        runLater(w, cmd::ProgramParameters);
+    });
+    t->step("programParametersDialog", "program-parameters",
+            [](QWidget* w) { ScreenTour::clickLater(w, "cancelButton"); });
+    t->step("mainFrame", "", [](QWidget* w) { runLater(w, cmd::AppAbout); });
+    t->step("aboutDialog", "about", [](QWidget* w) {
+        if (auto* b = w->findChild<QAbstractButton*>()) QTimer::singleShot(0, b, [b] { b->click(); });
+    });
+    t->step("mainFrame", "", [](QWidget* w) { QTimer::singleShot(0, w, [w] { w->close(); }); });
+    t->start();
+}
+
+DemoTour::~DemoTour() { tour_->finish(); }
+
+}  // namespace kestrel
