@@ -4,6 +4,8 @@
 // Upload All and Download All (to the other drive, after the parameter-set
 // question), the keypad runs and stops a drive, the fault history shows the
 // drive's faults; and the Converter Test on its own.
+#include "ShellQtTest.h"
+
 #include <kestrel/core/CDeviceTable.h>
 #include <kestrel/core/CWorkFile.h>
 #include <kestrel/core/DeviceConnection.h>
@@ -15,13 +17,16 @@
 #include <kestrel/ui/CKeypadDlg.h>
 #include <kestrel/ui/CNetworkDlg.h>
 #include <kestrel/ui/CParamSetDlg.h>
+#include <kestrel/ui/CommandIds.h>
 #include <kestrel/ui/KestrelOnline.h>
+#include <kestrel/ui/KestrelProgram.h>
+#include <kestrel/ui/KestrelShell.h>
 #include <platform/PseudoTerminal.h>
-#include <platform/testing/ScriptedResponder.h>
-#include <platform/testing/TempDir.h>
+#include <shell/CMainFrame.h>
 #include <sim/sio/SioBus.h>
 #include <sim/sio/SioSimRunner.h>
 
+#include <QAction>
 #include <QApplication>
 #include <QLineEdit>
 #include <QPointer>
@@ -60,14 +65,13 @@ void onModal(std::function<void(T*)> act)
 class OnlineWindowsTest : public QObject {
     Q_OBJECT
 
-    platform::testing::TempDir dir;
-    std::unique_ptr<platform::testing::ScriptedResponder> messages;
+    std::unique_ptr<shelltest::World> world;
     std::unique_ptr<platform::PseudoTerminal> pty;
     std::unique_ptr<sim::SioBus> bus;
     std::unique_ptr<sim::SioSimRunner> runner;
-    std::unique_ptr<CTelegram> telegram;
-    std::unique_ptr<QWidget> frame;
-    std::unique_ptr<KestrelOnline> online;
+    std::unique_ptr<shell::CMainFrame> frame;
+    CTelegram* telegram = nullptr;
+    KestrelOnline* online = nullptr;
     std::string openedList;
 
     uint16_t driveValue(int address, uint16_t number)
@@ -95,12 +99,10 @@ class OnlineWindowsTest : public QObject {
 private slots:
     void initTestCase()
     {
-        messages = std::make_unique<platform::testing::ScriptedResponder>(
-            [](const std::string& f) { QTest::qFail(f.c_str(), __FILE__, __LINE__); });
-        state().reset();
-        state().installDir = dir.path();
-        std::filesystem::create_directories(dir.path() + "/tvk");
-        std::filesystem::create_directories(dir.path() + "/parameter");
+        world = std::make_unique<shelltest::World>();
+        state().installDir = world->install;
+        std::filesystem::create_directories(world->install + "/tvk");
+        std::filesystem::create_directories(world->install + "/parameter");
         TelegramSettings& s = state().settings;
         s.repeat = 3;
         s.delayNak = 2;
@@ -114,21 +116,23 @@ private slots:
         QVERIFY(runner->start());
         ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
         state().settings.port = 7;
-        telegram = std::make_unique<CTelegram>();
-        frame = std::make_unique<QWidget>();
-        online = std::make_unique<KestrelOnline>(*telegram, frame.get(), nullptr);
+        frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrelProgram());
+        QVERIFY(frame->create());
+        frame->show();
+        telegram = kestrel::shell().telegram;
+        QVERIFY(telegram != nullptr);
+        online = KestrelOnline::of(*frame);
+        QVERIFY(online != nullptr);
         online->setListOpener([this](const std::string& p) { openedList = p; });
         online->setWarmUpTickMs(5);
     }
 
     void cleanupTestCase()
     {
-        online.reset();
         frame.reset();
-        telegram.reset();
         runner.reset();
         ::unsetenv("AVIARY_COM7");
-        state().reset();
+        world.reset();
     }
 
     // Check Network, rename drive 1, Connect with the databank upload.
@@ -144,17 +148,19 @@ private slots:
             dlg->typeName("Mixer");
             dlg->clickChangeName();
             QCOMPARE(dlg->model().view().rows[0].cells[2], std::string("Mixer"));
-            messages->expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
-            messages->expect("Information successfully uploaded", MsgIcon::Exclamation);
+            world->messages->expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
+            world->messages->expect("Information successfully uploaded", MsgIcon::Exclamation);
             dlg->clickConnect(false);
         });
-        online->checkNetwork();
+        frame->updateCommandStates();
+        QVERIFY(frame->action(kestrel::cmd::CheckNetwork)->isEnabled());
+        frame->action(kestrel::cmd::CheckNetwork)->trigger();
         QVERIFY(sawDialog);
-        QVERIFY(messages->pending() == 0);
+        QVERIFY(world->messages->pending() == 0);
         CDeviceTable table;
         QVERIFY(table.load(CDeviceTable::defaultPath()));
         QCOMPARE(table.name(1), std::string("Mixer"));
-        QCOMPARE(openedList, CWorkFile::onlinePath(dir.path(), "1"));
+        QCOMPARE(openedList, CWorkFile::onlinePath(world->install, "1"));
         QCOMPARE(CWorkFile(openedList).recordCount(), size_t(194));
         QCOMPARE(state().databaseFileName, std::string("/tvk/RQ-1808.tvk"));
         expectLineFree();
@@ -164,7 +170,7 @@ private slots:
     void uploadAllIntoTheList()
     {
         withDrive(1, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0004); });
-        messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Upload, "LIST  A",
+        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Upload, "LIST  A",
                                                             "ADDR=01\"Mixer\""),
                          MsgIcon::Question, MsgAnswer::Yes);
         QVERIFY(online->uploadAll(listOf(openedList, "1")));
@@ -190,10 +196,10 @@ private slots:
             QCOMPARE(dlg->chosenSet(), 2);
             dlg->accept();
         });
-        messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Download, "LIST  A",
+        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Download, "LIST  A",
                                                             "ADDR=02\"NEW\""),
                          MsgIcon::Question, MsgAnswer::Yes);
-        messages->expect(parameterSetChangeNotice(2).text, MsgIcon::Information);
+        world->messages->expect(parameterSetChangeNotice(2).text, MsgIcon::Information);
         QVERIFY(!online->downloadAll(listOf(openedList, "")));
         QVERIFY(asked);
         withDrive(2, [](sim::SioDrive& d) { QCOMPARE(d.parameterSet(), 2); });
@@ -204,14 +210,20 @@ private slots:
     // The keypad runs drive 1 forward at a new setpoint and stops it.
     void keypadRunsAndStopsTheDrive()
     {
+        // Keypad Controls with no list open: the drive is picked in the
+        // network dialog.
         state().noDevice = false;
-        online->keypad("1");
+        onModal<CNetworkDlg>([](CNetworkDlg* dlg) {
+            dlg->selectRow(0);
+            dlg->clickConnect(false);
+        });
+        frame->action(kestrel::cmd::Keypad)->trigger();
         auto* keypad = frame->findChild<CKeypadDlg*>();
         QVERIFY(keypad != nullptr);
         keypad->setActiveOverride(true);
         QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("STOP"), 3000);
         QCOMPARE(state().windowPresence[1], '3');
-        messages->expect("Control window for this device already exists !", MsgIcon::Exclamation);
+        world->messages->expect("Control window for this device already exists !", MsgIcon::Exclamation);
         online->keypad("1");
 
         keypad->press("F-EXT1 (SIO)");
@@ -225,9 +237,9 @@ private slots:
         QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("Running in FWD"), 3000);
 
         // The drive runs: closing is refused.
-        messages->expect("The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop);
+        world->messages->expect("The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop);
         keypad->close();
-        QTRY_VERIFY_WITH_TIMEOUT(messages->pending() == 0, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(world->messages->pending() == 0, 3000);
         keypad->press("STOP");
         withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
         QVERIFY(!running);
@@ -249,7 +261,7 @@ private slots:
     void faultHistoryShowsTheDrivesFaults()
     {
         bus->trip(1, 16);
-        messages->expect("This will take a few seconds !", MsgIcon::None);
+        world->messages->expect("This will take a few seconds !", MsgIcon::None);
         bool shown = false;
         onModal<CFaultDlg>([&](CFaultDlg* dlg) {
             shown = true;
@@ -290,7 +302,7 @@ private slots:
             dlg->press("End");
             done = true;
         });
-        online->converterTest();
+        frame->action(kestrel::cmd::ConverterTest)->trigger();
         QVERIFY(done);
         QCOMPARE(state().settings.tCycle, 10);
         expectLineFree();

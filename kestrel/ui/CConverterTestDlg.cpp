@@ -41,7 +41,9 @@ CConverterTestDlg::CConverterTestDlg(CTelegram& telegram, QWidget* parent) : QDi
     auto* fields = new QGridLayout;
     auto edit = [&](const QString& label, int row, int col) {
         auto* e = new QLineEdit(this);
-        fields->addWidget(new QLabel(label, this), row, col);
+        auto* l = new QLabel(label, this);
+        l->setObjectName(label + "Label");
+        fields->addWidget(l, row, col);
         fields->addWidget(e, row, col + 1);
         return e;
     };
@@ -198,6 +200,8 @@ void CConverterTestDlg::refresh()
     for (QLineEdit* e : {device_, parameter_, value_, tRts_, tWait_, tCycle_})
         e->setReadOnly(v.editsReadOnly);
     value_->setVisible(v.valueVisible);
+    if (auto* l = findChild<QLabel*>("ValueLabel"))
+        l->setVisible(v.valueVisible);
 }
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 #include <kestrel/ui/CFaultDlg.h>
 
+#include <kestrel/ui/GridFit.h>
 #include <shell/CMSHFlexGrid.h>
 #include <platform/Notice.h>
 
@@ -25,11 +26,12 @@ CFaultDlg::CFaultDlg(const FaultHistoryModel::View& view, QWidget* parent) : QDi
             grid_->setTextMatrix(r + 1, c,
                                  QString::fromStdString(view.rows[static_cast<size_t>(r)][static_cast<size_t>(c)]));
     }
+    grid_->setMinimumWidth(fitColumns(*grid_));
     layout->addWidget(grid_);
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
     connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(ok);
-    resize(grid_->twipsToPixelsX(8600), 280);
+    resize(grid_->minimumWidth() + 24, 280);
 }
 
 void runFaultHistory(CTelegram& telegram, const std::string& address, QWidget* parent,

@@ -1,6 +1,7 @@
 #include <kestrel/ui/CNetworkDlg.h>
 
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/ui/GridFit.h>
 #include <shell/CMSHFlexGrid.h>
 #include <kestrel/ui/CExamDlg.h>
 #include <platform/Notice.h>
@@ -13,6 +14,8 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace kestrel {
 
@@ -79,7 +82,7 @@ CNetworkDlg::CNetworkDlg(CTelegram& telegram, bool selectionMode, QWidget* paren
 
     model_.Load();
     refresh();
-    resize(620, 420);
+    resize(std::max(560, grid_->minimumWidth() + 24), 420);
 }
 
 void CNetworkDlg::refresh()
@@ -99,6 +102,7 @@ void CNetworkDlg::refresh()
             grid_->setCellBackColor(v.rows[r].background);
         }
     }
+    grid_->setMinimumWidth(fitColumns(*grid_));
     if (v.selected >= 0) {
         grid_->setRow(v.selected + 1);
         grid_->setCol(0);
