@@ -36,6 +36,7 @@ QPixmap indicator(int icon)
 
 CConverterTestDlg::CConverterTestDlg(CTelegram& telegram, QWidget* parent) : QDialog(parent), model_(telegram)
 {
+    setObjectName("converterTestDialog");
     setWindowTitle(tr("Converter Test"));
     auto* top = new QVBoxLayout(this);
     auto* fields = new QGridLayout;

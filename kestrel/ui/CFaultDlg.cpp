@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QDialogButtonBox>
+#include <QPushButton>
 #include <QLabel>
 #include <QVBoxLayout>
 
@@ -13,6 +14,7 @@ namespace kestrel {
 
 CFaultDlg::CFaultDlg(const FaultHistoryModel::View& view, QWidget* parent) : QDialog(parent)
 {
+    setObjectName("faultDialog");
     setWindowTitle(QString::fromStdString(view.title));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr(FaultHistoryModel::kIntroText), this));
@@ -29,6 +31,7 @@ CFaultDlg::CFaultDlg(const FaultHistoryModel::View& view, QWidget* parent) : QDi
     grid_->setMinimumWidth(fitColumns(*grid_));
     layout->addWidget(grid_);
     auto* ok = new QDialogButtonBox(QDialogButtonBox::Ok, this);
+    ok->button(QDialogButtonBox::Ok)->setObjectName("okButton");
     connect(ok, &QDialogButtonBox::accepted, this, &QDialog::accept);
     layout->addWidget(ok);
     resize(grid_->minimumWidth() + 24, 280);

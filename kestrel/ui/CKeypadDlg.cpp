@@ -20,6 +20,7 @@ using K = CKeypadControl;
 
 CKeypadDlg::CKeypadDlg(CTelegram& telegram, QWidget* parent) : QDialog(parent), model_(telegram)
 {
+    setObjectName("keypadDialog");
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
     build();
@@ -93,6 +94,7 @@ void CKeypadDlg::build()
     status_->setObjectName("edit1091");
     status_->setReadOnly(true);
     auto* close = new QPushButton(tr("CLOSE"), this);
+    close->setObjectName("closeButton");
     bottom->addWidget(status_, 1);
     bottom->addWidget(close);
     top->addLayout(bottom);

@@ -30,6 +30,7 @@ void showAll(const std::vector<platform::Notice>& notices)
 CNetworkDlg::CNetworkDlg(CTelegram& telegram, bool selectionMode, QWidget* parent)
     : QDialog(parent), telegram_(telegram), model_(telegram, getCompanyName(), getInverterName(), selectionMode)
 {
+    setObjectName("networkDialog");
     setWindowTitle(QString::fromStdString(model_.view().title));
     auto* top = new QVBoxLayout(this);
     top->addWidget(new QLabel(tr("Below is the list of devices which are currently connected to the network."), this));
@@ -65,6 +66,9 @@ CNetworkDlg::CNetworkDlg(CTelegram& telegram, bool selectionMode, QWidget* paren
     connect_ = new QPushButton(tr("Connect"), this);
     quick_ = new QPushButton(tr("Quick Connect"), this);
     auto* close = new QPushButton(tr("Close"), this);
+    connect_->setObjectName("connectButton");
+    quick_->setObjectName("quickConnectButton");
+    close->setObjectName("closeButton");
     buttons->addStretch();
     buttons->addWidget(connect_);
     buttons->addWidget(quick_);

@@ -9,6 +9,7 @@ namespace kestrel {
 
 CParamSetDlg::CParamSetDlg(const std::string& conflictText, int listSet, QWidget* parent) : QDialog(parent)
 {
+    setObjectName("paramSetDialog");
     setWindowTitle(tr("Parameter Set Conflict"));
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(QString::fromStdString(conflictText), this));

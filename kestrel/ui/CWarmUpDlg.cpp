@@ -10,6 +10,7 @@ namespace kestrel {
 
 CWarmUpDlg::CWarmUpDlg(const QString& title, QWidget* parent, int tickMs) : QDialog(parent)
 {
+    setObjectName("warmUpDialog");
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
     layout->addWidget(new QLabel(tr("Inverter warming up !"), this));
