@@ -20,25 +20,18 @@
 #include <sim/sio/SioBus.h>
 #include <sim/sio/SioSimRunner.h>
 
+#include "SioTiming.h"
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 #include <thread>
 
 using namespace kestrel;
-using Clock = std::chrono::steady_clock;
+using bench::Clock;
+using bench::ms;
 
 namespace {
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double wireMs(int chars)
-{
-    return chars * 10 * 1000.0 / 9600.0;
-}
 
 struct Counts {
     int telegrams = 0;
@@ -94,8 +87,8 @@ int main(int argc, char** argv)
     const int records = static_cast<int>(std::filesystem::file_size(work) / 10);
 
     const TelegramSettings& s = state().settings;
-    const double readFloor = wireMs(8) + s.tRts + s.tWait;
-    const double writeFloor = wireMs(14) + s.tRts + s.tWait;
+    const double readFloor = bench::wireMs9600(8) + s.tRts + s.tWait;
+    const double writeFloor = bench::wireMs9600(14) + s.tRts + s.tWait;
     const BulkTransferFlow::Direction dirs[] = {BulkTransferFlow::Direction::Upload,
                                                 BulkTransferFlow::Direction::Download};
     for (auto dir : dirs) {

@@ -29,6 +29,19 @@ protected:
         return ticks;
     }
 
+    // The drives answered an examination; the dialog lists them.
+    std::unique_ptr<Dialog> examinedDialog(const char* drives, bool selectionMode = false)
+    {
+        startLine(drives);
+        {
+            ExaminationModel exam(*telegram);
+            examine(exam);
+        }
+        auto dlg = std::make_unique<Dialog>(*telegram, "Acme", "RHX", selectionMode);
+        dlg->Load();
+        return dlg;
+    }
+
     int runTransfer(TransferModel::Mode mode, std::vector<platform::Notice>* notices = nullptr)
     {
         TransferModel t(*telegram, mode);
@@ -104,13 +117,8 @@ TEST_F(NetworkDialogTest, DialogClosedMidExaminationStillWritesTheTableAndFreesT
 
 TEST_F(NetworkDialogTest, RenamesSurviveExaminationsAndAreRefusedForAnActiveDrive)
 {
-    startLine("1:1808,7:1812");
-    {
-        ExaminationModel exam(*telegram);
-        examine(exam);
-    }
-    Dialog dlg(*telegram, "Acme", "RHX");
-    dlg.Load();
+    auto dialog = examinedDialog("1:1808,7:1812");
+    Dialog& dlg = *dialog;
     dlg.Select(1);
     dlg.EditName(std::string(30, 'P') + "Q");
     EXPECT_FALSE(dlg.view().connectDefault);
@@ -144,13 +152,8 @@ TEST_F(NetworkDialogTest, RenamesSurviveExaminationsAndAreRefusedForAnActiveDriv
 // question, the database upload, then the online list from it.
 TEST_F(NetworkDialogTest, ConnectUploadsTheMissingDatabaseThenOpensTheList)
 {
-    startLine("3:1812");
-    {
-        ExaminationModel exam(*telegram);
-        examine(exam);
-    }
-    Dialog dlg(*telegram, "Acme", "RHX");
-    dlg.Load();
+    auto dialog = examinedDialog("3:1812");
+    Dialog& dlg = *dialog;
     messages.expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
     const auto r = dlg.Connect(false);
     EXPECT_EQ(r.next, ConnectPlan::UploadDatabase);
@@ -178,13 +181,8 @@ TEST_F(NetworkDialogTest, ConnectUploadsTheMissingDatabaseThenOpensTheList)
 
 TEST_F(NetworkDialogTest, StoppedDatabaseUploadLeavesAnIncompleteDatabase)
 {
-    startLine("3:1812");
-    {
-        ExaminationModel exam(*telegram);
-        examine(exam);
-    }
-    Dialog dlg(*telegram, "Acme", "RHX");
-    dlg.Load();
+    auto dialog = examinedDialog("3:1812");
+    Dialog& dlg = *dialog;
     messages.expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
     ASSERT_EQ(dlg.Connect(false).next, ConnectPlan::UploadDatabase);
     {
@@ -202,13 +200,8 @@ TEST_F(NetworkDialogTest, StoppedDatabaseUploadLeavesAnIncompleteDatabase)
 
 TEST_F(NetworkDialogTest, SelectionModeChecksTheDriveAnswers)
 {
-    startLine("1:1808,2:1808");
-    {
-        ExaminationModel exam(*telegram);
-        examine(exam);
-    }
-    Dialog dlg(*telegram, "Acme", "RHX", true);
-    dlg.Load();
+    auto dialog = examinedDialog("1:1808,2:1808", true);
+    Dialog& dlg = *dialog;
     dlg.Select(1);
     auto r = dlg.Connect(false);
     EXPECT_TRUE(r.closeDialog);
