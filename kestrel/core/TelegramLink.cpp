@@ -4,21 +4,15 @@
 
 namespace kestrel {
 
-// Claims the line for one use and always gives it back.
+// Claims the port for one use and always gives it back.
 class TelegramLink::Session {
 public:
     explicit Session(TelegramLink& link) : link_(link)
     {
-        KestrelState& s = state();
-        s.currentAddress = link.address_;
-        s.operationInProgress = true;
+        state().currentAddress = link.address_;
         open_ = link.telegram_.WaitForPort() && link.telegram_.OpenPort(false);
     }
-    ~Session()
-    {
-        link_.telegram_.ClosePort(false);
-        state().operationInProgress = false;
-    }
+    ~Session() { link_.telegram_.ClosePort(false); }
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
     bool open() const { return open_; }
@@ -30,14 +24,11 @@ private:
 
 bool TelegramLink::busy() const
 {
-    const KestrelState& s = state();
-    return s.operationInProgress || s.port.exchangeActive || s.port.pollHolds;
+    return state().operationInProgress;
 }
 
 std::optional<ParameterLink::Reply> TelegramLink::read(std::string_view number)
 {
-    if (busy())
-        return std::nullopt;
     Session session(*this);
     if (!session.open())
         return std::nullopt;
@@ -50,16 +41,11 @@ std::optional<ParameterLink::Reply> TelegramLink::read(std::string_view number)
 
 bool TelegramLink::write(std::string_view text)
 {
-    if (busy())
-        return false;
     Session session(*this);
     if (!session.open())
         return false;
-    bool ok = telegram_.ReadParameter("00AC");
-    if (ok)
-        ok = telegram_.WriteParameter(text);
+    const bool ok = telegram_.WriteParameter(text);
     lastStatus_ = telegram_.status();
-    telegram_.ReadParameter("00AC");
     return ok;
 }
 
