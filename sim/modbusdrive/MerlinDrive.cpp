@@ -1,7 +1,5 @@
 #include <sim/modbusdrive/MerlinDrive.h>
 
-#include <merlin/core/CModbusLink.h>
-
 namespace sim {
 
 namespace {
@@ -16,7 +14,18 @@ bool outsideLock(int offset)
            offset == MerlinDrive::kPassword;
 }
 
+// Register numbers are in 4xxxx notation: 40001 is wire address 0, which
+// this drive keeps as offset 1.
 int offsetOf(int registerNumber) { return registerNumber - 40000; }
+
+// The parameter line's access field: 1 keeps the value from being changed.
+constexpr int kAccessReadOnly = 1;
+
+// A register holds 16 bits; limits below zero make it two's complement.
+int wordToValue(uint16_t word, int minimum)
+{
+    return minimum < 0 ? static_cast<int>(static_cast<int16_t>(word)) : static_cast<int>(word);
+}
 
 }  // namespace
 
@@ -49,12 +58,18 @@ MerlinDrive::MerlinDrive(const merlin::CDpfParSet& definition, uint16_t password
 
 void MerlinDrive::addParameters(const merlin::CDpfParSet& definition)
 {
-    for (const merlin::CPar& par : definition.Parameters()) {
-        const int offset = par.RegisterOffset();
+    // Straight from the file's parameter lines, not through the product's
+    // parameter model: a wrong register or edit rule there must show up
+    // against this drive, not be mirrored by it.
+    for (const merlin::ParamEntry& entry : definition.ParamTable()) {
+        if (entry.key < 0)
+            continue;
+        const int offset = offsetOf(entry.registerNumber);
         // Only what a wire address can reach; the first definition of a register wins.
         if (offset < 1 || offset > 0x10000 || registers_.count(offset))
             continue;
-        registers_[offset] = {merlin::rawToRegister(par.defaultValue), par.min, par.max, par.access == 1};
+        registers_[offset] = {static_cast<uint16_t>(entry.defaultValue), entry.min, entry.max,
+                              entry.access == kAccessReadOnly};
     }
 }
 
@@ -91,7 +106,7 @@ uint8_t MerlinDrive::check(int offset, uint16_t word) const
         return kIllegalDataAddress;
     if (locked_ && !outsideLock(offset))
         return kIllegalFunction;
-    const int raw = merlin::registerToRaw(word, it->second.min);
+    const int raw = wordToValue(word, it->second.min);
     if (raw < it->second.min || raw > it->second.max)
         return kIllegalDataValue;
     return 0;

@@ -11,6 +11,12 @@ bool MerlinDriveModel::addDrive(uint8_t unit, std::unique_ptr<MerlinDrive> drive
     return true;
 }
 
+bool MerlinDriveModel::removeDrive(uint8_t unit)
+{
+    std::lock_guard lock(mutex_);
+    return drives_.erase(unit) > 0;
+}
+
 std::vector<uint8_t> MerlinDriveModel::units() const
 {
     std::lock_guard guard(mutex_);

@@ -17,6 +17,8 @@ class MerlinDriveModel : public ModbusDataModel {
 public:
     // Replaces a drive already at that unit. Units 1..247.
     bool addDrive(uint8_t unit, std::unique_ptr<MerlinDrive> drive);
+    // The drive leaves the line: its unit stays silent from now on.
+    bool removeDrive(uint8_t unit);
     std::vector<uint8_t> units() const;
     // Runs f on one drive under the model's lock; false if there is none.
     bool withDrive(uint8_t unit, const std::function<void(MerlinDrive&)>& f);

@@ -5,6 +5,9 @@
 #include <sim/modbusdrive/MerlinDriveModel.h>
 #include <sim/modbusdrive/MerlinSimCli.h>
 #include <sim/modbusdrive/SlaveLink.h>
+#include <sim/modbus/ModbusSlave.h>
+
+#include <platform/testing/TempDir.h>
 
 #include <gtest/gtest.h>
 
@@ -250,4 +253,45 @@ TEST(MerlinSimCli, DriveSpecsAndBadCommandLines)
     for (auto& a : missing)
         argv.push_back(a.data());
     EXPECT_EQ(merlinSimMain(static_cast<int>(argv.size()), argv.data()), 1);
+}
+
+namespace {
+
+// Register numbers and the edit rule straight from a definition's lines,
+// checked on the wire: 40001 is address 0, 40257 address 256.
+const char* const kEdgeDefinition =
+    "[Revision]\n1,8,'LM3 '\n2,1,'Normal'\n3,3,'V3'\n\n"
+    "[Strings]\n1,First\n2,Far\n3,Unlisted\n\n"
+    "[Groups]\n1,1,0,a,0,0\n\n"
+    "[Parameters]\n"
+    "1,1,10,-100,100,0,1,40001,-5,x,0,0\n"
+    "2,2,10,0,500,0,0,40257,300,x,0,0\n"
+    "3,3,10,0,9,0,0,40300,7,x,0,0\n\n"
+    "[Parameter List]\n1,1,1\n2,1,2\n\n"
+    "[End]\n";
+
+std::vector<uint8_t> frame(std::initializer_list<uint8_t> bytes) { return bytes; }
+
+}  // namespace
+
+TEST(MerlinDrive, RegistersAndEditRuleComeFromTheDefinitionLines)
+{
+    platform::testing::TempDir dir;
+    dir.write("edge.dpf", kEdgeDefinition);
+    std::string error;
+    auto drive = loadDrive(dir.path(), dir.path() + "/edge.dpf", 0, error);
+    ASSERT_TRUE(drive) << error;
+    MerlinDriveModel model;
+    model.addDrive(3, std::move(drive));
+    ModbusSlave slave(model);
+    // Read address 0: the default -5 as a two's complement word.
+    EXPECT_EQ(slave.handle(frame({3, 3, 0, 0, 0, 1})), frame({3, 3, 2, 0xFF, 0xFB}));
+    EXPECT_EQ(slave.handle(frame({3, 3, 1, 0, 0, 1})), frame({3, 3, 2, 0x01, 0x2C}));
+    // A register the file defines but does not list is still the drive's.
+    EXPECT_EQ(slave.handle(frame({3, 3, 0x01, 0x2B, 0, 1})), frame({3, 3, 2, 0, 7}));
+    // Access 1 refuses the write; limits are the line's, signed below zero.
+    EXPECT_EQ(slave.handle(frame({3, 6, 0, 0, 0, 1})), frame({3, 0x86, 2}));
+    EXPECT_EQ(slave.handle(frame({3, 6, 1, 0, 0x01, 0xF5})), frame({3, 0x86, 3}));
+    EXPECT_EQ(slave.handle(frame({3, 6, 1, 0, 0x01, 0xF4})), frame({3, 6, 1, 0, 0x01, 0xF4}));
+    EXPECT_EQ(slave.handle(frame({3, 3, 0, 1, 0, 1})), frame({3, 0x83, 2}));
 }

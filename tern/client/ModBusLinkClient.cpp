@@ -1,10 +1,10 @@
 #include <tern/client/ModBusLinkClient.h>
 
 #include <tern/client/TernServerLocator.h>
-#include <tern/server/automation/AutomationReply.h>
-#include <tern/server/automation/ErrorInfo.h>
-#include <tern/server/automation/ModBusLinkMembers.h>
-#include <tern/server/automation/VariantWire.h>
+#include <tern/automation/AutomationReply.h>
+#include <tern/automation/ErrorInfo.h>
+#include <tern/automation/ModBusLinkMembers.h>
+#include <tern/automation/VariantWire.h>
 
 #include <QDBusMessage>
 #include <QDBusObjectPath>

@@ -14,8 +14,8 @@
 // The object belongs to this process's bus connection: it is released by
 // Release(), by the destructor, or by the server when the process leaves the
 // bus.
-#include <tern/server/automation/IModBusLink.h>
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/IModBusLink.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <QDBusConnection>
 #include <QString>

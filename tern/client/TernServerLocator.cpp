@@ -1,6 +1,6 @@
 #include <tern/client/TernServerLocator.h>
 
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <platform/Clock.h>
 #include <platform/ProcessLauncher.h>

@@ -3,7 +3,7 @@
 // the registry store, and a server owning the bus name, started on demand
 // by the bus (activation file) or, failing that, from the registered local
 // server path.
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/OleTypes.h>
 
 #include <QDBusConnection>
 

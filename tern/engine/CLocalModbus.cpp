@@ -161,7 +161,15 @@ uint16_t CLocalModbus::exchangeRtu(std::vector<uint8_t>& request, size_t request
         return result::kReadError;
     }
     if (received == 4) {
-        const size_t rest = expectedLength == 0 ? rx.size() - 4 : expectedLength + 2 > 4 ? expectedLength + 2 - 4 : 0;
+        // An exception reply is five bytes whatever was asked: waiting for
+        // the expected length would hold the line for the whole total
+        // time-out of a long request (a minute and more for a large bad
+        // Quantity when no silent interval ends the read).
+        const bool exception = rx[1] >= kExceptionFunction;
+        const size_t rest = exception              ? 1
+                            : expectedLength == 0 ? rx.size() - 4
+                            : expectedLength + 2 > 4 ? expectedLength + 2 - 4
+                                                     : 0;
         size_t more = 0;
         if (rest > 0 && !isOk(port_->read(rx.data() + 4, rest, more))) {
             port_->takeEvents();

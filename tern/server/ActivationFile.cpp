@@ -1,6 +1,6 @@
 #include <tern/server/ActivationFile.h>
 
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <cerrno>
 #include <cstdlib>

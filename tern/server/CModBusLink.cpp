@@ -3,8 +3,8 @@
 #include <tern/server/COleSafeArrayEx.h>
 #include <tern/server/COleVariantEx.h>
 #include <tern/server/ServerStrings.h>
-#include <tern/server/automation/ErrorInfo.h>
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ErrorInfo.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <platform/RegistryStore.h>
 

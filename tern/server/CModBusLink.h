@@ -8,9 +8,9 @@
 // and settings run beside an exchange that another thread is making on the
 // same connection; the connection's engine serialises the frames.
 #include <tern/server/ConnectionTable.h>
-#include <tern/server/automation/COleVariant.h>
-#include <tern/server/automation/IModBusLink.h>
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/COleVariant.h>
+#include <tern/automation/IModBusLink.h>
+#include <tern/automation/OleTypes.h>
 
 #include <atomic>
 #include <cstdint>

@@ -279,6 +279,8 @@ HRESULT CModBusLink::TxRxMessage(const COleVariant& vQuery, int16_t QueryLength,
     std::vector<uint8_t> query;
     if (HRESULT hr = beginRaw(Needs::Any, vQuery, QueryLength, vResponse, vNumOfBytesRead, c, query, plRetVal); FAILED(hr))
         return hr;
+    // The framing would put a lone checksum on the shared line.
+    if (query.empty()) return finish(usage::kArrayError, *c, plRetVal);
     // An ASCII exchange hands back its whole receive buffer with the frame
     // body at the start; RTU and TCP exactly the frame body.
     const bool ascii = c->local() && c->local()->GetTransmissionMode() == CLocalModbus::kAscii;

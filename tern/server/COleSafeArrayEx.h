@@ -10,7 +10,7 @@
 //   register values, double      VT_R4, VT_R8                 to double
 //   coil values                  VT_I2, VT_I4, VT_BOOL        non-zero is on
 //   query bytes                  VT_I2, VT_I4, VT_UI1         low 8 bits
-#include <tern/server/automation/COleSafeArray.h>
+#include <tern/automation/COleSafeArray.h>
 
 #include <cstdint>
 #include <span>

@@ -2,7 +2,7 @@
 // The link server's reading of VARIANT arguments: arrays however a client
 // wraps them, and the optional type and word-order arguments.
 #include <tern/server/COleSafeArrayEx.h>
-#include <tern/server/automation/COleVariant.h>
+#include <tern/automation/COleVariant.h>
 
 #include <optional>
 

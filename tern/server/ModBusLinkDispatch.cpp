@@ -1,9 +1,9 @@
 #include <tern/server/ModBusLinkDispatch.h>
 
-#include <tern/server/automation/AutomationReply.h>
-#include <tern/server/automation/ErrorInfo.h>
-#include <tern/server/automation/ModBusLinkMembers.h>
-#include <tern/server/automation/VariantWire.h>
+#include <tern/automation/AutomationReply.h>
+#include <tern/automation/ErrorInfo.h>
+#include <tern/automation/ModBusLinkMembers.h>
+#include <tern/automation/VariantWire.h>
 
 #include <QDBusObjectPath>
 

@@ -1,7 +1,7 @@
 #include <tern/server/ModBusLinkIntrospection.h>
 
-#include <tern/server/automation/ModBusLinkIdentity.h>
-#include <tern/server/automation/ModBusLinkMembers.h>
+#include <tern/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkMembers.h>
 
 namespace tern::server {
 

@@ -2,9 +2,9 @@
 
 #include <tern/server/ModBusLinkDispatch.h>
 #include <tern/server/ModBusLinkIntrospection.h>
-#include <tern/server/automation/AutomationReply.h>
-#include <tern/server/automation/ModBusLinkIdentity.h>
-#include <tern/server/automation/VariantWire.h>
+#include <tern/automation/AutomationReply.h>
+#include <tern/automation/ModBusLinkIdentity.h>
+#include <tern/automation/VariantWire.h>
 
 #include <QDBusConnectionInterface>
 #include <QDBusObjectPath>

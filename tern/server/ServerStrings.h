@@ -3,7 +3,7 @@
 // usage errors of the server itself and always fail the call; Modbus result
 // codes (0x8FFF and below) come from the engine. Either becomes the HRESULT
 // and out-value 0x80040200 + code.
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/OleTypes.h>
 
 #include <cstdint>
 #include <optional>

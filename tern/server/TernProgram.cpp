@@ -6,7 +6,7 @@
 #include <tern/server/ModBusLinkServer.h>
 #include <tern/server/ShutdownMonitor.h>
 #include <tern/server/TernRegistration.h>
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <platform/Clock.h>
 #include <platform/RegistryStore.h>

@@ -7,7 +7,7 @@
 //
 // AVIARY_TERN_IDLE_MS and AVIARY_TERN_EXIT_WAIT_MS shorten the idle time
 // and the pause between giving up the bus name and ending (tests).
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/OleTypes.h>
 
 #include <chrono>
 #include <string>

@@ -1,6 +1,6 @@
 #include <tern/server/TernRegistration.h>
 
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <initializer_list>
 

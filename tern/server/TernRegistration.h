@@ -3,7 +3,7 @@
 // store: the AppID, the class with its ProgIDs and local-server path, and the
 // type library with its interface. Unregistration removes the same records
 // and never the AppID, CLSID, TypeLib or Interface keys themselves.
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/OleTypes.h>
 
 #include <platform/RegistryStore.h>
 

@@ -10,6 +10,7 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cstdlib>
 
 namespace tern {
@@ -55,6 +56,23 @@ TEST_P(LocalModbusPty, ReadsWritesAndExceptionsOnAPacedLine) {
     EXPECT_EQ(master_.ReadOutputRegisters(1, 0, 1, v), 1);
     ASSERT_EQ(master_.ReadOutputRegisters(1, 0, 1, v), 0);
     EXPECT_EQ(v.front(), 1000);
+}
+
+// Without a silent interval only the total time-out ends a read; for an
+// exception it must not be the one computed for the expected length.
+TEST_P(LocalModbusPty, AnExceptionToAHugeRequestFreesTheLineAtOnce) {
+    // An ASCII frame ends at its CR LF whatever length was expected.
+    if (GetParam() == sim::ModbusFraming::Ascii) GTEST_SKIP();
+    master_.SetSilentInterval(0);
+    ASSERT_TRUE(master_.Open(5, 19200, 0));
+    std::vector<uint16_t> v;
+    for (const uint16_t quantity : {uint16_t{32767}, uint16_t{0xFFFF}}) {
+        const auto start = std::chrono::steady_clock::now();
+        EXPECT_EQ(master_.ReadOutputRegisters(1, 0, quantity, v), 0x8003) << quantity;
+        EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::milliseconds(900)) << quantity;
+    }
+    ASSERT_EQ(master_.ReadOutputRegisters(1, 5, 2, v), 0);
+    EXPECT_EQ(v.back(), 1006);
 }
 
 TEST_P(LocalModbusPty, SlaveGoneIsAResultNotAHang) {

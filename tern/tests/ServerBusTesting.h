@@ -3,7 +3,7 @@
 // process-wide set-up (Qt, a registry directory with the server registered,
 // the bus's activation environment), child processes, and simulated slaves
 // on pseudo-terminals mapped to COM ports.
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusSlaveRunner.h>

@@ -5,7 +5,7 @@
 // usable from python3-dbus, and ending when idle or when the bus goes.
 #include <tern/client/ModBusLinkClient.h>
 #include <tern/server/ActivationFile.h>
-#include <tern/server/automation/ErrorInfo.h>
+#include <tern/automation/ErrorInfo.h>
 #include <tern/tests/ServerBusTesting.h>
 #include <tern/tests/ServerVariants.h>
 
@@ -294,6 +294,28 @@ TEST(TernServer, AnIndependentPythonClientReadsRegisters)
     ChildProcess python({"/usr/bin/python3", testsDir() + "/tern_client.py", "3", "1", "100", "3"});
     EXPECT_TRUE(exitedWith(python.wait(20s), 0)) << python.output();
     EXPECT_EQ(python.output(), "1100\n65535\n1102\n");
+}
+
+// Arrays as other automation clients pass them, wrapped once in a
+// by-reference VARIANT; and a raw frame without bytes.
+TEST(TernServer, APythonClientPassesArraysByReference)
+{
+    PtySlave slave(4);
+    ASSERT_TRUE(slave.ok()) << slave.error();
+    ChildProcess python({"/usr/bin/python3", testsDir() + "/tern_byref_client.py", "4"});
+    ASSERT_TRUE(exitedWith(python.wait(20s), 0)) << python.output();
+    // 1.5 and -2.0 as singles, high word first; the integer array is refused.
+    EXPECT_EQ(python.output(), "PresetMultipleRegisters(doubles) 00000000\n"
+                               "PresetMultipleRegisters(integers) error: Error building  Array \n"
+                               "ForceMultipleCoils 00000000\n"
+                               "TxRxMessage 00000000 01 03 08 3F C0 00 00 C0 00 00 00\n"
+                               "TxRxMessage(empty) error: Error building  Array \n");
+    EXPECT_EQ(slave.holding(20), 0x3FC0);
+    EXPECT_EQ(slave.holding(22), 0xC000);
+    EXPECT_EQ(slave.holding(30), 1030) << "a refused write reached the slave";
+    EXPECT_EQ(slave.model().value(sim::ModbusTable::Coils, 1, 4), 1);
+    EXPECT_EQ(slave.model().value(sim::ModbusTable::Coils, 1, 5), 0);
+    EXPECT_EQ(slave.model().value(sim::ModbusTable::Coils, 1, 6), 1);
 }
 
 TEST(TernClient, FindsNothingForAClassThatIsNotRegistered)

@@ -4,7 +4,7 @@
 // worker reads back the register only it writes), nothing may be lost, and
 // the second line must not wait for the busy one.
 #include <tern/client/ModBusLinkClient.h>
-#include <tern/server/automation/ErrorInfo.h>
+#include <tern/automation/ErrorInfo.h>
 #include <tern/tests/ServerBusTesting.h>
 
 #include <cstdio>

@@ -3,8 +3,8 @@
 // reported, against the simulated slave on an in-memory line.
 #include <tern/server/CModBusLink.h>
 #include <tern/server/ServerStrings.h>
-#include <tern/server/automation/ErrorInfo.h>
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ErrorInfo.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 #include <tern/tests/ServerVariants.h>
 
 #include <sim/modbus/ModbusMapModel.h>

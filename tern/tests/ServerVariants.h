@@ -1,7 +1,7 @@
 #pragma once
 // Building and reading the VARIANT arrays of the link server's tests.
-#include <tern/server/automation/COleSafeArray.h>
-#include <tern/server/automation/COleVariant.h>
+#include <tern/automation/COleSafeArray.h>
+#include <tern/automation/COleVariant.h>
 
 #include <cstdint>
 #include <vector>

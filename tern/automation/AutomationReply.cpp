@@ -1,6 +1,6 @@
-#include <tern/server/automation/AutomationReply.h>
+#include <tern/automation/AutomationReply.h>
 
-#include <tern/server/automation/ModBusLinkIdentity.h>
+#include <tern/automation/ModBusLinkIdentity.h>
 
 #include <QString>
 

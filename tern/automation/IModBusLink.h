@@ -7,9 +7,9 @@
 // out-values count only when the call succeeds.
 //
 // A dispatch pointer result is an object path, empty for none.
-#include <tern/server/automation/COleSafeArray.h>
-#include <tern/server/automation/COleVariant.h>
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/COleSafeArray.h>
+#include <tern/automation/COleVariant.h>
+#include <tern/automation/OleTypes.h>
 
 #include <cstdint>
 #include <string>

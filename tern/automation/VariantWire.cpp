@@ -1,4 +1,4 @@
-#include <tern/server/automation/VariantWire.h>
+#include <tern/automation/VariantWire.h>
 
 #include <QDBusMetaType>
 #include <QDBusVariant>
@@ -303,13 +303,27 @@ bool readValue(VARTYPE vt, const QVariant& value, COleVariant& out)
 
 bool readWireVariant(const QDBusArgument& arg, COleVariant& out)
 {
-    if (arg.currentSignature() != QLatin1String("(qv)")) return false;
+    const QString signature = arg.currentSignature();
+    if (signature == QLatin1String("(qv)")) {
+        ushort vt = 0;
+        QDBusVariant value;
+        arg.beginStructure();
+        arg >> vt >> value;
+        arg.endStructure();
+        return readValue(vt, value.variant(), out);
+    }
+    // A VARIANT nested in another often arrives with its value bare, (qad)
+    // rather than (qv): clients that guess signatures (python-dbus) build a
+    // struct's signature from its members. The type code still says what
+    // the value is, so nothing is lost in taking it.
+    if (!signature.startsWith(QLatin1String("(q")) || signature.size() < 4) return false;
     ushort vt = 0;
-    QDBusVariant value;
     arg.beginStructure();
-    arg >> vt >> value;
+    arg >> vt;
+    const QVariant value = arg.asVariant();
+    const bool single = arg.atEnd();
     arg.endStructure();
-    return readValue(vt, value.variant(), out);
+    return single && readValue(vt, value, out);
 }
 
 }  // namespace

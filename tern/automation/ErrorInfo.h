@@ -2,7 +2,7 @@
 // Automation error information: what a failing call tells its caller beside
 // the HRESULT. Each thread has one slot, as with SetErrorInfo/GetErrorInfo:
 // the object fills it when a call fails, the dispatch layer takes it.
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/OleTypes.h>
 
 #include <optional>
 #include <string>

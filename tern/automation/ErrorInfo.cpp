@@ -1,4 +1,4 @@
-#include <tern/server/automation/ErrorInfo.h>
+#include <tern/automation/ErrorInfo.h>
 
 namespace tern {
 

@@ -10,7 +10,7 @@
 // Type codes this model cannot hold are kept as such (Unsupported), so that
 // a conversion can refuse them and Clear() can report them, as VariantClear
 // reports a bad type.
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/OleTypes.h>
 
 #include <cstdint>
 #include <memory>

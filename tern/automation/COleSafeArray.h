@@ -3,7 +3,7 @@
 // own lower bound. Elements are addressed by their position in storage order
 // (the first dimension varies fastest), which is all the link server needs:
 // it accepts one-dimensional arrays and always answers with them.
-#include <tern/server/automation/COleVariant.h>
+#include <tern/automation/COleVariant.h>
 
 #include <cstddef>
 #include <cstdint>

@@ -1,4 +1,4 @@
-#include <tern/server/automation/ModBusLinkMembers.h>
+#include <tern/automation/ModBusLinkMembers.h>
 
 #include <unordered_map>
 

@@ -4,8 +4,8 @@
 // org.aviary.Tern.AutomationError with the arguments
 //   s description, i HRESULT, s source, s interface GUID, s help file
 // so a tool that only shows the error message shows the description.
-#include <tern/server/automation/ErrorInfo.h>
-#include <tern/server/automation/OleTypes.h>
+#include <tern/automation/ErrorInfo.h>
+#include <tern/automation/OleTypes.h>
 
 #include <QDBusMessage>
 

@@ -10,7 +10,8 @@
 //                            dimension, lower bound 0; or, for any other
 //                            shape, the struct (a(ui)v): the bounds
 //                            (elements, lower bound) and the flat elements
-//   VT_BYREF | VT_VARIANT    (qv): the VARIANT referred to
+//   VT_BYREF | VT_VARIANT    (qv): the VARIANT referred to; read also in
+//                            the form (q<t>), its value not in a variant
 //   VT_BYREF | t             as t
 //
 // Input is lenient where no information is lost in kind: any D-Bus integer
@@ -18,8 +19,8 @@
 // an integer for VT_BOOL. A type code this model does not know is kept (see
 // COleVariant::Unsupported); a value that does not fit its code at all makes
 // the argument invalid.
-#include <tern/server/automation/COleSafeArray.h>
-#include <tern/server/automation/COleVariant.h>
+#include <tern/automation/COleSafeArray.h>
+#include <tern/automation/COleVariant.h>
 
 #include <QDBusArgument>
 #include <QMetaType>

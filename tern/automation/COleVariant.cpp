@@ -1,6 +1,6 @@
-#include <tern/server/automation/COleVariant.h>
+#include <tern/automation/COleVariant.h>
 
-#include <tern/server/automation/COleSafeArray.h>
+#include <tern/automation/COleSafeArray.h>
 
 namespace tern {
 

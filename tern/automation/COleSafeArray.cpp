@@ -1,4 +1,4 @@
-#include <tern/server/automation/COleSafeArray.h>
+#include <tern/automation/COleSafeArray.h>
 
 #include <limits>
 

@@ -1,0 +1,141 @@
+#include <backup/lib/BackupOptions.h>
+
+#include <charconv>
+#include <map>
+
+namespace backup {
+
+const char* const kUsage =
+    "usage: aviary-backup --family kestrel|merlin [options] COMMAND\n"
+    "commands:\n"
+    "  scan                     find the drives on the line: address, name, type and version\n"
+    "  backup [ADDR...]         save every drive found (or those named) into a parameter file each,\n"
+    "                           <address>_<name>_<date>.par in the output directory\n"
+    "  diff ADDR FILE           compare the drive's live values with FILE;\n"
+    "                           exit 0 equal, 1 different, 2 error\n"
+    "  restore ADDR FILE        download FILE into the drive\n"
+    "options:\n"
+    "  --family F               kestrel (SIO drives, addresses 0..31) or merlin (Modbus, 1..32)\n"
+    "  --port P                 COM1..COM8 or a device path such as /dev/ttyUSB0 (default COM1)\n"
+    "  --baud N                 baud rate (default 9600)\n"
+    "  --install DIR            the installation: tvk/, DeviceData/, netlist files (default: beside\n"
+    "                           this program)\n"
+    "  --dir DIR                where backup writes its files (default: the current directory)\n"
+    "  --force                  backup: overwrite existing files; restore: write a file made for\n"
+    "                           another type or version, switch the parameter set\n"
+    "  --json                   scan and diff: JSON on stdout\n"
+    "  --password N             merlin restore: the drive's password, when it refuses writes\n"
+    "  --retries N              attempts per request (kestrel default 8, merlin 3)\n"
+    "  --timeout MS             merlin: response time-out (default 1000)\n"
+    "  --delay MS               merlin: request delay (default 70); kestrel: NAK delay (default 1200)\n"
+    "  --silent-interval MS     merlin: silent interval (default 0)\n"
+    "  --wait MS                kestrel: wait before taking a reply (default 50)\n"
+    "  --rts-hold MS            kestrel: time the line is held after a request (default 30)\n"
+    "  --help, --version\n"
+    "Progress goes to stderr when it is a terminal; a summary ends every backup.\n";
+
+namespace {
+
+std::optional<long> number(const std::string& text, long min, long max)
+{
+    long value = 0;
+    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
+    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
+    return value;
+}
+
+}  // namespace
+
+std::optional<int> comPortNumber(const std::string& port)
+{
+    if (port.size() != 4 || (port.compare(0, 3, "COM") != 0 && port.compare(0, 3, "com") != 0)) return std::nullopt;
+    const auto n = number(port.substr(3), 1, 8);
+    return n ? std::optional<int>(static_cast<int>(*n)) : std::nullopt;
+}
+
+std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& error)
+{
+    BackupOptions o;
+    std::vector<std::string> words;
+    const std::map<std::string, std::optional<int>*> timings{{"--retries", &o.retries},
+                                                             {"--timeout", &o.timeoutMs},
+                                                             {"--delay", &o.delayMs},
+                                                             {"--silent-interval", &o.silentMs},
+                                                             {"--wait", &o.waitMs},
+                                                             {"--rts-hold", &o.rtsMs}};
+    for (int i = 1; i < argc; ++i) {
+        const std::string a = argv[i];
+        const auto value = [&]() -> std::optional<std::string> {
+            if (i + 1 >= argc) return std::nullopt;
+            return std::string(argv[++i]);
+        };
+        if (a == "--help" || a == "-h") {
+            o.command = Command::Help;
+            return o;
+        }
+        if (a == "--version") {
+            o.command = Command::Version;
+            return o;
+        }
+        if (a == "--force") o.force = true;
+        else if (a == "--json") o.json = true;
+        else if (a == "--family" || a == "--port" || a == "--install" || a == "--dir" || a == "--baud" ||
+                 a == "--password" || timings.count(a)) {
+            const auto v = value();
+            if (!v) return error = a + " needs a value", std::nullopt;
+            if (a == "--family") o.family = *v;
+            else if (a == "--port") o.port = *v;
+            else if (a == "--install") o.installDir = *v;
+            else if (a == "--dir") o.outputDir = *v;
+            else if (a == "--baud") {
+                const auto n = number(*v, 50, 4000000);
+                if (!n) return error = "--baud: not a baud rate: " + *v, std::nullopt;
+                o.baud = *n;
+            } else if (a == "--password") {
+                const auto n = number(*v, 0, 0xFFFF);
+                if (!n) return error = "--password: a number 0..65535", std::nullopt;
+                o.password = static_cast<uint16_t>(*n);
+            } else {
+                const auto n = number(*v, 0, 100000);
+                if (!n) return error = a + ": a number of 0..100000", std::nullopt;
+                *timings.at(a) = static_cast<int>(*n);
+            }
+        } else if (a.size() > 1 && a[0] == '-') {
+            return error = "unknown option " + a, std::nullopt;
+        } else {
+            words.push_back(a);
+        }
+    }
+    if (o.family != "kestrel" && o.family != "merlin") return error = "give --family kestrel or merlin", std::nullopt;
+    if (!comPortNumber(o.port) && (o.port.empty() || o.port[0] != '/'))
+        return error = "--port: COM1..COM8 or a device path", std::nullopt;
+    if (words.empty()) return error = "give a command: scan, backup, diff or restore", std::nullopt;
+    const std::string command = words.front();
+    words.erase(words.begin());
+    const int lowest = o.family == "kestrel" ? 0 : 1;
+    const int highest = o.family == "kestrel" ? 31 : 32;
+    auto address = [&](const std::string& w) -> bool {
+        const auto n = number(w, lowest, highest);
+        if (!n) return error = "not an address of the family (" + std::to_string(lowest) + ".." +
+                               std::to_string(highest) + "): " + w, false;
+        o.addresses.push_back(static_cast<int>(*n));
+        return true;
+    };
+    if (command == "scan" && words.empty()) o.command = Command::Scan;
+    else if (command == "backup") {
+        o.command = Command::Backup;
+        for (const std::string& w : words)
+            if (!address(w)) return std::nullopt;
+    } else if ((command == "diff" || command == "restore") && words.size() == 2) {
+        o.command = command == "diff" ? Command::Diff : Command::Restore;
+        if (!address(words[0])) return std::nullopt;
+        o.file = words[1];
+    } else {
+        return error = "bad command: " + command + (words.empty() ? "" : " with " + std::to_string(words.size()) +
+                                                                         " argument(s)"),
+               std::nullopt;
+    }
+    return o;
+}
+
+}  // namespace backup

@@ -1,0 +1,302 @@
+#include <backup/lib/KestrelBus.h>
+
+#include <kestrel/core/CDatabase.h>
+#include <kestrel/core/CDeviceTable.h>
+#include <kestrel/core/CNetworkExamination.h>
+#include <kestrel/core/CTransfer.h>
+#include <kestrel/core/CWorkFile.h>
+#include <kestrel/core/DeviceConnection.h>
+#include <kestrel/core/FileBytes.h>
+#include <kestrel/core/HexText.h>
+#include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ListFile.h>
+#include <kestrel/core/TransferCommands.h>
+
+#include <plumage/plumage.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace backup {
+
+namespace {
+
+using kestrel::state;
+
+constexpr size_t kRecord = 10;  // 4 digits number, 4 digits value, CR LF
+
+std::optional<std::string> readAll(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    if (!in) return std::nullopt;
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+bool writeAll(const std::string& path, const std::string& bytes)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << bytes;
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// Number -> value of the records of a working-file body, in order.
+std::vector<std::pair<std::string, std::string>> records(const std::string& body)
+{
+    std::vector<std::pair<std::string, std::string>> out;
+    for (size_t at = 0; at + kRecord <= body.size(); at += kRecord)
+        out.emplace_back(body.substr(at, 4), body.substr(at + 4, 4));
+    return out;
+}
+
+}  // namespace
+
+KestrelBus::KestrelBus(const KestrelLine& line) : line_(line)
+{
+    kestrel::KestrelState& s = state();
+    s.reset();
+    s.installDir = line.installDir;
+    s.settings.port = line.port;
+    s.settings.commSettings = line.commSettings;
+    s.settings.repeat = line.repeat;
+    s.settings.tWait = line.tWait;
+    s.settings.tRts = line.tRts;
+    s.settings.delayNak = line.delayNak;
+    std::error_code ec;
+    std::filesystem::create_directories(line.installDir + "/tvk", ec);
+    std::filesystem::create_directories(line.installDir + "/parameter", ec);
+}
+
+KestrelBus::~KestrelBus() = default;
+
+std::string KestrelBus::failure(const std::string& fallback)
+{
+    const std::string shown = messages_.take();
+    return shown.empty() ? fallback : shown;
+}
+
+bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error)
+{
+    kestrel::CNetworkExamination exam(telegram_);
+    int result = exam.start();
+    if (result == 0) {
+        while ((result = exam.step()) == kestrel::CNetworkExamination::GoOn)
+            if (progress) progress(exam.progress(), kestrel::kAddressCount);
+        if (result == kestrel::CNetworkExamination::Finished) result = kestrel::CNetworkExamination::Done;
+    }
+    messages_.add(exam.finish(result));
+    if (result != kestrel::CNetworkExamination::Done) {
+        error = failure("the network examination failed");
+        return false;
+    }
+    messages_.take();
+    for (int a = firstAddress(); a <= lastAddress(); ++a) {
+        if (!exam.table().present(a)) continue;
+        FoundDrive d;
+        std::string ignored;
+        if (!identify(a, d, ignored)) d = FoundDrive{a, exam.table().name(a), getInverterName()};
+        found.push_back(d);
+    }
+    return true;
+}
+
+bool KestrelBus::identify(int address, FoundDrive& drive, std::string& error)
+{
+    state().currentAddress = std::to_string(address);
+    const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
+    messages_.add(check.notice);
+    if (check.result == kestrel::DatabaseCheck::NoConnection) {
+        error = failure("no answer");
+        return false;
+    }
+    kestrel::CDeviceTable table;
+    table.load(line_.installDir + kestrel::CDeviceTable::kFileName);
+    drive.address = address;
+    drive.name = table.name(address).empty() ? "NEW" : table.name(address);
+    drive.type = getInverterName() + " " + kestrel::CDatabase::versionText(state().databaseFileName);
+    return true;
+}
+
+bool KestrelBus::runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error)
+{
+    kestrel::CTransfer transfer(telegram_, databaseMode);
+    int result = transfer.Open();
+    if (result == 0) {
+        while ((result = transfer.Tick()) == kestrel::CTransfer::GoOn)
+            if (progress) progress(transfer.progress(), transfer.progressRange());
+    }
+    messages_.add(transfer.Finish(result));
+    if (result != kestrel::CTransfer::Completed) {
+        error = failure("the transfer failed");
+        return false;
+    }
+    messages_.take();
+    return true;
+}
+
+bool KestrelBus::checkVersion(int address, std::string& versionText, bool& missing, std::string& error)
+{
+    state().currentAddress = std::to_string(address);
+    const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
+    messages_.add(check.notice);
+    if (check.result == kestrel::DatabaseCheck::NoConnection) {
+        error = failure("no answer");
+        return false;
+    }
+    versionText = kestrel::CDatabase::versionText(state().databaseFileName);
+    missing = check.result == kestrel::DatabaseCheck::Missing;
+    return true;
+}
+
+bool KestrelBus::uploadDatabase(const ProgressFn& progress, std::string& error)
+{
+    // The catalogue of a version is uploaded once and kept, as Kestrel does.
+    if (runTransfer(true, progress, error)) return true;
+    error = "database upload: " + error;
+    return false;
+}
+
+bool KestrelBus::prepareDatabase(int address, const ProgressFn& progress, std::string& versionText,
+                                 std::string& error)
+{
+    bool missing = false;
+    if (!checkVersion(address, versionText, missing, error)) return false;
+    return !missing || uploadDatabase(progress, error);
+}
+
+bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::string& workPath,
+                              std::string& versionText, std::string& error)
+{
+    if (!prepareDatabase(address, progress, versionText, error)) return false;
+    workPath = kestrel::MakeWorkingFile(state().installPath(state().databaseFileName));
+    if (workPath.empty()) {
+        error = "cannot make the working file from " + state().databaseFileName;
+        return false;
+    }
+    state().listFileName = workPath;
+    state().uploadDirection = 0;
+    const bool ok = runTransfer(false, progress, error);
+    if (!ok) std::filesystem::remove(workPath);
+    return ok;
+}
+
+bool KestrelBus::backup(const FoundDrive& drive, const std::string& path, const ProgressFn& progress,
+                        std::string& error)
+{
+    std::string workPath, versionText;
+    if (!uploadValues(drive.address, progress, workPath, versionText, error)) return false;
+    const auto body = readAll(workPath);
+    std::filesystem::remove(workPath);
+    if (!body || !kestrel::writeFileBytes(path, kestrel::ListFile::bytes(versionText, *body))) {
+        error = "cannot write " + path;
+        return false;
+    }
+    return true;
+}
+
+bool KestrelBus::diff(int address, const std::string& path, std::vector<ValueDifference>& differences,
+                      const ProgressFn& progress, std::string& error)
+{
+    const auto fileVersion = kestrel::ListFile::readVersionText(path);
+    const auto fileBytes = readAll(path);
+    if (!fileVersion || !fileBytes || fileBytes->size() < kestrel::ListFile::kHeaderSize) {
+        error = "cannot read the parameter file " + path;
+        return false;
+    }
+    std::string workPath, versionText;
+    if (!uploadValues(address, progress, workPath, versionText, error)) return false;
+    const auto live = readAll(workPath);
+    std::filesystem::remove(workPath);
+    if (!live) {
+        error = "cannot read the working file";
+        return false;
+    }
+    if (*fileVersion != versionText) {
+        error = "the file is for version " + *fileVersion + ", the drive has " + versionText;
+        return false;
+    }
+    std::map<std::string, std::string> fileValues;
+    const std::string body = fileBytes->substr(kestrel::ListFile::kHeaderSize);
+    for (const auto& [number, value] : records(body))
+        if (number.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) fileValues.emplace(number, value);
+    for (const auto& [number, value] : records(*live)) {
+        const auto it = fileValues.find(number);
+        if (it == fileValues.end()) differences.push_back({number, "", value, ""});
+        else if (it->second != value) differences.push_back({number, "", value, it->second});
+    }
+    return true;
+}
+
+bool KestrelBus::restore(int address, const std::string& path, bool force, const ProgressFn& progress,
+                         std::string& error)
+{
+    std::string driveVersion;
+    bool missing = false;
+    if (!checkVersion(address, driveVersion, missing, error)) return false;
+    const auto fileVersion = kestrel::ListFile::readVersionText(path);
+    if (!fileVersion) {
+        error = "cannot read the parameter file " + path;
+        return false;
+    }
+    if (*fileVersion != driveVersion) {
+        if (!force) {
+            error = "Version conflict ! (file " + *fileVersion + ", drive " + driveVersion + "; --force writes it)";
+            return false;
+        }
+        // The file's values are judged by the catalogue of their own version.
+        const std::string other = kestrel::CDatabase::fileNameForVersion(fileVersion->substr(1));
+        if (other.empty() || !kestrel::CDatabase(state().installPath(other)).isComplete()) {
+            error = "no database of version " + *fileVersion + " in " + line_.installDir + "/tvk";
+            return false;
+        }
+        state().databaseFileName = other;
+    } else if (missing && !uploadDatabase(progress, error)) {
+        return false;
+    }
+    const std::string databasePath = state().installPath(state().databaseFileName);
+    const auto check = kestrel::ListFile::check(path, databasePath, kestrel::ListKind::ParameterFile);
+    if (check.result != kestrel::ListFile::Check::Ok) {
+        error = "the parameter file " + path + " is damaged or does not match its database";
+        return false;
+    }
+    const auto body = kestrel::ListFile::readBody(path, check.records);
+    state().currentAddress = std::to_string(address);
+    const std::string workPath = kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress);
+    if (!body || !writeAll(workPath, *body)) {
+        error = "cannot make the working file " + workPath;
+        return false;
+    }
+    struct Cleanup {
+        std::string path;
+        ~Cleanup() { std::filesystem::remove(path); }
+    } cleanup{workPath};
+
+    const kestrel::DownloadTarget target = kestrel::CheckDownloadTarget(telegram_, workPath);
+    messages_.add(target.notice);
+    if (!target.ok) {
+        error = failure("the drive cannot take a download now");
+        return false;
+    }
+    if (target.conflict()) {
+        if (!force) {
+            error = platform::strFormat("the file is for parameter set %d, the drive runs set %d (--force switches it)",
+                                        target.listSet, target.deviceSet);
+            return false;
+        }
+        if (auto refused = kestrel::SwitchParameterSet(telegram_, target.listSet)) {
+            messages_.add(*refused);
+            error = failure("the drive refused the parameter set");
+            return false;
+        }
+    }
+    state().chosenParameterSet = target.listSet;
+    state().listFileName = workPath;
+    state().uploadDirection = 1;
+    return runTransfer(false, progress, error);
+}
+
+}  // namespace backup

@@ -1,0 +1,62 @@
+#pragma once
+// The SIO line of Kestrel drives (addresses 0..31) through Kestrel's own
+// telegram object and transfer logic. A drive's values travel through a
+// working file made from the parameter database of its software version,
+// exactly as an online list does; the database is uploaded from the drive
+// first when the installation does not have it yet.
+#include <backup/lib/DriveBus.h>
+#include <backup/lib/MessageCollector.h>
+
+#include <kestrel/core/CTelegram.h>
+
+#include <memory>
+#include <string>
+
+namespace backup {
+
+struct KestrelLine {
+    std::string installDir;            // holds tvk/, parameter/ and netlist.cfg
+    int port = 1;                      // COM port number
+    std::string commSettings = "9600,N,8,1";
+    int repeat = 8;
+    int tWait = 50;
+    int tRts = 30;
+    int delayNak = 1200;
+};
+
+class KestrelBus : public DriveBus {
+public:
+    explicit KestrelBus(const KestrelLine& line);
+    ~KestrelBus() override;
+
+    std::string family() const override { return "kestrel"; }
+    int firstAddress() const override { return 0; }
+    int lastAddress() const override { return 31; }
+    bool scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error) override;
+    bool identify(int address, FoundDrive& drive, std::string& error) override;
+    bool backup(const FoundDrive& drive, const std::string& path, const ProgressFn& progress,
+                std::string& error) override;
+    bool diff(int address, const std::string& path, std::vector<ValueDifference>& differences,
+              const ProgressFn& progress, std::string& error) override;
+    bool restore(int address, const std::string& path, bool force, const ProgressFn& progress,
+                 std::string& error) override;
+
+private:
+    // The drive's version text ("A18.08") and whether its database is missing.
+    bool checkVersion(int address, std::string& versionText, bool& missing, std::string& error);
+    bool uploadDatabase(const ProgressFn& progress, std::string& error);
+    // The drive's database, uploaded when missing; its version text.
+    bool prepareDatabase(int address, const ProgressFn& progress, std::string& versionText, std::string& error);
+    // Runs one transfer to its end; false with the error on anything but completion.
+    bool runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error);
+    // Every value of the drive into a working file; its path.
+    bool uploadValues(int address, const ProgressFn& progress, std::string& workPath, std::string& versionText,
+                      std::string& error);
+    std::string failure(const std::string& fallback);
+
+    KestrelLine line_;
+    MessageCollector messages_;
+    kestrel::CTelegram telegram_;
+};
+
+}  // namespace backup

@@ -1,0 +1,60 @@
+#pragma once
+// The Modbus line of Merlin drives (stations 1..32) through the Tern link
+// server, with Merlin's network examination, bulk transfer and compare.
+// Each drive's parameters come from the definition file its identification
+// registers name, in DeviceData of the installation.
+#include <backup/lib/DriveBus.h>
+#include <backup/lib/MessageCollector.h>
+
+#include <merlin/core/CBulkTransfer.h>
+#include <merlin/core/CDpfParSet.h>
+#include <merlin/link/CTernLink.h>
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace backup {
+
+class MerlinBus : public DriveBus {
+public:
+    // password: written to the drive's password register when a restore
+    // finds parameter writes refused.
+    MerlinBus(const std::string& installDir, const merlin::LinkSettings& settings,
+              std::optional<uint16_t> password = std::nullopt);
+    ~MerlinBus() override;
+
+    // False (after "Unable to Start Link Server") when Tern cannot be had.
+    bool linked(std::string& error);
+
+    std::string family() const override { return "merlin"; }
+    int firstAddress() const override { return 1; }
+    int lastAddress() const override { return 32; }
+    bool scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error) override;
+    bool identify(int address, FoundDrive& drive, std::string& error) override;
+    bool backup(const FoundDrive& drive, const std::string& path, const ProgressFn& progress,
+                std::string& error) override;
+    bool diff(int address, const std::string& path, std::vector<ValueDifference>& differences,
+              const ProgressFn& progress, std::string& error) override;
+    bool restore(int address, const std::string& path, bool force, const ProgressFn& progress,
+                 std::string& error) override;
+
+private:
+    struct Identity {
+        uint32_t deviceType = 0, application = 0, version = 0;
+    };
+    bool readIdentity(int station, Identity& id, std::string& error);
+    // The drive's own definition, loaded into set.
+    bool loadDriveDefinition(int station, merlin::CDpfParSet& set, std::string& error);
+    bool loadFile(const std::string& path, merlin::CDpfParSet& set, std::string& error);
+    bool transfer(merlin::TransferDirection direction, int station, merlin::CDpfParSet& set,
+                  const ProgressFn& progress, std::string& error);
+    std::string failure(const std::string& fallback);
+
+    std::string installDir_;
+    std::optional<uint16_t> password_;
+    MessageCollector messages_;
+    merlin::CTernLink link_;
+};
+
+}  // namespace backup

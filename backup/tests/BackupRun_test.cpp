@@ -1,0 +1,197 @@
+// The command layer of aviary-backup over a scripted line: command lines,
+// file names, what each command prints and the exit status it ends with.
+#include <backup/lib/BackupOptions.h>
+#include <backup/lib/BackupRun.h>
+
+#include <platform/testing/TempDir.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <sstream>
+
+namespace backup {
+namespace {
+
+std::optional<BackupOptions> parse(std::vector<std::string> words, std::string& error)
+{
+    std::vector<char*> argv{const_cast<char*>("aviary-backup")};
+    for (auto& w : words) argv.push_back(w.data());
+    return parseOptions(static_cast<int>(argv.size()), argv.data(), error);
+}
+
+TEST(BackupOptions, CommandsAddressesAndBadLines)
+{
+    std::string error;
+    auto o = parse({"--family", "kestrel", "--port", "/dev/ttyUSB0", "--force", "backup", "0", "31"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->command, Command::Backup);
+    EXPECT_EQ(o->addresses, (std::vector<int>{0, 31}));
+    EXPECT_TRUE(o->force);
+    o = parse({"diff", "7", "a.par", "--family", "merlin", "--json", "--timeout", "250"}, error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->command, Command::Diff);
+    EXPECT_EQ(o->file, "a.par");
+    EXPECT_EQ(o->timeoutMs, 250);
+    EXPECT_EQ(comPortNumber("COM3"), 3);
+    EXPECT_EQ(comPortNumber("COM9"), std::nullopt);
+
+    const std::vector<std::vector<std::string>> bad{
+        {"scan"},                                          // no family
+        {"--family", "kestrel", "backup", "32"},           // SIO addresses end at 31
+        {"--family", "merlin", "backup", "0"},             // Modbus stations start at 1
+        {"--family", "merlin", "diff", "3"},               // no file
+        {"--family", "merlin", "--port", "ttyS0", "scan"}, // neither COMn nor a path
+        {"--family", "merlin", "--baud", "fast", "scan"},
+        {"--family", "merlin", "--password", "70000", "restore", "1", "x.par"},
+        {"--family", "merlin", "--bogus", "scan"},
+        {"--family", "merlin", "--timeout"},
+    };
+    for (const auto& line : bad) {
+        error.clear();
+        EXPECT_FALSE(parse(line, error)) << line.back();
+        EXPECT_FALSE(error.empty());
+    }
+    EXPECT_EQ(parse({"--help"}, error)->command, Command::Help);
+}
+
+TEST(BackupFiles, NamesAreSafeAndDatedAndJsonIsEscaped)
+{
+    EXPECT_EQ(backupFileName(5, "Pump 2", "2026-12-08"), "05_Pump-2_2026-12-08.par");
+    EXPECT_EQ(backupFileName(12, "../../etc/passwd", "2026-12-08"), "12_-..-etc-passwd_2026-12-08.par");
+    EXPECT_EQ(backupFileName(1, "", "d"), "01_drive_d.par");
+    EXPECT_EQ(today().size(), 10u);
+    EXPECT_EQ(jsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
+    EXPECT_EQ(ProgressBar::render("05 Pump", 15, 30, 4), "05 Pump [###############...............] 15/30  4s");
+}
+
+// A line whose drives and values are a script.
+class ScriptedBus : public DriveBus {
+public:
+    std::map<int, FoundDrive> drives;
+    std::map<int, std::string> failOnBackup;  // address -> error
+    std::vector<ValueDifference> differences;
+    std::vector<int> restored;
+
+    std::string family() const override { return "kestrel"; }
+    int firstAddress() const override { return 0; }
+    int lastAddress() const override { return 31; }
+    bool scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string&) override
+    {
+        for (const auto& [a, d] : drives) found.push_back(d);
+        if (progress) progress(32, 32);
+        return true;
+    }
+    bool identify(int address, FoundDrive& drive, std::string& error) override
+    {
+        if (!drives.count(address)) return error = "no answer", false;
+        drive = drives.at(address);
+        return true;
+    }
+    bool backup(const FoundDrive& drive, const std::string& path, const ProgressFn& progress,
+                std::string& error) override
+    {
+        if (progress) progress(1, 2);
+        std::ofstream(path) << "part";  // a half-written file is left behind on failure
+        if (failOnBackup.count(drive.address)) return error = failOnBackup.at(drive.address), false;
+        std::ofstream(path) << "values of " << drive.address;
+        return true;
+    }
+    bool diff(int, const std::string&, std::vector<ValueDifference>& out, const ProgressFn&, std::string&) override
+    {
+        out = differences;
+        return true;
+    }
+    bool restore(int address, const std::string&, bool, const ProgressFn&, std::string& error) override
+    {
+        if (!drives.count(address)) return error = "no answer", false;
+        restored.push_back(address);
+        return true;
+    }
+};
+
+struct BackupRunTest : ::testing::Test {
+    BackupRunTest()
+    {
+        bus.drives = {{1, {1, "Fan", "RQ9000 A18.08"}}, {5, {5, "Pump 2", "RQ9000 A18.12"}},
+                      {9, {9, "Mixer", "RQ9000 A18.08"}}};
+        options.family = "kestrel";
+        options.outputDir = dir.path();
+    }
+    int run(Command command)
+    {
+        options.command = command;
+        out.str("");
+        err.str("");
+        return BackupRun(bus, options, out, err, progress).run();
+    }
+    std::string file(int address, const std::string& name) const
+    {
+        return dir.path() + "/" + backupFileName(address, name, today());
+    }
+    platform::testing::TempDir dir;
+    ScriptedBus bus;
+    BackupOptions options;
+    std::ostringstream out, err;
+    ProgressBar progress{stderr, false};
+};
+
+TEST_F(BackupRunTest, AFailingDriveIsReportedAndTheOthersAreSaved)
+{
+    bus.failOnBackup[5] = "There was some error while uploading data.";
+    EXPECT_EQ(run(Command::Backup), kExitPartial);
+    EXPECT_TRUE(std::filesystem::exists(file(1, "Fan")));
+    EXPECT_TRUE(std::filesystem::exists(file(9, "Mixer")));
+    // Neither the failed drive's file nor its half-written part is left.
+    EXPECT_FALSE(std::filesystem::exists(file(5, "Pump 2")));
+    EXPECT_FALSE(std::filesystem::exists(file(5, "Pump 2") + ".part"));
+    EXPECT_NE(out.str().find("05  FAILED  Pump 2  There was some error"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("backup: 2 saved, 1 failed"), std::string::npos) << out.str();
+}
+
+TEST_F(BackupRunTest, NamedDrivesThatDoNotAnswerAndExistingFiles)
+{
+    options.addresses = {1, 4};
+    std::ofstream(file(1, "Fan")) << "last night";
+    EXPECT_EQ(run(Command::Backup), kExitError);
+    std::ifstream kept(file(1, "Fan"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "last night");
+    EXPECT_NE(out.str().find("04  FAILED  no answer"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("exists, not overwritten"), std::string::npos) << out.str();
+
+    options.force = true;
+    options.addresses = {1};
+    EXPECT_EQ(run(Command::Backup), kExitOk);
+    std::ifstream replaced(file(1, "Fan"));
+    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replaced), {}), "values of 1");
+}
+
+TEST_F(BackupRunTest, DiffExitsByTheDifferencesInTableOrJson)
+{
+    options.addresses = {5};
+    options.file = "x.par";
+    EXPECT_EQ(run(Command::Diff), kExitOk);
+    EXPECT_NE(out.str().find("0 differences"), std::string::npos);
+    bus.differences = {{"0031", "", "0005", "0003"}};
+    EXPECT_EQ(run(Command::Diff), kExitDifferent);
+    EXPECT_NE(out.str().find("0031"), std::string::npos);
+    options.json = true;
+    EXPECT_EQ(run(Command::Diff), kExitDifferent);
+    EXPECT_EQ(out.str(), "{\"address\": 5, \"file\": \"x.par\", \"equal\": false, \"differences\": "
+                         "[{\"parameter\": \"0031\", \"name\": \"\", \"drive\": \"0005\", \"file\": \"0003\"}]}\n");
+    options.addresses = {4};
+    EXPECT_EQ(run(Command::Restore), kExitError);
+    EXPECT_NE(err.str().find("no answer"), std::string::npos);
+}
+
+TEST_F(BackupRunTest, ScanListsEveryDriveFound)
+{
+    EXPECT_EQ(run(Command::Scan), kExitOk);
+    EXPECT_NE(out.str().find("5    Pump 2                          RQ9000 A18.12"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("3 drives found"), std::string::npos);
+}
+
+}  // namespace
+}  // namespace backup

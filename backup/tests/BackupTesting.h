@@ -1,0 +1,96 @@
+#pragma once
+// Shared pieces of the aviary-backup tests: the program run as a child,
+// JSON checked by an independent parser, parameter-file bodies read back,
+// and a line whose drive leaves half-way through its backup.
+#include <backup/lib/DriveBus.h>
+#include <tern/tests/ServerBusTesting.h>
+
+#include <fstream>
+#include <functional>
+#include <map>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace backup::testing {
+
+using tern::testkit::ChildProcess;
+using tern::testkit::exitedWith;
+
+inline std::string backupProgram() { return tern::testkit::binDir() + "/aviary-backup"; }
+
+struct ProgramRun {
+    std::optional<int> status;
+    std::string output;
+    int exitCode() const { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
+};
+
+inline ProgramRun runProgram(std::vector<std::string> args, std::chrono::milliseconds limit = std::chrono::seconds(9))
+{
+    // Its messages on stderr are part of what the test reads.
+    args.insert(args.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", backupProgram()});
+    ChildProcess child(args);
+    ProgramRun r;
+    r.status = child.wait(limit);
+    r.output = child.output();
+    return r;
+}
+
+// True when python's own JSON reader takes the text.
+inline bool parsesAsJson(const std::string& text)
+{
+    tern::testkit::ChildProcess python(
+        {"/usr/bin/python3", "-c", "import json,sys; json.loads(sys.argv[1]); print('ok')", text});
+    return exitedWith(python.wait(std::chrono::seconds(5)), 0) && python.output() == "ok\n";
+}
+
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
+
+// Wraps a line: while the drive at `address` is being saved, `leave` runs
+// once half of its items are done (the drive goes silent).
+class DriveLeavesMidway : public DriveBus {
+public:
+    DriveLeavesMidway(DriveBus& inner, int address, std::function<void()> leave)
+        : inner_(inner), address_(address), leave_(std::move(leave))
+    {
+    }
+    std::string family() const override { return inner_.family(); }
+    int firstAddress() const override { return inner_.firstAddress(); }
+    int lastAddress() const override { return inner_.lastAddress(); }
+    bool scan(std::vector<FoundDrive>& f, const ProgressFn& p, std::string& e) override { return inner_.scan(f, p, e); }
+    bool identify(int a, FoundDrive& d, std::string& e) override { return inner_.identify(a, d, e); }
+    bool backup(const FoundDrive& drive, const std::string& path, const ProgressFn& progress,
+                std::string& error) override
+    {
+        if (drive.address != address_) return inner_.backup(drive, path, progress, error);
+        return inner_.backup(drive, path, [this, progress](int done, int total) {
+            if (total > 0 && done * 2 >= total && leave_) {
+                leave_();
+                leave_ = nullptr;
+            }
+            if (progress) progress(done, total);
+        }, error);
+    }
+    bool diff(int a, const std::string& f, std::vector<ValueDifference>& d, const ProgressFn& p,
+              std::string& e) override
+    {
+        return inner_.diff(a, f, d, p, e);
+    }
+    bool restore(int a, const std::string& f, bool force, const ProgressFn& p, std::string& e) override
+    {
+        return inner_.restore(a, f, force, p, e);
+    }
+
+private:
+    DriveBus& inner_;
+    int address_;
+    std::function<void()> leave_;
+};
+
+}  // namespace backup::testing

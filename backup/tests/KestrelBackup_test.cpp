@@ -1,0 +1,164 @@
+// aviary-backup on a line of simulated SIO drives (the simulator on a
+// pseudo-terminal): the drives are found, their files are the files Kestrel
+// reads and hold the drives' values, a value changed at a drive shows in
+// diff and restore puts it back, and a drive that goes silent mid-backup
+// is reported while the others are saved.
+#include <backup/lib/BackupRun.h>
+#include <backup/lib/KestrelBus.h>
+#include <backup/tests/BackupTesting.h>
+
+#include <kestrel/core/CDatabase.h>
+#include <kestrel/core/HexText.h>
+#include <kestrel/core/ListFile.h>
+#include <sim/sio/SioSimRunner.h>
+
+#include <platform/PseudoTerminal.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+
+namespace backup {
+namespace {
+
+using namespace backup::testing;
+
+class KestrelLineTest : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        std::string error;
+        ASSERT_TRUE(pty_.open(error, true)) << error;
+        bus_ = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives_));
+        runner_ = std::make_unique<sim::SioSimRunner>(*bus_, pty_.masterFd());
+        ASSERT_TRUE(runner_->start());
+    }
+    std::vector<std::string> args(std::vector<std::string> command) const
+    {
+        std::vector<std::string> a{"--family", "kestrel", "--port", pty_.slavePath(), "--install", install_.path(),
+                                   "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "--retries", "3"};
+        a.insert(a.end(), command.begin(), command.end());
+        return a;
+    }
+    std::string fileOf(int address) const
+    {
+        return out_.path() + "/" + backupFileName(address, "NEW", today());
+    }
+    uint16_t driveValue(int address, uint16_t number)
+    {
+        uint16_t v = 0;
+        bus_->withDrive(address, [&](sim::SioDrive& d) { v = d.value(number); });
+        return v;
+    }
+
+    platform::testing::TempDir registry_;
+    platform::testing::RegistryRedirect redirect_{registry_.path()};
+    platform::testing::TempDir install_, out_;
+    // Drives of two software versions, so that a file can meet the wrong one.
+    std::string drives_ = "1:1808,5:1812";
+    std::unique_ptr<sim::SioBus> bus_;
+    platform::PseudoTerminal pty_;
+    std::unique_ptr<sim::SioSimRunner> runner_;
+};
+
+TEST_F(KestrelLineTest, ScanFindsTheDrivesWithTheirVersions)
+{
+    ProgramRun scan = runProgram(args({"--json", "scan"}));
+    ASSERT_EQ(scan.exitCode(), 0) << scan.output;
+    EXPECT_TRUE(parsesAsJson(scan.output)) << scan.output;
+    EXPECT_NE(scan.output.find("{\"address\": 1, \"name\": \"NEW\", \"type\": \"RQ9000 A18.08\"}"),
+              std::string::npos) << scan.output;
+    EXPECT_NE(scan.output.find("{\"address\": 5, \"name\": \"NEW\", \"type\": \"RQ9000 A18.12\"}"),
+              std::string::npos) << scan.output;
+    EXPECT_EQ(scan.output.find("\"address\": 0,"), std::string::npos) << scan.output;
+}
+
+TEST_F(KestrelLineTest, BackupGivesFilesKestrelReadsWithTheDrivesValues)
+{
+    ProgramRun backup = runProgram(args({"backup"}));
+    ASSERT_EQ(backup.exitCode(), 0) << backup.output;
+    EXPECT_NE(backup.output.find("backup: 2 saved, 0 failed"), std::string::npos) << backup.output;
+    for (const int address : {1, 5}) {
+        const std::string path = fileOf(address);
+        const auto version = kestrel::ListFile::readVersion(path);
+        ASSERT_TRUE(version) << path;
+        const std::string database = install_.path() + kestrel::CDatabase::fileNameForVersion(*version);
+        const auto check = kestrel::ListFile::check(path, database, kestrel::ListKind::ParameterFile);
+        EXPECT_EQ(check.result, kestrel::ListFile::Check::Ok) << path;
+        const std::string body = readFile(path).substr(kestrel::ListFile::kHeaderSize);
+        ASSERT_GT(check.records, 20u);
+        for (size_t r = 0; r < check.records; ++r) {
+            const auto number = kestrel::parseHex4(body.substr(r * 10, 4));
+            const auto value = kestrel::parseHex4(body.substr(r * 10 + 4, 4));
+            ASSERT_TRUE(number && value);
+            if (*number == 0x00AC) continue;  // the error register is stored as 0000, never read
+            EXPECT_EQ(*value, driveValue(address, *number)) << address << " " << body.substr(r * 10, 4);
+        }
+    }
+    // Last night's files are kept unless asked.
+    ProgramRun again = runProgram(args({"backup", "5"}));
+    EXPECT_EQ(again.exitCode(), kExitError);
+    EXPECT_NE(again.output.find("exists, not overwritten"), std::string::npos) << again.output;
+}
+
+TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
+{
+    ASSERT_EQ(runProgram(args({"backup", "5"})).exitCode(), 0);
+    const std::string file = fileOf(5);
+    const uint16_t before = driveValue(5, 0x0031);
+    bus_->keypadChange(5, 0x0031, static_cast<uint16_t>(before + 2));
+
+    ProgramRun diff = runProgram(args({"diff", "5", file}));
+    EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.output;
+    EXPECT_NE(diff.output.find("0031"), std::string::npos) << diff.output;
+    EXPECT_NE(diff.output.find("1 difference"), std::string::npos) << diff.output;
+
+    // A file of another software version is refused unless forced.
+    ProgramRun other = runProgram(args({"restore", "1", file}));
+    EXPECT_EQ(other.exitCode(), kExitError) << other.output;
+    EXPECT_NE(other.output.find("Version conflict !"), std::string::npos) << other.output;
+
+    ProgramRun restore = runProgram(args({"restore", "5", file}));
+    ASSERT_EQ(restore.exitCode(), 0) << restore.output;
+    EXPECT_EQ(driveValue(5, 0x0031), before);
+}
+
+// One software version: its database is uploaded with the first drive, so
+// drive 5 leaves during its value upload.
+class KestrelOneVersionLine : public KestrelLineTest {
+protected:
+    KestrelOneVersionLine() { drives_ = "1:1808,5:1808,9:1808"; }
+};
+
+TEST_F(KestrelOneVersionLine, ADriveThatGoesSilentMidBackupIsReportedAndTheOthersAreSaved)
+{
+    KestrelLine line;
+    line.installDir = install_.path();
+    line.port = 7;
+    line.repeat = 3;
+    line.tWait = 2;
+    line.tRts = 0;
+    ::setenv("AVIARY_COM7", pty_.slavePath().c_str(), 1);
+    KestrelBus kestrelBus(line);
+    DriveLeavesMidway bus(kestrelBus, 5, [this] { bus_->removeDrive(5); });
+    BackupOptions options;
+    options.family = "kestrel";
+    options.command = Command::Backup;
+    options.outputDir = out_.path();
+    options.addresses = {1, 5, 9};
+    std::ostringstream out, err;
+    ProgressBar progress(stderr, false);
+    EXPECT_EQ(BackupRun(bus, options, out, err, progress).run(), kExitPartial);
+    ::unsetenv("AVIARY_COM7");
+    EXPECT_NE(out.str().find("05  FAILED  NEW  There was some error while uploading data."), std::string::npos)
+        << out.str();
+    EXPECT_NE(out.str().find("backup: 2 saved, 1 failed"), std::string::npos) << out.str();
+    EXPECT_TRUE(std::filesystem::exists(fileOf(1)));
+    EXPECT_TRUE(std::filesystem::exists(fileOf(9)));
+    EXPECT_FALSE(std::filesystem::exists(fileOf(5)));
+    EXPECT_FALSE(std::filesystem::exists(fileOf(5) + ".part"));
+}
+
+}  // namespace
+}  // namespace backup
