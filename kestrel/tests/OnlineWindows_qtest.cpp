@@ -207,6 +207,34 @@ private slots:
         expectLineFree();
     }
 
+    // A value the drive refuses: the transfer dialog asks whether to go on;
+    // No ends the download with its message and frees the line.
+    void refusedValueAsksWithTheTransferHeld()
+    {
+        CWorkFile(openedList).writeValue(0x00E9, 1);
+        uint16_t refused = 0;
+        for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(1808)->records()) {
+            const uint16_t beyond = static_cast<uint16_t>(p.maximum + 1);
+            if (p.number > 0x20 && p.number % 16 != 0 && (p.attribute & 0x0F00) == 0 && p.maximum < 0x7FFF
+                && !p.inRange(beyond)) {
+                refused = p.number;
+                CWorkFile(openedList).writeValue(p.number, beyond);
+                break;
+            }
+        }
+        QVERIFY(refused != 0);
+        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Download, "LIST  A",
+                                                                   "ADDR=01\"Mixer\""),
+                                MsgIcon::Question, MsgAnswer::Yes);
+        world->messages->expect(platform::strFormat("There was error downloading value of parameter %.4X. "
+                                                    "Do you want to continue ?", refused),
+                                MsgIcon::Question, MsgAnswer::No);
+        world->messages->expect("Download was not successful.", MsgIcon::Stop);
+        online->downloadAll(listOf(openedList, "1"));
+        QVERIFY(world->messages->pending() == 0);
+        expectLineFree();
+    }
+
     // The keypad runs drive 1 forward at a new setpoint and stops it.
     void keypadRunsAndStopsTheDrive()
     {
