@@ -1,5 +1,6 @@
 #include <platform/RegistryStore.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <fcntl.h>
@@ -9,17 +10,34 @@
 #include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace platform {
 
 namespace {
 
+// Fixed when the suite is configured: <sysconfdir>/xdg/aviary of its prefix.
+#ifndef AVIARY_SYSTEM_REGISTRY_DIR
+#define AVIARY_SYSTEM_REGISTRY_DIR "/etc/xdg/aviary"
+#endif
+
+std::string environment(const char* name)
+{
+    const char* v = std::getenv(name);
+    return v && *v ? v : "";
+}
+
 std::string configuredDirectory()
 {
-    if (const char* d = std::getenv("AVIARY_REGISTRY"); d && *d) return d;
-    if (const char* x = std::getenv("XDG_CONFIG_HOME"); x && *x) return std::string(x) + "/aviary";
-    const char* home = std::getenv("HOME");
-    return std::string(home && *home ? home : "/tmp") + "/.config/aviary";
+    if (auto d = environment("AVIARY_REGISTRY"); !d.empty()) return d;
+    if (auto x = environment("XDG_CONFIG_HOME"); !x.empty()) return x + "/aviary";
+    const std::string home = environment("HOME");
+    return (home.empty() ? std::string("/tmp") : home) + "/.config/aviary";
+}
+
+bool holdsHive(const std::string& dir)
+{
+    return access((dir + "/HKLM.ini").c_str(), F_OK) == 0 || access((dir + "/HKCR.ini").c_str(), F_OK) == 0;
 }
 
 bool makeDirectories(const std::string& dir)
@@ -82,10 +100,19 @@ bool modifyHive(const RegistryStore& store, Hive hive, F&& change)
     return ini.save(file);
 }
 
+// What a lookup sees: the user's file over the system layer, value by value.
 IniFile loadHive(const RegistryStore& store, Hive hive)
 {
     IniFile ini;
-    ini.load(store.hiveFile(hive));  // unreadable reads as empty: every lookup then fails cleanly
+    // An unreadable file reads as empty: every lookup then fails cleanly.
+    if (const std::string system = store.systemHiveFile(hive); !system.empty()) ini.load(system);
+    IniFile user;
+    user.load(store.hiveFile(hive));
+    for (const auto& section : user.sections()) {
+        ini.addSection(section);
+        for (const auto& key : user.keys(section))
+            if (auto value = user.get(section, key)) ini.set(section, key, *value);
+    }
     return ini;
 }
 
@@ -93,17 +120,54 @@ IniFile loadHive(const RegistryStore& store, Hive hive)
 
 RegistryStore& RegistryStore::instance()
 {
-    // Rebuilt when the redirection variable changes, so a test can point the
-    // process-wide store at its own directory.
+    // Follows the environment, so a test can point the process-wide store at
+    // its own directory. A store once handed out stays alive: a thread may
+    // still be using it when the configuration changes (an installation
+    // appearing under a running Tern, say). One per configuration ever seen,
+    // so they are few.
     static std::mutex m;
-    static std::unique_ptr<RegistryStore> store;
+    static std::vector<std::unique_ptr<RegistryStore>> stores;
     std::lock_guard lock(m);
     const std::string dir = configuredDirectory();
-    if (!store || store->directory() != dir) store = std::make_unique<RegistryStore>(dir);
-    return *store;
+    const std::string system = configuredSystemDirectory();
+    for (const auto& s : stores)
+        if (s->directory() == dir && s->systemDirectory() == system) return *s;
+    stores.push_back(std::make_unique<RegistryStore>(dir, system));
+    return *stores.back();
 }
 
-RegistryStore::RegistryStore(std::string directory) : dir_(std::move(directory)) {}
+std::string RegistryStore::configuredSystemDirectory()
+{
+    if (auto d = environment("AVIARY_SYSTEM_REGISTRY"); !d.empty()) return d;
+    if (!environment("AVIARY_REGISTRY").empty()) return {};
+    std::string dirs = environment("XDG_CONFIG_DIRS");
+    if (dirs.empty()) dirs = "/etc/xdg";
+    for (size_t start = 0; start <= dirs.size();) {
+        const size_t end = std::min(dirs.find(':', start), dirs.size());
+        // Relative entries are invalid in the base-directory rules and ignored.
+        if (const std::string d = dirs.substr(start, end - start); !d.empty() && d[0] == '/') {
+            if (holdsHive(d + "/aviary")) return d + "/aviary";
+        }
+        start = end + 1;
+    }
+    return AVIARY_SYSTEM_REGISTRY_DIR;
+}
+
+RegistryStore::RegistryStore(std::string directory, std::string systemDirectory)
+    : dir_(std::move(directory)), systemDir_(std::move(systemDirectory))
+{
+}
+
+std::string RegistryStore::systemHiveFile(Hive hive) const
+{
+    if (systemDir_.empty()) return {};
+    switch (hive) {
+    case Hive::LocalMachine: return systemDir_ + "/HKLM.ini";
+    case Hive::ClassesRoot: return systemDir_ + "/HKCR.ini";
+    case Hive::CurrentUser: break;
+    }
+    return {};
+}
 
 std::string RegistryStore::hiveFile(Hive hive) const
 {

@@ -8,6 +8,14 @@
 // $XDG_CONFIG_HOME/aviary (or ~/.config/aviary). Every call reads the file and
 // every change rewrites it atomically under a lock, so two programs (Tern and
 // Merlin, say) can share it.
+//
+// The machine and classes hives have a system-wide layer below the user's
+// files, as Windows merges per-user class registrations over the machine's:
+// HKLM.ini and HKCR.ini of the system registry directory, written by the
+// installation (the installation key, Tern's class). A value or key the user's
+// file lacks is read from there; changes always go to the user's file, so a
+// user can neither change nor delete the system's records. The user profile
+// (HKCU) has no system layer.
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -21,10 +29,23 @@ class RegistryStore {
 public:
     // The process-wide store at the configured directory.
     static RegistryStore& instance();
-    explicit RegistryStore(std::string directory);
+    // An empty system directory: no system layer.
+    explicit RegistryStore(std::string directory, std::string systemDirectory = {});
+
+    // Where the process-wide store finds the system layer:
+    // $AVIARY_SYSTEM_REGISTRY when set; none when only $AVIARY_REGISTRY is set,
+    // so a redirected store never sees an installation on the machine;
+    // otherwise the first <dir>/aviary of $XDG_CONFIG_DIRS (default /etc/xdg)
+    // holding a hive file, else the directory fixed when the suite was
+    // configured for its installation prefix.
+    static std::string configuredSystemDirectory();
 
     const std::string& directory() const { return dir_; }
+    const std::string& systemDirectory() const { return systemDir_; }
     std::string hiveFile(Hive hive) const;
+    // The system layer's file of a hive; empty for the user profile or
+    // without a system layer.
+    std::string systemHiveFile(Hive hive) const;
 
     bool keyExists(Hive hive, const std::string& key) const;
     bool createKey(Hive hive, const std::string& key);
@@ -42,6 +63,7 @@ public:
 
 private:
     std::string dir_;
+    std::string systemDir_;
 };
 
 // The application profile of the framework: HKCU\Software\<company>\<app>\<section>.

@@ -1,5 +1,7 @@
 #include <shell/InstallLocator.h>
 
+#include <platform/WorkingInstallation.h>
+
 #include <array>
 
 namespace shell {
@@ -38,6 +40,8 @@ InstallLookup findInstallDirectory(platform::RegistryStore& store, const std::st
     // An empty value would put every data file at the file-system root.
     if (result.installDir && result.installDir->empty()) result.installDir.reset();
     if (result.installDir) result.installDir = withoutTrailingSeparator(*result.installDir);
+    // Users of a system-wide installation cannot write below it: they work in a mirror.
+    if (result.installDir) result.installDir = platform::workingInstallation(*result.installDir);
     return result;
 }
 

@@ -7,6 +7,7 @@
 #include <backup/lib/MerlinBus.h>
 
 #include <platform/PortMap.h>
+#include <platform/WorkingInstallation.h>
 
 #include <QCoreApplication>
 
@@ -25,11 +26,11 @@ using namespace backup;
 // only know COM ports.
 constexpr int kPathPort = 8;
 
+// Beside the program in the build tree; an installed program's data, in the
+// user's working mirror when the installation is not theirs to write.
 std::string programDirectory()
 {
-    std::error_code ec;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string(".") : exe.parent_path().string();
+    return platform::workingInstallation(platform::programInstallation());
 }
 
 // The port as a COM number; a device path is mapped for this process

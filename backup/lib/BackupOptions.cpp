@@ -19,7 +19,7 @@ const char* const kUsage =
     "  --port P                 COM1..COM8 or a device path such as /dev/ttyUSB0 (default COM1)\n"
     "  --baud N                 baud rate (default 9600)\n"
     "  --install DIR            the installation: tvk/, DeviceData/, netlist files (default: beside\n"
-    "                           this program)\n"
+    "                           this program, or share/aviary of an installed one)\n"
     "  --dir DIR                where backup writes its files (default: the current directory)\n"
     "  --force                  backup: overwrite existing files; restore: write a file made for\n"
     "                           another type or version, switch the parameter set\n"

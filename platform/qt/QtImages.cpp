@@ -1,5 +1,6 @@
 #include <platform/qt/QtImages.h>
 
+#include <QIconEngine>
 #include <QPainter>
 
 namespace platform::qt {
@@ -38,11 +39,44 @@ QPixmap paintedPixmap(QSize size, double unitWidth, double unitHeight, const Pai
     return pm;
 }
 
+namespace {
+
+// Paints the picture at whatever size is asked for, so a desktop icon of
+// 256 pixels is as sharp as a title-bar icon of 16.
+class PaintedIconEngine : public QIconEngine {
+public:
+    PaintedIconEngine(double unitSize, Painting paint) : unit_(unitSize), paint_(std::move(paint)) {}
+
+    QPixmap pixmap(const QSize& size, QIcon::Mode mode, QIcon::State state) override
+    {
+        if (size.isEmpty()) return {};
+        const QPixmap normal = paintedPixmap(size, unit_, unit_, paint_);
+        // The default engine knows how a disabled or selected icon looks.
+        return mode == QIcon::Normal ? normal : QIcon(normal).pixmap(size, mode, state);
+    }
+    void paint(QPainter* painter, const QRect& rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        const qreal ratio = painter->device() ? painter->device()->devicePixelRatioF() : 1.0;
+        QPixmap pm = pixmap(rect.size() * ratio, mode, state);
+        pm.setDevicePixelRatio(ratio);
+        painter->drawPixmap(rect, pm);
+    }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override
+    {
+        return {QSize(16, 16), QSize(32, 32), QSize(48, 48), QSize(64, 64), QSize(128, 128), QSize(256, 256)};
+    }
+    QIconEngine* clone() const override { return new PaintedIconEngine(unit_, paint_); }
+
+private:
+    double unit_;
+    Painting paint_;
+};
+
+}  // namespace
+
 QIcon paintedIcon(double unitSize, const Painting& paint)
 {
-    QIcon icon;
-    for (int s : {16, 32, 48}) icon.addPixmap(paintedPixmap(QSize(s, s), unitSize, unitSize, paint));
-    return icon;
+    return QIcon(new PaintedIconEngine(unitSize, paint));
 }
 
 }  // namespace platform::qt

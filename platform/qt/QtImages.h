@@ -22,7 +22,7 @@ QIcon toIcon(const plumage::Icon* icon);
 using Painting = std::function<void(QPainter&)>;
 QPixmap paintedPixmap(QSize size, double unitWidth, double unitHeight, const Painting& paint,
                       const QColor& fill = Qt::transparent);
-// The same drawing as an icon in 16, 32 and 48 pixels.
+// The same drawing as an icon, painted afresh at every size asked for.
 QIcon paintedIcon(double unitSize, const Painting& paint);
 
 }  // namespace platform::qt

@@ -1,4 +1,6 @@
 // aviary-sim <family> [options]: runs simulated drives until interrupted.
+#include <AviaryVersion.h>
+
 #include <cstdio>
 #include <cstring>
 #include <string>
@@ -36,7 +38,11 @@ const std::vector<Family> kFamilies = {
 
 int usage(FILE* out)
 {
-    std::fprintf(out, "usage: aviary-sim <family> [options]   (aviary-sim <family> --help for its options)\n");
+    std::fprintf(out,
+                 "usage: aviary-sim <family> [options]   (aviary-sim <family> --help for its options)\n"
+                 "       aviary-sim --help | --version\n"
+                 "Simulated drives on a pseudo-terminal, Modbus/TCP or a serial device, for\n"
+                 "training, demonstrations and tests. Families:\n");
     for (const auto& f : kFamilies) std::fprintf(out, "  %-8s %s\n", f.name, f.what);
     return out == stdout ? 0 : 2;
 }
@@ -47,6 +53,10 @@ int main(int argc, char** argv)
 {
     if (argc < 2) return usage(stderr);
     if (!std::strcmp(argv[1], "--help") || !std::strcmp(argv[1], "-h")) return usage(stdout);
+    if (!std::strcmp(argv[1], "--version")) {
+        std::printf("aviary-sim (Aviary) %s\n", aviary::kVersion);
+        return 0;
+    }
     for (const auto& f : kFamilies)
         if (std::string(argv[1]) == f.name) return f.main(argc - 1, argv + 1);
     std::fprintf(stderr, "aviary-sim: unknown family '%s'\n", argv[1]);

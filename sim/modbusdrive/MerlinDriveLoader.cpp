@@ -1,5 +1,7 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 
+#include <platform/WorkingInstallation.h>
+
 #include <filesystem>
 
 namespace sim {
@@ -20,9 +22,7 @@ std::optional<DriveSpec> parseDriveSpec(const std::string& text)
 
 std::string defaultDefinitionDirectory()
 {
-    std::error_code error;
-    const auto exe = std::filesystem::read_symlink("/proc/self/exe", error);
-    return error ? std::string("DeviceData") : (exe.parent_path() / "DeviceData").string();
+    return platform::programInstallation() + "/DeviceData";
 }
 
 std::unique_ptr<MerlinDrive> loadDrive(const std::string& definitionDir, const std::string& file, uint16_t password,

@@ -1,10 +1,48 @@
 // tern: the Modbus link server.
 #include <tern/server/TernProgram.h>
 
+#include <AviaryVersion.h>
+
 #include <cstdio>
+#include <cstring>
+
+namespace {
+
+constexpr const char* kHelp =
+    "usage: tern [-RegServer | -UnregServer]\n"
+    "\n"
+    "The Modbus link server of the Aviary suite. It serves ModBusLink objects\n"
+    "(ProgID Tern.ModBusLink.1) on the D-Bus session bus under the name\n"
+    "org.aviary.Tern, giving every client shared Modbus master access (RTU or\n"
+    "ASCII on a serial line, or Modbus/TCP) to one line per connection name.\n"
+    "Clients start it on demand; it ends 5 s after its last object is released\n"
+    "or when the session bus goes away.\n"
+    "\n"
+    "  -RegServer     register the class and the D-Bus activation file for this\n"
+    "                 user (a per-user installation), then end\n"
+    "  -UnregServer   remove that registration again, then end\n"
+    "                 ('/' may stand for '-'; the words are read in any case)\n"
+    "  --help         show this text\n"
+    "  --version      show the version\n"
+    "\n"
+    "Environment: AVIARY_REGISTRY (registry directory), AVIARY_DBUS_SERVICES\n"
+    "(where -RegServer puts the activation file), AVIARY_COM1..AVIARY_COM8\n"
+    "(serial devices of COM1..COM8).\n";
+
+}  // namespace
 
 int main(int argc, char** argv)
 {
+    for (int i = 1; i < argc; ++i) {
+        if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
+            std::fputs(kHelp, stdout);
+            return 0;
+        }
+        if (!std::strcmp(argv[i], "--version")) {
+            std::printf("tern (Aviary) %s\n", aviary::kVersion);
+            return 0;
+        }
+    }
     const tern::HRESULT hr = tern::server::runTern(argc, argv);
     if (tern::FAILED(hr)) std::fprintf(stderr, "tern: failed with 0x%08X\n", static_cast<unsigned>(hr));
     return tern::server::exitStatusOf(hr);
