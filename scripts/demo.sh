@@ -23,6 +23,8 @@ if [ ! -x "$bin/wren" ] || [ ! -x "$bin/kestrel" ]; then
 fi
 
 mkdir -p "$install/tvk" "$install/parameter" "$install/custom" "$install/Help/RHX,RQ 9000" "$registry"
+# A sample parameter file (and the database of its version) to open.
+python3 "$(dirname "$0")/kestrel_files.py" demo "$install"
 cat > "$registry/HKLM.ini" <<EOF
 [SOFTWARE\\$company\\Aviary\\1.4.1]
 InstallPath=s:$install

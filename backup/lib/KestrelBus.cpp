@@ -187,7 +187,7 @@ bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::stri
         return false;
     }
     state().listFileName = workPath;
-    state().uploadDirection = 0;
+    state().uploadDirection = kestrel::TransferDirection::Upload;
     const bool ok = runTransfer(false, progress, error);
     if (!ok) std::filesystem::remove(workPath);
     return ok;
@@ -304,7 +304,7 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
     }
     state().chosenParameterSet = target.listSet;
     state().listFileName = workPath;
-    state().uploadDirection = 1;
+    state().uploadDirection = kestrel::TransferDirection::Download;
     return runTransfer(false, progress, error);
 }
 

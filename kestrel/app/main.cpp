@@ -2,6 +2,7 @@
 #include <kestrel/ui/DemoTour.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
+#include <kestrel/ui/ListWindows.h>
 #include <shell/CShellApp.h>
 
 #include <platform/qt/QtFileDialog.h>
@@ -21,6 +22,8 @@ int main(int argc, char* argv[])
         shellApp.start(shell::CShellApp::commandLineOf(app.arguments()), app.applicationFilePath().toStdString());
     int rc = 0;
     if (end == shell::StartupEnd::Started) {
+        // A list file named on the command line opens in its window.
+        if (shell::CMainFrame* frame = shellApp.mainFrame()) kestrel::openListArguments(*frame, app.arguments().mid(1));
         rc = app.exec();
     }
     shellApp.exit();

@@ -12,6 +12,7 @@
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/DatabaseReader.h>
 #include <kestrel/core/EndCodes.h>
+#include <kestrel/core/KestrelState.h>
 #include <platform/Notice.h>
 
 #include <cstdint>
@@ -37,7 +38,7 @@ public:
     enum StepResult { Finished = 0, GoOn = 1, AskContinue = 2 };
 
     // databaseMode: the database upload; otherwise the direction comes from
-    // the process-wide upload direction flag (0 upload, 1 download).
+    // the process-wide upload direction.
     CTransfer(CTelegram& telegram, bool databaseMode);
     ~CTransfer();
 
@@ -63,7 +64,7 @@ public:
     static constexpr uint16_t kServiceAccessCode = 0x00C9;
 
 private:
-    bool downloading() const { return !databaseMode_ && direction_ == 1; }
+    bool downloading() const { return !databaseMode_ && direction_ == TransferDirection::Download; }
     int uploadStart();
     int uploadStep();
     int downloadStart();
@@ -81,7 +82,7 @@ private:
 
     CTelegram& telegram_;
     const bool databaseMode_;
-    const int direction_;
+    const TransferDirection direction_;
     CFullUpload full_;
     std::fstream work_;
     std::streamoff pos_ = 0;

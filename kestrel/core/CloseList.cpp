@@ -1,5 +1,6 @@
 #include <kestrel/core/CloseList.h>
 
+#include <kestrel/core/ListMessages.h>
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/KestrelState.h>
 #include <platform/Notice.h>
@@ -12,14 +13,13 @@ using platform::MsgAnswer;
 using platform::MsgButtons;
 using platform::MsgIcon;
 
-// The Yes/No/Cancel question about saving to the file: 2 save, 1 do not,
-// 0 stay open.
-int askSave()
+// The Yes/No/Cancel question about saving to the file.
+CloseAction askSave()
 {
-    switch (platform::showMessage(kSaveQuestion, MsgIcon::Question, MsgButtons::YesNoCancel)) {
-    case MsgAnswer::Yes: return 2;
-    case MsgAnswer::No: return 1;
-    default: return 0;
+    switch (show(msg::kSaveQuestion, MsgButtons::YesNoCancel)) {
+    case MsgAnswer::Yes: return CloseAction::SaveToFile;
+    case MsgAnswer::No: return CloseAction::StoreNothing;
+    default: return CloseAction::Keep;
     }
 }
 
@@ -35,7 +35,7 @@ std::string keypadMessage(const KeypadQuery& q, bool modified)
     return m;
 }
 
-int onlineAction(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
+CloseAction onlineAction(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
 {
     KestrelState& s = state();
     s.currentAddress = doc.address;
@@ -45,13 +45,14 @@ int onlineAction(CTelegram& telegram, ListDocumentState& doc, const CloseOptions
     switch (q.result) {
     case KeypadQuery::NothingChanged:
         if (!doc.modified)
-            return 1;
+            return CloseAction::StoreNothing;
         break;
     case KeypadQuery::NoAnswer:
         if (!doc.modified)
-            return 1;
-        return platform::showMessage("All changes will be lost. Close anyway ?", MsgIcon::Question,
-                                     MsgButtons::YesNo) == MsgAnswer::Yes ? 1 : 0;
+            return CloseAction::StoreNothing;
+        return show(msg::kLoseChanges, MsgButtons::YesNo) == MsgAnswer::Yes
+                   ? CloseAction::StoreNothing
+                   : CloseAction::Keep;
     case KeypadQuery::OneChanged:
         doc.changedNumber = q.changedNumber;
         [[fallthrough]];
@@ -64,21 +65,31 @@ int onlineAction(CTelegram& telegram, ListDocumentState& doc, const CloseOptions
     return dialog(s.closeMessage, !doc.filePath.empty());
 }
 
-}  // namespace
-
-int CloseList(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
+// The decision is kept for the list view, which carries it out.
+CloseAction settle(ListDocumentState& doc, CloseAction action)
 {
-    KestrelState& s = state();
-    s.closeMessage.clear();
-    int action;
-    if (doc.address.empty())
-        action = doc.modified ? askSave() : 1;
-    else
-        action = onlineAction(telegram, doc, dialog);
-    s.closeAction = action;
-    if (action != 0)
+    state().closeAction = action;
+    if (action != CloseAction::Keep)
         doc.modified = false;
     return action;
+}
+
+}  // namespace
+
+CloseAction CloseList(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
+{
+    state().closeMessage.clear();
+    if (doc.address.empty())
+        return settle(doc, doc.modified ? askSave() : CloseAction::StoreNothing);
+    return settle(doc, onlineAction(telegram, doc, dialog));
+}
+
+CloseAction CloseList(ListDocumentState& doc, const CloseOptionsDialog& dialog)
+{
+    state().closeMessage.clear();
+    if (!doc.modified)
+        return settle(doc, CloseAction::StoreNothing);
+    return settle(doc, doc.address.empty() ? askSave() : dialog({}, !doc.filePath.empty()));
 }
 
 }  // namespace kestrel

@@ -39,7 +39,7 @@ ConnectPlan Connect(CTelegram& telegram, const std::string& address, bool quick)
     if (check.result == DatabaseCheck::NoConnection) {
         plan.next = ConnectPlan::StayOpen;
     } else if (check.result == DatabaseCheck::Complete) {
-        s.uploadDirection = 0;
+        s.uploadDirection = TransferDirection::Upload;
         s.operationInProgress = false;
         s.listFileName = MakeWorkingFile(s.installPath(s.databaseFileName));
         plan.next = quick ? ConnectPlan::OpenList : ConnectPlan::UploadValues;

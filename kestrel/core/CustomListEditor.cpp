@@ -108,14 +108,14 @@ std::string CustomListEditor::title() const { return path_.empty() ? "Custom Lis
 void CustomListEditor::add(std::optional<std::size_t> standardRow)
 {
     if (!standardRow || *standardRow >= standard_.size()) {
-        platform::showMessage("No parameter selected !", MsgIcon::Stop);
+        show(msg::kNoParameterSelected);
         return;
     }
     const EditorRow row = standard_[*standardRow];
     if (row.isTitle()) return;
     const auto same = [&](const EditorRow& r) { return r.no == row.no; };
     if (std::any_of(custom_.begin(), custom_.end(), same)) {
-        platform::showMessage("Parameter duplication not allowed", MsgIcon::Stop);
+        show(msg::kDuplicateParameter);
         return;
     }
     custom_.push_back(row);
@@ -128,8 +128,7 @@ void CustomListEditor::remove(std::optional<std::size_t> customRow)
 {
     if (!customRow || *customRow >= custom_.size()) return;
     if (isDefaultParameter(custom_[*customRow].no)) {
-        platform::showMessage("This is a default custom parameter. It cannot be deleted from the list.",
-                              MsgIcon::Stop);
+        show(msg::kDefaultParameter);
         return;
     }
     custom_.erase(custom_.begin() + static_cast<std::ptrdiff_t>(*customRow));
@@ -145,12 +144,11 @@ std::optional<std::string> CustomListEditor::chooseTarget()
         // A list window working on that file would later write its own
         // records over what is saved here.
         if (CWorkFile(CWorkFile::pathFor(*chosen, ListKind::CustomList)).exists()) {
-            platform::showMessage("You are already connected to this file !", MsgIcon::Stop);
+            show(msg::kAlreadyConnected);
             return std::nullopt;
         }
         if (fileExists(*chosen) &&
-            platform::showMessage("This file already exists !\nDo you want to overwrite ?", MsgIcon::Question,
-                                  MsgButtons::YesNoCancel) != MsgAnswer::Yes)
+            show(msg::kOverwriteCustom, MsgButtons::YesNoCancel) != MsgAnswer::Yes)
             return std::nullopt;
     }
     return chosen;
@@ -211,8 +209,7 @@ bool CustomListEditor::save(bool saveAs)
 bool CustomListEditor::close()
 {
     if (!modified_) return true;
-    switch (platform::showMessage("This custom list has been modified. Want to save ?", MsgIcon::Question,
-                                  MsgButtons::YesNoCancel)) {
+    switch (show(msg::kCustomModified, MsgButtons::YesNoCancel)) {
     case MsgAnswer::Yes: return save(false);
     case MsgAnswer::No: return true;
     default: return false;

@@ -42,7 +42,7 @@ bool checkSecond(const std::string& second, const CompareSource& source)
     const auto v1 = ListFile::readVersionText(source.filePath);
     const auto v2 = ListFile::readVersionText(second);
     if (!v1 || !v2 || *v1 != *v2) {
-        platform::showMessage("Version conflict !\n\nYou need to convert the files to the same software version.");
+        show(msg::kVersionConflict);
         return false;
     }
     const auto checked = ListFile::check(second, source.databasePath, source.kind);
@@ -96,15 +96,14 @@ std::optional<CompareResult> compareFiles(const std::string& installDir, const C
         return std::nullopt;
     }
     if (*second == source.filePath) {
-        platform::showMessage("You selected the same file !");
+        show(msg::kSameFile);
         return std::nullopt;
     }
     if (!checkSecond(*second, source)) return std::nullopt;
     CompareResult result;
     result.rows = mergeDifferences(source.workPath, *second, source.databasePath);
     if (result.rows.empty()) {
-        platform::showMessage("The selected two files :\n\n" + source.filePath + "\n" + *second +
-                              "\n\nare identical !");
+        show(msg::identical(source.filePath, *second));
         return std::nullopt;
     }
     result.firstLine = "1. " + source.filePath;

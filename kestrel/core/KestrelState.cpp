@@ -11,6 +11,18 @@ bool DebugLog::open(const std::string& path)
     return file_ != nullptr;
 }
 
+DebugLog::DebugLog(DebugLog&& other) noexcept : file_(other.file_) { other.file_ = nullptr; }
+
+DebugLog& DebugLog::operator=(DebugLog&& other) noexcept
+{
+    if (this != &other) {
+        close();
+        file_ = other.file_;
+        other.file_ = nullptr;
+    }
+    return *this;
+}
+
 void DebugLog::close()
 {
     if (file_ != nullptr) {
@@ -29,29 +41,7 @@ void DebugLog::line(const std::string& text)
         std::fflush(file_);
 }
 
-void KestrelState::reset()
-{
-    log.close();
-    KestrelState fresh;
-    installDir = fresh.installDir;
-    currentAddress = fresh.currentAddress;
-    port = fresh.port;
-    windowPresence = fresh.windowPresence;
-    deviceStatus = fresh.deviceStatus;
-    operationInProgress = fresh.operationInProgress;
-    noDevice = fresh.noDevice;
-    portTestResult = fresh.portTestResult;
-    settings = fresh.settings;
-    databaseFileName = fresh.databaseFileName;
-    listFileName = fresh.listFileName;
-    deviceTitle = fresh.deviceTitle;
-    uploadDirection = fresh.uploadDirection;
-    chosenParameterSet = fresh.chosenParameterSet;
-    closeAction = fresh.closeAction;
-    closeMessage = fresh.closeMessage;
-    faults = fresh.faults;
-    formatResult = fresh.formatResult;
-}
+void KestrelState::reset() { *this = KestrelState{}; }
 
 void KestrelState::logLine(const std::string& text)
 {

@@ -41,6 +41,9 @@ public:
     ~DebugLog();
     DebugLog(const DebugLog&) = delete;
     DebugLog& operator=(const DebugLog&) = delete;
+    // Moving hands the open file over; the target's own file is closed.
+    DebugLog(DebugLog&& other) noexcept;
+    DebugLog& operator=(DebugLog&& other) noexcept;
 
     // Creates the file empty (an existing one is truncated).
     bool open(const std::string& path);
@@ -64,6 +67,20 @@ struct FaultHistoryTable {
 
 constexpr int kAddressCount = 32;
 
+// What the list view does with its values when its document closes, chosen
+// by the close step of the document. The numbers are those the close step
+// has always used.
+enum class CloseAction {
+    Keep = 0,           // the document stays open
+    StoreNothing = 1,
+    SaveToFile = 2,
+    Download = 3,       // Download All into the drive
+    UploadAndSave = 4,  // Upload All, then Save
+};
+
+// Direction of the next bulk transfer of a list (Upload All or Download All).
+enum class TransferDirection { Upload = 0, Download = 1 };
+
 struct KestrelState {
     std::string installDir;           // no trailing slash
     std::string currentAddress;       // decimal text of the selected drive, "" for none
@@ -74,6 +91,9 @@ struct KestrelState {
     // One status character per address (see the keypad's state decoding).
     std::string deviceStatus = std::string(kAddressCount, '0');
     bool operationInProgress = false; // a foreground operation uses the line
+    // List windows opened since the network dialog last opened; names the
+    // next window ("LIST  A", "LIST  B", ...).
+    int windowCounter = 0;
     bool noDevice = true;             // no drive answered / listed so far
     int portTestResult = 0;           // 0 untested, 1 other device, 2 good
     TelegramSettings settings;
@@ -83,15 +103,15 @@ struct KestrelState {
     std::string databaseFileName;     // "/tvk/RQ-<version>.tvk", relative to installDir
     std::string listFileName;         // working file of the next online list
     std::string deviceTitle;          // "ADDR=05\"Pump 2\""
-    int uploadDirection = 0;          // 0 upload, 1 download
+    TransferDirection uploadDirection = TransferDirection::Upload;
     int chosenParameterSet = 0;       // 1..3, 0 cancelled
-    int closeAction = 0;              // 0 keep, 1 nothing, 2 save, 3 download, 4 upload+save
+    CloseAction closeAction = CloseAction::Keep;
     std::string closeMessage;
 
     FaultHistoryTable faults;
     std::string formatResult;         // the shared result of FormatValue
 
-    // Back to the start-of-program values (tests; the log file is closed).
+    // Back to the start-of-program values (the log file is closed).
     void reset();
     // Writes a debug log line when "Debug" is on.
     void logLine(const std::string& text);

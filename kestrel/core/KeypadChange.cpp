@@ -1,7 +1,7 @@
 #include <kestrel/core/KeypadChange.h>
 
+#include <kestrel/core/ListMessages.h>
 #include <kestrel/core/HexText.h>
-#include <platform/MessageBox.h>
 
 #include <string>
 
@@ -11,19 +11,12 @@ namespace {
 
 using platform::MsgAnswer;
 using platform::MsgButtons;
-using platform::MsgIcon;
-using platform::showMessage;
+using platform::show;
 
 KeypadFollowUp severalChanged(std::string_view address)
 {
-    const std::string question = "Device Address : " + std::string(address) + "\n\n" +
-                                 "More than one parameters were changed in this device through the keypad." +
-                                 "\n" + "Would you like to upload the latest parameter values from the device now ?";
-    if (showMessage(question, MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes) return KeypadFollowUp::None;
-    if (showMessage("This will update the parameter file with the latest parameter values from the selected "
-                    "inverter. Would you like to continue ?",
-                    MsgIcon::Question, MsgButtons::YesNo) != MsgAnswer::Yes)
-        return KeypadFollowUp::None;
+    if (show(msg::severalChanged(address), MsgButtons::YesNo) != MsgAnswer::Yes) return KeypadFollowUp::None;
+    if (show(msg::kUploadQuestion, MsgButtons::YesNo) != MsgAnswer::Yes) return KeypadFollowUp::None;
     return KeypadFollowUp::Upload;
 }
 
@@ -35,14 +28,12 @@ KeypadFollowUp keypadChangeCheck(ParameterLink& link, std::string_view address, 
     const auto number = reply ? parseHex4(reply->number) : std::nullopt;
     const auto value = reply ? parseHex4(reply->value) : std::nullopt;
     if (!number || !value) {
-        showMessage("The device was found disconnected from the network. !", MsgIcon::Stop);
+        show(msg::kDisconnected);
         return KeypadFollowUp::None;
     }
     if (*number == 0x0000 || *number == 0xFFFC) return KeypadFollowUp::None;
     if (*number == 0xFFFB) return severalChanged(address);
-    const std::string question = "Value of parameter " + reply->number + " was changed from the keypad !" +
-                                 "\n\n" + "Do you want to save it to this list?";
-    if (showMessage(question, MsgIcon::None, MsgButtons::YesNo) == MsgAnswer::Yes)
+    if (show(msg::oneChanged(reply->number), MsgButtons::YesNo) == MsgAnswer::Yes)
         (void)work.writeValue(*number, *value);  // a number the list lacks changes nothing
     return KeypadFollowUp::None;
 }

@@ -58,19 +58,19 @@ ListConversion::ListConversion(std::string installDir, ConversionSource source, 
 
 std::optional<std::string> ListConversion::chooseNewFile(const std::optional<std::string>& preset)
 {
-    showMessage("In the next step, you should provide a file name.", MsgIcon::Information);
+    show(msg::kProvideFileName);
     auto path = preset;
     if (!path) path = platform::askFile(listFileDialog(installDir_, source_.kind, true));
     if (!path) return std::nullopt;
     if (*path == source_.filePath) {
-        showMessage("You have selected the same file. No conversion allowed !");
+        show(msg::kConversionSameFile);
         return std::nullopt;
     }
     if (fileExists(*path) &&
-        showMessage("This file already exists. Overwrite ?", MsgIcon::None, MsgButtons::YesNo) != MsgAnswer::Yes)
+        show(msg::kConversionOverwrite, MsgButtons::YesNo) != MsgAnswer::Yes)
         return std::nullopt;
     if (CWorkFile(CWorkFile::pathFor(*path, source_.kind)).exists()) {
-        showMessage("You are already connected to this file. Conversion not allowed !");
+        show(msg::kConversionOpenFile);
         return std::nullopt;
     }
     return path;
@@ -81,7 +81,7 @@ std::optional<OpenedList> ListConversion::run(const std::string& targetVersion,
 {
     const std::string targetName = CDatabase::fileNameForVersion(targetVersion);
     if (targetName == source_.databaseFileName) {
-        showMessage("Conversion not required !");
+        show(msg::kConversionNotRequired);
         return std::nullopt;
     }
     targetVersion_ = "A" + targetVersion;
@@ -101,7 +101,7 @@ std::optional<OpenedList> ListConversion::run(const std::string& targetVersion,
     if (outcome != Outcome::Done) {
         discardFiles();
         if (outcome == Outcome::DatabaseCorrupt) show(msg::kListDatabaseCorrupt);
-        showMessage("Conversion process terminated before completion.");
+        show(msg::kConversionTerminated);
         return std::nullopt;
     }
     if (!writeFiles(true)) {
@@ -227,7 +227,7 @@ std::optional<std::uint16_t> ListConversion::askValue(ConversionQuestion q, cons
     for (;;) {
         const ConversionAnswer a = ask_(q);
         if (a.abort) {
-            if (showMessage("This will end the conversion process.", MsgIcon::Information, MsgButtons::OkCancel) ==
+            if (show(msg::kEndConversion, MsgButtons::OkCancel) ==
                 MsgAnswer::Ok) {
                 aborted = true;
                 return std::nullopt;
@@ -293,8 +293,8 @@ void ListConversion::discardFiles()
 void ListConversion::showReport()
 {
     if (platform::openTextViewer(reportPath_) > 31) return;
-    showMessage("NOTEPAD application not found !");
-    showMessage("The software created a file : Report.txt");
+    show(msg::kNotepadMissing);
+    show(msg::kReportCreated);
 }
 
 }  // namespace kestrel

@@ -38,12 +38,11 @@ std::optional<std::string> chooseTarget(const ListDocument& doc)
     if (!chosen) return std::nullopt;
     if (*chosen == doc.filePath) return chosen;
     if (CWorkFile(CWorkFile::pathFor(*chosen, fileKind(doc))).exists()) {
-        platform::showMessage("You are already connected to this file !", MsgIcon::Stop);
+        show(msg::kAlreadyConnected);
         return std::nullopt;
     }
     if (fileExists(*chosen) &&
-        platform::showMessage("A file of this name already exists. Overwrite ?", MsgIcon::Question,
-                              MsgButtons::YesNo) != MsgAnswer::Yes)
+        show(msg::kOverwriteQuestion, MsgButtons::YesNo) != MsgAnswer::Yes)
         return std::nullopt;
     return chosen;
 }
@@ -68,7 +67,7 @@ SaveResult saveList(ListDocument& doc, const KeypadCheck& keypadCheck)
         return SaveResult::Failed;
     }
     doc.modified = false;
-    platform::showMessage(doc.listTitle + "  -->  " + doc.filePath, MsgIcon::None);
+    show(msg::saved(doc.listTitle, "  -->  ", doc.filePath));
     return SaveResult::Saved;
 }
 
@@ -87,7 +86,7 @@ SaveResult saveListAs(ListDocument& doc, const KeypadCheck& keypadCheck)
     const bool hadFile = !doc.filePath.empty();
     doc.modified = false;
     doc.filePath = *target;
-    platform::showMessage(doc.listTitle + " -->  " + doc.filePath, MsgIcon::None);
+    show(msg::saved(doc.listTitle, " -->  ", doc.filePath));
 
     const std::string newWork = CWorkFile::pathFor(doc.filePath, fileKind(doc));
     if (newWork != doc.workPath && std::rename(doc.workPath.c_str(), newWork.c_str()) == 0)

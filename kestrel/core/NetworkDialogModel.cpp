@@ -11,6 +11,8 @@ NetworkDialogModel::NetworkDialogModel(CTelegram& telegram, std::string companyN
     : telegram_(telegram), inverterName_(std::move(inverterName)), selectionMode_(selectionMode)
 {
     view_.title = companyName + " Network";
+    // List windows opened from here are lettered from A again.
+    state().windowCounter = 0;
 }
 
 void NetworkDialogModel::Load()

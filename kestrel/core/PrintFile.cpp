@@ -64,8 +64,8 @@ bool writeAndShow(const std::string& path, const std::string& text)
         return false;
     }
     if (platform::openTextViewer(path) <= 31) {
-        platform::showMessage("NOTEPAD application not found !");
-        platform::showMessage("The software created a print file :\n" + path);
+        show(msg::kNotepadMissing);
+        show(msg::printFileCreated(path));
     }
     return true;
 }

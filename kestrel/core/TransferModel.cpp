@@ -7,7 +7,7 @@ namespace kestrel {
 TransferModel::TransferModel(CTelegram& telegram, Mode mode)
 {
     if (mode != Mode::Database)
-        kestrel::state().uploadDirection = mode == Mode::Download ? 1 : 0;
+        kestrel::state().uploadDirection = mode == Mode::Download ? TransferDirection::Download : TransferDirection::Upload;
     transfer_ = std::make_unique<CTransfer>(telegram, mode == Mode::Database);
     view_.statusLine = transfer_->statusLine();
 }

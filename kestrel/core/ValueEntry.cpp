@@ -1,5 +1,6 @@
 #include <kestrel/core/ValueEntry.h>
 
+#include <kestrel/core/ListMessages.h>
 #include <kestrel/core/ValueDisplay.h>
 
 #include <cctype>
@@ -12,9 +13,7 @@ namespace kestrel {
 
 namespace {
 
-using platform::MsgIcon;
-
-EntryResult refuse(const char* text) { return {std::nullopt, platform::Notice{text, MsgIcon::Stop}}; }
+EntryResult refuse(const platform::Notice& why) { return {std::nullopt, why}; }
 EntryResult accept(unsigned long v) { return {static_cast<std::uint16_t>(v), std::nullopt}; }
 
 // strtoul-like reading that insists on the whole text; saturates instead of
@@ -60,26 +59,26 @@ std::optional<double> parseWholeNumber(std::string_view text)
 EntryResult checkHexEntry(std::string_view text, long min, long max)
 {
     const auto v = parseWholeHex(text);
-    if (!v) return refuse("Invalid Value !");
-    if (*v > 0xFFFF) return refuse("Value exceeds upper limit");
+    if (!v) return refuse(msg::kInvalidValue);
+    if (*v > 0xFFFF) return refuse(msg::kAboveUpper);
     if (*v >= 0x8000) {
-        if (static_cast<long>(*v) - 0x10000 < min) return refuse("Value exceeds lower limit");
+        if (static_cast<long>(*v) - 0x10000 < min) return refuse(msg::kBelowLowerHex);
         return accept(*v);
     }
-    if (static_cast<long>(*v) < min) return refuse("Value exceeds lower limit");
-    if (static_cast<long>(*v) > max) return refuse("Value exceeds upper limit");
+    if (static_cast<long>(*v) < min) return refuse(msg::kBelowLowerHex);
+    if (static_cast<long>(*v) > max) return refuse(msg::kAboveUpper);
     return accept(*v);
 }
 
 EntryResult checkDecimalEntry(std::string_view text, int decimals, int scaleExponent, long min, long max)
 {
     const auto number = parseWholeNumber(text);
-    if (!number || decimals < 0 || decimals > 3) return refuse("Invalid Value !");
+    if (!number || decimals < 0 || decimals > 3) return refuse(msg::kInvalidValue);
     static constexpr float kPowers[] = {1.0f, 10.0f, 100.0f, 1000.0f};
     // The limit check works in single precision, as the entry field does.
     const float x = static_cast<float>(*number) * kPowers[decimals];
-    if (x > static_cast<float>(max)) return refuse("Value exceeds upper limit");
-    if (x < static_cast<float>(min)) return refuse("Value is below lower limit");
+    if (x > static_cast<float>(max)) return refuse(msg::kAboveUpper);
+    if (x < static_cast<float>(min)) return refuse(msg::kBelowLowerDecimal);
     // The device integer: the number rounded to its decimals with the point
     // removed, times the scale.
     char buf[64];
@@ -91,7 +90,7 @@ EntryResult checkDecimalEntry(std::string_view text, int decimals, int scaleExpo
     magnitude *= kScale[scaleExponent >= 0 && scaleExponent <= 3 ? scaleExponent : 0];
     const bool negative = *number < 0 && magnitude != 0;
     if (magnitude > (negative ? 0x8000UL : 0x7FFFUL))
-        return refuse(negative ? "Value is below lower limit" : "Value exceeds upper limit");
+        return refuse(negative ? msg::kBelowLowerDecimal : msg::kAboveUpper);
     return accept(negative ? 0x10000UL - magnitude : magnitude);
 }
 

@@ -1,5 +1,6 @@
 #include <kestrel/core/WritePlan.h>
 
+#include <kestrel/core/ListMessages.h>
 #include <kestrel/core/HexText.h>
 
 namespace kestrel {
@@ -11,8 +12,7 @@ WritePlan planWrite(std::uint16_t number, std::uint16_t value)
     plan.value = value;
     plan.writeText = formatHex4(number) + formatHex4(value);
     if (number == 0x00E9) {
-        plan.before = platform::Notice{"This will change the whole parameter set in the connected inverter.",
-                             platform::MsgIcon::None};
+        plan.before = msg::kParameterSetChange;
         plan.warmUpTitle = "Parameter Set Changed";
         plan.showsParameterSet = true;
     }

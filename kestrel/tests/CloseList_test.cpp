@@ -5,6 +5,7 @@
 #include <kestrel/core/CloseList.h>
 #include <kestrel/core/Connect.h>
 #include <kestrel/core/DeviceConnection.h>
+#include <kestrel/core/ListMessages.h>
 
 namespace kestrel::testing {
 namespace {
@@ -17,7 +18,7 @@ protected:
     void SetUp() override { startLine("6:1808"); }
 
     // The close-options dialog: remembers what it was shown, answers `choice`.
-    CloseOptionsDialog dialog(int choice)
+    CloseOptionsDialog dialog(CloseAction choice)
     {
         return [this, choice](const std::string& message, bool savingEnabled) {
             ++dialogShown;
@@ -55,15 +56,15 @@ TEST_F(CloseListTest, KeypadQueryTellsNothingOneOrSeveral)
 TEST_F(CloseListTest, UnchangedOnlineListClosesAtOnce)
 {
     auto doc = online(false);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(3)), 1);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::Download)), CloseAction::StoreNothing);
     EXPECT_EQ(dialogShown, 0);
-    EXPECT_EQ(state().closeAction, 1);
+    EXPECT_EQ(state().closeAction, CloseAction::StoreNothing);
 }
 
 TEST_F(CloseListTest, ModifiedUnsavedListOffersOnlyDownloadOrNothing)
 {
     auto doc = online(true);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(3)), 3);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::Download)), CloseAction::Download);
     EXPECT_EQ(dialogShown, 1);
     EXPECT_EQ(dialogMessage, "");
     EXPECT_FALSE(dialogSaving);
@@ -73,11 +74,11 @@ TEST_F(CloseListTest, ModifiedUnsavedListOffersOnlyDownloadOrNothing)
 TEST_F(CloseListTest, ModifiedSavedListAsksAboutTheFile)
 {
     auto doc = online(true, "/tmp/motor.par");
-    messages.expect(kSaveQuestion, MsgIcon::Question, MsgAnswer::Cancel);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(1)), 0);
+    messages.expect(msg::kSaveQuestion.text, MsgIcon::Question, MsgAnswer::Cancel);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)), CloseAction::Keep);
     EXPECT_TRUE(doc.modified);
-    messages.expect(kSaveQuestion, MsgIcon::Question, MsgAnswer::Yes);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(1)), 2);
+    messages.expect(msg::kSaveQuestion.text, MsgIcon::Question, MsgAnswer::Yes);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)), CloseAction::SaveToFile);
     EXPECT_EQ(dialogShown, 0);
 }
 
@@ -85,7 +86,7 @@ TEST_F(CloseListTest, KeypadChangesAreNamedInTheDialog)
 {
     bus->keypadChange(6, 0x0033, 1);
     auto doc = online(true, "/tmp/motor.par");
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(4)), 4);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::UploadAndSave)), CloseAction::UploadAndSave);
     EXPECT_EQ(dialogMessage,
               "Value of parameter 0033 was changed from the keypad. Also, values of some parameters were changed in "
               "the list and not downloaded into the connected inverter.");
@@ -96,7 +97,7 @@ TEST_F(CloseListTest, KeypadChangesAreNamedInTheDialog)
     bus->keypadChange(6, 0x0033, 2);
     bus->keypadChange(6, 0x0034, 2);
     auto unchanged = online(false);
-    EXPECT_EQ(CloseList(*telegram, unchanged, dialog(0)), 0);
+    EXPECT_EQ(CloseList(*telegram, unchanged, dialog(CloseAction::Keep)), CloseAction::Keep);
     EXPECT_EQ(dialogMessage, "Values of some parameters were changed from the keypad");
 }
 
@@ -106,19 +107,19 @@ TEST_F(CloseListTest, SilentDriveWarnsThatChangesAreLost)
     auto doc = online(true);
     messages.expect("Device not responding !", MsgIcon::Stop);
     messages.expect("All changes will be lost. Close anyway ?", MsgIcon::Question, MsgAnswer::No);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(1)), 0);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)), CloseAction::Keep);
     messages.expect("Device not responding !", MsgIcon::Stop);
     auto clean = online(false);
-    EXPECT_EQ(CloseList(*telegram, clean, dialog(1)), 1);
+    EXPECT_EQ(CloseList(*telegram, clean, dialog(CloseAction::StoreNothing)), CloseAction::StoreNothing);
 }
 
 TEST_F(CloseListTest, FileListAsksOnlyWhenModified)
 {
     ListDocumentState file{"", "/tmp/motor.par", false, {}};
-    EXPECT_EQ(CloseList(*telegram, file, dialog(3)), 1);
+    EXPECT_EQ(CloseList(*telegram, file, dialog(CloseAction::Download)), CloseAction::StoreNothing);
     file.modified = true;
-    messages.expect(kSaveQuestion, MsgIcon::Question, MsgAnswer::No);
-    EXPECT_EQ(CloseList(*telegram, file, dialog(3)), 1);
+    messages.expect(msg::kSaveQuestion.text, MsgIcon::Question, MsgAnswer::No);
+    EXPECT_EQ(CloseList(*telegram, file, dialog(CloseAction::Download)), CloseAction::StoreNothing);
     EXPECT_FALSE(file.modified);
     EXPECT_EQ(bus->telegrams(), 0);
 }

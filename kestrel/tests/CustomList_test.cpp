@@ -171,7 +171,7 @@ TEST_F(CustomList, SavingOverAnotherFileAsksAndKeepsItsValues)
     }
     install.write("custom/pump.~ct", "");
     dialogs.answer(other);
-    messages.expect("You are already connected to this file !", MsgIcon::Stop);
+    messages.expect("You are already connected to this file !", MsgIcon::Information);
     EXPECT_FALSE(editor->save(true));
     EXPECT_EQ(readBytes(other), before);
     std::filesystem::remove(install.file("custom/pump.~ct"));

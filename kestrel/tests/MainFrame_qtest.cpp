@@ -121,12 +121,12 @@ private slots:
     {
         World w;
         auto frame = makeFrame();
-        for (int id : {cmd::FileOpen, cmd::CreateList, cmd::ModifyList, cmd::ProgramList, cmd::DownloadAll})
+        for (int id : {cmd::CreateList, cmd::ModifyList})
             QVERIFY2(!frame->action(id)->isEnabled(), qPrintable(frame->menuText(id)));
         for (int id : {cmd::AppExit, cmd::Communication, cmd::StatusScan, cmd::ProgramParameters, cmd::ViewToolbar,
                        cmd::ViewStatusBar, cmd::SplashOnStart, cmd::CommOnStart, cmd::Debug, cmd::HideOptions,
-                       cmd::HelpParameter, cmd::AppAbout, cmd::CheckNetwork, cmd::OpenDeviceList, cmd::Keypad,
-                       cmd::ConverterTest})
+                       cmd::HelpParameter, cmd::AppAbout, cmd::FileOpen, cmd::ProgramList, cmd::CheckNetwork,
+                       cmd::OpenDeviceList, cmd::Keypad, cmd::ConverterTest})
             QVERIFY2(frame->action(id)->isEnabled(), qPrintable(frame->menuText(id)));
         int runs = 0;
         frame->setCommandHandler(cmd::CreateList, [&] { ++runs; });

@@ -17,6 +17,7 @@
 #include <kestrel/ui/CKeypadDlg.h>
 #include <kestrel/ui/CNetworkDlg.h>
 #include <kestrel/ui/CParamSetDlg.h>
+#include <kestrel/ui/CWarmUpDlg.h>
 #include <kestrel/ui/CommandIds.h>
 #include <kestrel/ui/KestrelOnline.h>
 #include <kestrel/ui/KestrelProgram.h>
@@ -124,7 +125,7 @@ private slots:
         online = KestrelOnline::of(*frame);
         QVERIFY(online != nullptr);
         online->setListOpener([this](const std::string& p) { openedList = p; });
-        online->setWarmUpTickMs(5);
+        CWarmUpDlg::setTickMs(5);
     }
 
     void cleanupTestCase()

@@ -117,7 +117,7 @@ TEST_F(ParFileSave, SaveAsRefusesAFileOpenInAnotherWindow)
     const std::string other = install.write("parameter/other.par", "keep me");
     install.write("parameter/other.~pa", "open elsewhere");
     dialogs.answer(other);
-    messages.expect("You are already connected to this file !", MsgIcon::Stop);
+    messages.expect("You are already connected to this file !", MsgIcon::Information);
     EXPECT_EQ(saveListAs(doc, keypad), SaveResult::Cancelled);
     EXPECT_EQ(readBytes(other), "keep me");
     EXPECT_EQ(readBytes(install.file("parameter/other.~pa")), "open elsewhere");

@@ -2,6 +2,8 @@
 // reply checks, retries, the write recovery, RTS mode with its echo.
 #include "SioLineFixture.h"
 
+#include <kestrel/core/DeviceConnection.h>
+
 #include <kestrel/core/FormatValue.h>
 
 #include <fstream>
@@ -290,6 +292,30 @@ TEST_F(FixedReplyTest, ChangedQueryAcceptsAnyNumber)
     ASSERT_TRUE(telegram->ReadParameter("FFFC"));
     EXPECT_EQ(telegram->paramNo(), "0123");
     EXPECT_EQ(telegram->valueText(), "00FF");
+}
+
+TEST_F(FixedReplyTest, ChangedQueryWithABadChecksumIsNoAnswer)
+{
+    // The keypad-change reply names any number, so its checksum is the only
+    // thing that tells a damaged reply from a real change.
+    std::string damaged = readReply("0123", "00FF");
+    damaged.back() = static_cast<char>(damaged.back() ^ 0x01);
+    answerWith(damaged);
+    runner->stop();
+    openFor(1);
+    EXPECT_FALSE(telegram->ReadParameter("FFFC"));
+    EXPECT_NE(telegram->paramNo(), "0123");
+}
+
+TEST_F(TelegramTest, KeypadChangeQueryDoesNotTakeADamagedReply)
+{
+    startLine("1:1808");
+    bus->keypadChange(1, 0x0042, 0x0123);
+    state().currentAddress = "1";
+    bus->addFault(*SioFault::parse("badbcc"));
+    const KeypadQuery damaged = KeypadChangeQuery(*telegram);
+    EXPECT_EQ(damaged.result, KeypadQuery::NoAnswer);
+    EXPECT_TRUE(damaged.changedNumber.empty());
 }
 
 }  // namespace

@@ -25,7 +25,7 @@ protected:
 
     TransferOutcome run(int direction, int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr)
     {
-        state().uploadDirection = direction;
+        state().uploadDirection = static_cast<TransferDirection>(direction);
         CTransfer t(*telegram, false);
         return runTransfer(t, stopAfter, faultAfter, fault);
     }

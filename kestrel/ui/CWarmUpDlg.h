@@ -1,8 +1,10 @@
 #pragma once
-// "Inverter warming up !": a small notice that closes itself at the
-// seventh tick of its one-second timer, while the drive warms up after a
-// parameter-set change.
+// The warm-up notice after a write that restarts the drive: "Inverter
+// warming up !" and "  Please Wait...", closed by its own one-second timer
+// at the seventh tick.
 #include <QDialog>
+
+class QTimer;
 
 namespace kestrel {
 
@@ -10,7 +12,16 @@ class CWarmUpDlg : public QDialog {
     Q_OBJECT
 public:
     static constexpr int kTicks = 7;
-    explicit CWarmUpDlg(const QString& title, QWidget* parent = nullptr, int tickMs = 1000);
+
+    explicit CWarmUpDlg(const QString& title, QWidget* parent = nullptr);
+    // Shows the notice modally until it closes itself.
+    static void run(const QString& title, QWidget* parent);
+    // The tick period (1000 ms; tests shorten it).
+    static void setTickMs(int ms);
+
+private:
+    QTimer* timer_ = nullptr;
+    int ticks_ = 0;
 };
 
 }  // namespace kestrel

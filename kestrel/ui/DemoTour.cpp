@@ -1,13 +1,19 @@
 #include <shell/CMainFrame.h>
+#include <shell/ShellContext.h>
 #include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/CTervikView.h>
 #include <kestrel/ui/DemoTour.h>
 #include <kestrel/ui/KestrelOnline.h>
+#include <kestrel/ui/ListWindows.h>
 
 #include <QAbstractButton>
 #include <QRadioButton>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QTimer>
 
 #include <cstdlib>
+#include <filesystem>
 
 namespace kestrel {
 
@@ -31,6 +37,30 @@ void runLater(QWidget* window, int command)
     QTimer::singleShot(0, window, [window, command] {
         if (auto* frame = qobject_cast<shell::CMainFrame*>(window)) frame->execute(command);
     });
+}
+
+// The demo installation's sample parameter file, opened on its second group
+// with a value being edited.
+void openDemoList(QWidget* window)
+{
+    QTimer::singleShot(0, window, [window] {
+        auto* frame = qobject_cast<shell::CMainFrame*>(window);
+        if (frame == nullptr) return;
+        const std::string path = frame->context().installDir + "/parameter/demo.par";
+        if (!std::filesystem::exists(path)) return;
+        if (CTervikView* view = openListWindow(*frame, ListKind::ParameterFile, path)) {
+            view->document().selectTab(1);
+            (void)view->document().selectRow(3, true);
+            view->refresh();
+            if (QWidget* sub = view->parentWidget()) sub->resize(sub->sizeHint().expandedTo(QSize(800, 560)));
+        }
+    });
+}
+
+void closeLists(QWidget* window)
+{
+    if (auto* frame = qobject_cast<shell::CMainFrame*>(window))
+        for (QMdiSubWindow* sub : frame->mdiArea()->subWindowList()) delete sub;  // unchanged: nothing to ask
 }
 
 }  // namespace
@@ -64,6 +94,8 @@ DemoTour::DemoTour(const QString& directory, const QString& program)
     t->step("aboutDialog", "about", [](QWidget* w) {
         if (auto* b = w->findChild<QAbstractButton*>()) QTimer::singleShot(0, b, [b] { b->click(); });
     });
+    t->step("mainFrame", "", [](QWidget* w) { openDemoList(w); });
+    t->step("mainFrame", "parameter-list", [](QWidget* w) { closeLists(w); });
     // The online side against the demo's simulated drives: the network,
     // a keypad window picked from the network, the fault history.
     t->step("mainFrame", "", [](QWidget* w) { runLater(w, cmd::CheckNetwork); });

@@ -4,7 +4,10 @@
 #include <kestrel/core/CKeypadControl.h>
 #include <kestrel/core/ExaminationModel.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/TelegramLink.h>
+#include <kestrel/ui/CTervikView.h>
 #include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/ListWindows.h>
 #include <kestrel/ui/KestrelShell.h>
 #include <kestrel/ui/CConverterTestDlg.h>
 #include <kestrel/ui/CExamDlg.h>
@@ -26,6 +29,40 @@ KestrelOnline::KestrelOnline(CTelegram& telegram, QWidget* parent, std::function
         status_ = [](const QString&) {};
 }
 
+namespace {
+
+// The line of one online list window, living as long as the window.
+class LinkHolder : public QObject {
+public:
+    LinkHolder(CTelegram& telegram, std::string address, QObject* parent)
+        : QObject(parent), link(telegram, std::move(address))
+    {
+    }
+    TelegramLink link;
+};
+
+}  // namespace
+
+TransferList KestrelOnline::transferListOf(const CTervikDoc& doc)
+{
+    const std::string title = doc.address().empty() ? std::string() : DeviceTitle(doc.address()).title;
+    return {doc.workPath(), doc.databaseFileName(), doc.address(), title, doc.listTitle()};
+}
+
+void KestrelOnline::attach(CTervikView& view)
+{
+    CTervikDoc& doc = view.document();
+    if (doc.address().empty())
+        return;
+    auto* holder = new LinkHolder(telegram_, doc.address(), &view);
+    OnlineSide side;
+    side.link = &holder->link;
+    side.telegram = &telegram_;
+    side.uploadAll = [this, &doc] { return uploadAll(transferListOf(doc)); };
+    side.downloadAll = [this, &doc] { return downloadAll(transferListOf(doc)); };
+    doc.setOnlineSide(std::move(side));
+}
+
 KestrelOnline* KestrelOnline::of(shell::CMainFrame& frame)
 {
     auto* online = frame.findChild<KestrelOnline*>("kestrelOnline", Qt::FindDirectChildrenOnly);
@@ -34,6 +71,19 @@ KestrelOnline* KestrelOnline::of(shell::CMainFrame& frame)
             frame.setPaneText(shell::CMainFrame::PaneMessage, text);
         });
         online->setObjectName("kestrelOnline");
+        online->setListOpener([&frame, online](const std::string& workPath) {
+            const KestrelState& s = state();
+            ListOpening opening;
+            opening.kind = ListKind::Online;
+            opening.workPath = workPath;
+            opening.databaseFileName = s.databaseFileName;
+            opening.address = s.currentAddress;
+            CDeviceTable table;
+            table.load(CDeviceTable::defaultPath());
+            opening.deviceName = table.name(std::atoi(s.currentAddress.c_str()) & 31);
+            if (CTervikView* view = showListWindow(frame, opening))
+                online->attach(*view);
+        });
     }
     return online;
 }
@@ -49,10 +99,31 @@ void installOnlineCommands(shell::CMainFrame& frame)
     frame.setCommandHandler(cmd::CheckNetwork, on(&KestrelOnline::checkNetwork));
     frame.setCommandHandler(cmd::OpenDeviceList, on(&KestrelOnline::openDeviceList));
     frame.setCommandHandler(cmd::ConverterTest, on(&KestrelOnline::converterTest));
+    // Keypad Controls goes to the active list's drive, or picks one.
     frame.setCommandHandler(cmd::Keypad, [&frame] {
+        CTervikView* view = activeListView(frame);
         if (KestrelOnline* o = KestrelOnline::of(frame))
-            o->keypad({});
+            o->keypad(view ? view->document().address() : std::string());
     });
+    auto onList = [&frame](std::function<void(KestrelOnline&, CTervikView&)> act) {
+        return [&frame, act] {
+            KestrelOnline* o = KestrelOnline::of(frame);
+            CTervikView* view = activeListView(frame);
+            if (o && view)
+                act(*o, *view);
+        };
+    };
+    frame.setCommandHandler(cmd::UploadAll, onList([](KestrelOnline& o, CTervikView& v) {
+        if (o.uploadAll(KestrelOnline::transferListOf(v.document())))
+            v.document().refill();
+        v.refresh();
+    }));
+    frame.setCommandHandler(cmd::DownloadAll, onList([](KestrelOnline& o, CTervikView& v) {
+        o.downloadAll(KestrelOnline::transferListOf(v.document()));
+    }));
+    frame.setCommandHandler(cmd::FaultHistory, onList([](KestrelOnline& o, CTervikView& v) {
+        o.faultHistory(v.document().address());
+    }));
 }
 
 void KestrelOnline::checkNetwork()
@@ -141,11 +212,7 @@ bool KestrelOnline::runFlow(const TransferList& list, BulkTransferFlow::Directio
             flow.TargetChosen(a, state().deviceTitle);
             break;
         }
-        case Step::WarmUp: {
-            CWarmUpDlg warm(tr("Parameter Set Changed"), parent_, warmUpTickMs_);
-            warm.exec();
-            break;
-        }
+        case Step::WarmUp: CWarmUpDlg::run(tr("Parameter Set Changed"), parent_); break;
         case Step::RunTransfer: {
             const auto mode = direction == BulkTransferFlow::Direction::Upload ? TransferModel::Mode::Upload
                                                                                : TransferModel::Mode::Download;

@@ -21,6 +21,8 @@ class CMainFrame;
 namespace kestrel {
 
 class CTelegram;
+class CTervikDoc;
+class CTervikView;
 
 class KestrelOnline : public QObject {
     Q_OBJECT
@@ -45,8 +47,11 @@ public:
     void faultHistory(const std::string& address);
     void converterTest();
 
-    // The warm-up notice's tick (1 s; tests shorten it).
-    void setWarmUpTickMs(int ms) { warmUpTickMs_ = ms; }
+    // Gives an online list window its drive: its line, the keypad-change
+    // query, and Upload All / Download All for its close choices.
+    void attach(CTervikView& view);
+    // The list a transfer command runs on.
+    static TransferList transferListOf(const CTervikDoc& doc);
 
 private:
     void networkDialog();
@@ -60,7 +65,6 @@ private:
     QWidget* parent_;
     std::function<void(const QString&)> status_;
     std::function<void(const std::string&)> openList_;
-    int warmUpTickMs_ = 1000;
 };
 
 // Hooks the main-frame commands up: Check Network, Open Parameter List,

@@ -3,6 +3,7 @@
 #include <kestrel/ui/KestrelOnline.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
+#include <kestrel/ui/ListWindows.h>
 
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/ListFile.h>
@@ -143,6 +144,7 @@ void installKestrelCommands(shell::CMainFrame& frame)
     frame.setCommandHandler(cmd::Debug, [&context] { flip(context.timing().debug); });
     frame.setCommandCheck(cmd::Debug, [&context] { return context.timing().debug; });
     frame.setCommandHandler(cmd::ToggleCTim, [&context] { flip(context.ctim); });
+    installListCommands(frame);
     installOnlineCommands(frame);
 }
 

@@ -1,0 +1,61 @@
+# libFuzzer targets of Kestrel's readers: parameter files and custom lists
+# (".par", ".ctm") checked and opened into a list document, parameter
+# databases (".tvk") walked by every list operation, and the device table
+# "netlist.cfg".
+#
+# They need clang with libFuzzer (Debian: clang, libclang-rt-14-dev), so they
+# are built with clang++ by custom commands, apart from the g++ build, and
+# only when that compiler can link a fuzz target. CTest runs each one for a
+# few seconds on its corpus (kestrel_fuzz_*). Longer runs by hand:
+#   AVIARY_FUZZ_READER=list_file build/kestrel/fuzz/kestrel_readers_fuzzer \
+#       -max_total_time=600 work/ kestrel/fuzz/corpus/list_file
+set(AVIARY_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs under CTest")
+find_program(AVIARY_CLANGXX NAMES clang++ clang++-14)
+set(_kfuzz_ok FALSE)
+if(AVIARY_CLANGXX)
+  set(_probe_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz/probe)
+  file(MAKE_DIRECTORY ${_probe_dir})
+  file(WRITE ${_probe_dir}/probe.cpp
+       "#include <cstdint>\n#include <cstddef>\nextern \"C\" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n")
+  execute_process(COMMAND ${AVIARY_CLANGXX} -fsanitize=fuzzer,address ${_probe_dir}/probe.cpp -o ${_probe_dir}/probe
+                  RESULT_VARIABLE _probe_result OUTPUT_QUIET ERROR_QUIET)
+  if(_probe_result EQUAL 0)
+    set(_kfuzz_ok TRUE)
+  endif()
+endif()
+if(NOT _kfuzz_ok)
+  message(STATUS "Kestrel fuzz targets: no clang++ with libFuzzer, skipped")
+  return()
+endif()
+
+set(_fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
+# The readers and what they call; the serial line and the message box stay
+# out (FuzzSupport stands in for the message seam).
+# The readers and everything they reach; the message box stays out
+# (FuzzSupport stands in for the message seam).
+file(GLOB _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/core/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.cpp)
+list(REMOVE_ITEM _fuzz_core ${PROJECT_SOURCE_DIR}/platform/MessageBox.cpp)
+file(GLOB _fuzz_own ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.cpp)
+list(APPEND _fuzz_core ${_fuzz_own})
+file(GLOB _fuzz_headers ${CMAKE_CURRENT_SOURCE_DIR}/core/*.h ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.h)
+set(_fuzz_flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+    -I${PROJECT_SOURCE_DIR})
+
+# One executable serves the three readers (compiled once: the sources are
+# many and the sanitizers slow); AVIARY_FUZZ_READER picks the reader.
+set(_exe ${_fuzz_dir}/kestrel_readers_fuzzer)
+add_custom_command(OUTPUT ${_exe}
+  COMMAND ${AVIARY_CLANGXX} ${_fuzz_flags} ${_fuzz_core} -o ${_exe}
+  DEPENDS ${_fuzz_core} ${_fuzz_headers}
+  COMMENT "Building kestrel_readers_fuzzer with clang++"
+  VERBATIM)
+add_custom_target(kestrel_fuzzers ALL DEPENDS ${_exe})
+foreach(f list_file tvk_database netlist)
+  # New inputs go to the work directory, never into the corpus of the tree.
+  add_test(NAME kestrel_fuzz_${f}
+    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1 AVIARY_FUZZ_READER=${f}
+            ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
+            ${_fuzz_dir}/work_${f} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${f})
+  set_tests_properties(kestrel_fuzz_${f} PROPERTIES TIMEOUT 120)
+  file(MAKE_DIRECTORY ${_fuzz_dir}/work_${f})
+endforeach()
