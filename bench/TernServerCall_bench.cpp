@@ -7,6 +7,7 @@
 // Runs on a private session bus of its own (dbus-run-session with the build's
 // configuration) and a registry in a temporary directory, so it never
 // touches the user's session.
+#include <bench/PrivateBus.h>
 #include <tern/client/ModBusLinkClient.h>
 #include <tern/engine/CLocalModbus.h>
 
@@ -48,20 +49,6 @@ constexpr int kRounds = 6;
 constexpr int kCallsPerRound = 500;
 constexpr int kWarmUp = 50;
 
-std::filesystem::path selfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }
-
-int runAndWait(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
 
 // Microseconds per call of each call, timed one by one.
 std::vector<double> timeCalls(int count, const std::function<bool()>& call, int& failures)
@@ -120,22 +107,6 @@ double mean(const std::vector<double>& v)
     return v.empty() ? 0 : std::accumulate(v.begin(), v.end(), 0.0) / static_cast<double>(v.size());
 }
 
-bool prepare(const std::string& registry)
-{
-    const std::string tern = (selfPath().parent_path().parent_path() / "bin" / "tern").string();
-    setenv("AVIARY_REGISTRY", registry.c_str(), 1);
-    if (runAndWait({tern, "/RegServer"}) != 0) {
-        std::fprintf(stderr, "cannot register %s\n", tern.c_str());
-        return false;
-    }
-    qDBusRegisterMetaType<QMap<QString, QString>>();
-    const QMap<QString, QString> env{{"AVIARY_REGISTRY", QString::fromStdString(registry)}};
-    return QDBusConnection::sessionBus()
-               .interface()
-               ->call("UpdateActivationEnvironment", QVariant::fromValue(env))
-               .type() == QDBusMessage::ReplyMessage;
-}
-
 bool connectLink(tern::ModBusLinkClient& link)
 {
     tern::VARIANT_BOOL ok = tern::VARIANT_FALSE;
@@ -143,10 +114,10 @@ bool connectLink(tern::ModBusLinkClient& link)
            link.Connect(&ok) == tern::S_OK && ok == tern::VARIANT_TRUE;
 }
 
-int bench()
+int measureCalls()
 {
     platform::testing::TempDir registry;
-    if (!prepare(registry.path())) return 1;
+    if (!bench::registerLinkServer(registry.path())) return 1;
     sim::ModbusMapModel model({1}, 1000);
     model.fill();
     sim::ModbusSlaveRunner runner(model);
@@ -222,16 +193,7 @@ int bench()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("TERN_BENCH_PRIVATE_BUS")) {
-        setenv("TERN_BENCH_PRIVATE_BUS", "1", 1);
-        const std::string config =
-            "--config-file=" + (selfPath().parent_path().parent_path() / "dbus-session.conf").string();
-        const std::string self = selfPath().string();
-        execl("/usr/bin/dbus-run-session", "dbus-run-session", config.c_str(), "--", self.c_str(),
-              static_cast<char*>(nullptr));
-        std::perror("dbus-run-session");
-        return 1;
-    }
+    if (!bench::onPrivateBus("TERN_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
-    return bench();
+    return measureCalls();
 }

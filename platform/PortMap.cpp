@@ -29,4 +29,25 @@ bool setComPortDevice(int n, const std::string& device)
     return ini.save(portsFile());
 }
 
+TemporaryComPort::TemporaryComPort(int n, const std::string& device) : n_(n)
+{
+    IniFile ini;
+    if (!ini.load(portsFile())) return;
+    previous_ = ini.get("Ports", comPortName(n));
+    ini.set("Ports", comPortName(n), device);
+    ok_ = ini.save(portsFile());
+}
+
+TemporaryComPort::~TemporaryComPort()
+{
+    if (!ok_) return;
+    IniFile ini;
+    if (!ini.load(portsFile())) return;
+    if (previous_)
+        ini.set("Ports", comPortName(n_), *previous_);
+    else
+        ini.remove("Ports", comPortName(n_));
+    ini.save(portsFile());  // nothing more to do at exit if this fails
+}
+
 }  // namespace platform

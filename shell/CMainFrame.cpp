@@ -64,6 +64,7 @@ CMainFrame::CMainFrame(ShellContext& context, const ProgramDescription& program,
     connect(mdi_, &QMdiArea::subWindowActivated, this, [this] {
         if (childMenuShown_ == mdi_->subWindowList().isEmpty()) buildMenuBar();
         updateCommandStates();
+        refreshTitle();
     });
 }
 
@@ -332,6 +333,7 @@ QMdiSubWindow* CMainFrame::addChildWindow(QWidget* child)
     connect(sub, &QObject::destroyed, this, [this] {
         if (childMenuShown_ == mdi_->subWindowList().isEmpty()) buildMenuBar();
         updateCommandStates();
+        refreshTitle();
     });
     sub->show();
     if (!childMenuShown_) buildMenuBar();
@@ -389,12 +391,19 @@ bool CMainFrame::event(QEvent* event)
         showPrompt(static_cast<QStatusTipEvent*>(event)->tip());
         return true;
     }
-    // Whatever puts a document name into the title, the title stays the company's.
-    if (event->type() == QEvent::WindowTitleChange) {
-        const QString company = QString::fromStdString(getCompanyName());
-        if (windowTitle() != company) setWindowTitle(company);
-    }
+    // Whatever else puts a document name into the title (Qt does for a
+    // maximised child), the title is the company's, followed by the active
+    // window's own title where it has one.
+    if (event->type() == QEvent::WindowTitleChange) refreshTitle();
     return QMainWindow::event(event);
+}
+
+void CMainFrame::refreshTitle()
+{
+    QString title = QString::fromStdString(getCompanyName());
+    if (const CommandTarget* target = mdi_ ? activeTarget(mdi_) : nullptr)
+        if (const auto own = target->frameTitle()) title += QStringLiteral(" - ") + QString::fromStdString(*own);
+    if (windowTitle() != title) setWindowTitle(title);
 }
 
 }  // namespace shell

@@ -52,6 +52,8 @@ public:
     void setCommandCheck(int id, std::function<bool()> checked);
     void execute(int id);
     void updateCommandStates();
+    // The title again: the company's, and the active window's own (it changed).
+    void refreshTitle();
     // The menu entry's text as the resource has it ("...\tCtrl+O").
     QString menuText(int id) const;
     QStringList menuTitles() const;

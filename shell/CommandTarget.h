@@ -16,6 +16,9 @@ public:
     virtual std::optional<bool> commandEnabled(int id) const = 0;
     // A menu text of its own for a command (e.g. "Close" for a file list).
     virtual std::optional<std::string> commandText(int /*id*/) const { return std::nullopt; }
+    // What the main window's title shows after the company name while this
+    // window is the active one (a list window's own title); nullopt: nothing.
+    virtual std::optional<std::string> frameTitle() const { return std::nullopt; }
     // A check mark of its own for a command; nullopt: the frame's.
     virtual std::optional<bool> commandChecked(int /*id*/) const { return std::nullopt; }
 };

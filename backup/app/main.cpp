@@ -5,6 +5,7 @@
 #include <backup/lib/BackupRun.h>
 #include <backup/lib/KestrelBus.h>
 #include <backup/lib/MerlinBus.h>
+#include <backup/lib/ProgramSettings.h>
 
 #include <platform/PortMap.h>
 #include <platform/WorkingInstallation.h>
@@ -33,36 +34,44 @@ std::string programDirectory()
     return platform::workingInstallation(platform::programInstallation());
 }
 
-// The port as a COM number; a device path is mapped for this process
-// (Kestrel) or in the port map the link server reads (Merlin).
-bool portNumber(const BackupOptions& o, int& port)
+// The port as a COM number: the profile's unless one is given; a device
+// path is mapped for this process (Kestrel) or in the port map the link
+// server reads (Merlin).
+bool portNumber(const BackupOptions& o, int profilePort, int& port,
+                std::optional<platform::TemporaryComPort>& mapping)
 {
-    if (const auto n = comPortNumber(o.port)) {
+    if (!o.port) {
+        port = profilePort;
+        return true;
+    }
+    if (const auto n = comPortNumber(*o.port)) {
         port = *n;
         return true;
     }
     port = kPathPort;
-    if (o.family == "kestrel") return ::setenv(("AVIARY_COM" + std::to_string(port)).c_str(), o.port.c_str(), 1) == 0;
-    return platform::setComPortDevice(port, o.port);
+    if (o.family == "kestrel") return ::setenv(("AVIARY_COM" + std::to_string(port)).c_str(), o.port->c_str(), 1) == 0;
+    mapping.emplace(port, *o.port);
+    return mapping->ok();
 }
 
-std::unique_ptr<DriveBus> makeBus(const BackupOptions& o, int port, std::string& error)
+std::unique_ptr<DriveBus> makeBus(const BackupOptions& o, std::optional<platform::TemporaryComPort>& mapping,
+                                  std::string& error)
 {
     const std::string install = o.installDir.empty() ? programDirectory() : o.installDir;
     if (o.family == "kestrel") {
-        KestrelLine line;
+        KestrelLine line = kestrelLineFromProfile(kestrelProfile());
         line.installDir = install;
-        line.port = port;
-        line.commSettings = std::to_string(o.baud) + ",N,8,1";
+        if (!portNumber(o, line.port, line.port, mapping)) return error = "cannot map " + *o.port, nullptr;
+        if (o.baud) line.commSettings = std::to_string(*o.baud) + ",N,8,1";
         line.repeat = o.retries.value_or(line.repeat);
         line.tWait = o.waitMs.value_or(line.tWait);
         line.tRts = o.rtsMs.value_or(line.tRts);
         line.delayNak = o.delayMs.value_or(line.delayNak);
         return std::make_unique<KestrelBus>(line);
     }
-    merlin::LinkSettings s;
-    s.comPort = port;
-    s.baudRate = o.baud;
+    merlin::LinkSettings s = merlinLinkFromProfile(merlinProfile());
+    if (!portNumber(o, s.comPort, s.comPort, mapping)) return error = "cannot map " + *o.port, nullptr;
+    s.baudRate = o.baud.value_or(s.baudRate);
     s.retries = o.retries.value_or(s.retries);
     s.timeoutMs = static_cast<uint32_t>(o.timeoutMs.value_or(static_cast<int>(s.timeoutMs)));
     s.requestDelayMs = static_cast<uint32_t>(o.delayMs.value_or(static_cast<int>(s.requestDelayMs)));
@@ -92,12 +101,9 @@ int main(int argc, char** argv)
     }
     // The link server's client needs an application object for its bus.
     QCoreApplication app(argc, argv);
-    int port = 0;
-    if (!portNumber(*options, port)) {
-        std::cerr << "aviary-backup: cannot map " << options->port << " to COM" << kPathPort << '\n';
-        return kExitError;
-    }
-    const auto bus = makeBus(*options, port, error);
+    // A device path lent to the link server as COM8 for this run only.
+    std::optional<platform::TemporaryComPort> mapping;
+    const auto bus = makeBus(*options, mapping, error);
     if (!bus) {
         std::cerr << "aviary-backup: " << error << '\n';
         return kExitError;

@@ -11,13 +11,14 @@ const char* const kUsage =
     "  scan                     find the drives on the line: address, name, type and version\n"
     "  backup [ADDR...]         save every drive found (or those named) into a parameter file each,\n"
     "                           <address>_<name>_<date>.par in the output directory\n"
-    "  diff ADDR FILE           compare the drive's live values with FILE;\n"
+    "  diff ADDR FILE           compare the drive's live settings with FILE (what a restore\n"
+    "                           would write; status and process values are left out);\n"
     "                           exit 0 equal, 1 different, 2 error\n"
     "  restore ADDR FILE        download FILE into the drive\n"
     "options:\n"
     "  --family F               kestrel (SIO drives, addresses 0..31) or merlin (Modbus, 1..32)\n"
-    "  --port P                 COM1..COM8 or a device path such as /dev/ttyUSB0 (default COM1)\n"
-    "  --baud N                 baud rate (default 9600)\n"
+    "  --port P                 COM1..COM8 or a device path such as /dev/ttyUSB0\n"
+    "  --baud N                 baud rate\n"
     "  --install DIR            the installation: tvk/, DeviceData/, netlist files (default: beside\n"
     "                           this program, or share/aviary of an installed one)\n"
     "  --dir DIR                where backup writes its files (default: the current directory)\n"
@@ -32,6 +33,8 @@ const char* const kUsage =
     "  --wait MS                kestrel: wait before taking a reply (default 50)\n"
     "  --rts-hold MS            kestrel: time the line is held after a request (default 30)\n"
     "  --help, --version\n"
+    "Port, baud rate and timing not given are those Kestrel or Merlin keep in their settings\n"
+    "(the \"Settings\" and \"Times\" sections of their profiles), else the programs' defaults.\n"
     "Progress goes to stderr when it is a terminal; a summary ends every backup.\n";
 
 namespace {
@@ -107,7 +110,7 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
         }
     }
     if (o.family != "kestrel" && o.family != "merlin") return error = "give --family kestrel or merlin", std::nullopt;
-    if (!comPortNumber(o.port) && (o.port.empty() || o.port[0] != '/'))
+    if (o.port && !comPortNumber(*o.port) && (o.port->empty() || (*o.port)[0] != '/'))
         return error = "--port: COM1..COM8 or a device path", std::nullopt;
     if (words.empty()) return error = "give a command: scan, backup, diff or restore", std::nullopt;
     const std::string command = words.front();

@@ -12,8 +12,9 @@ enum class Command { Scan, Backup, Diff, Restore, Help, Version };
 struct BackupOptions {
     Command command = Command::Help;
     std::string family;                // "kestrel" or "merlin"
-    std::string port = "COM1";         // "COM<n>" or a device path
-    long baud = 9600;
+    // Not given: the program's own settings (its profile), else its defaults.
+    std::optional<std::string> port;   // "COM<n>" or a device path
+    std::optional<long> baud;
     std::string installDir;            // empty: the program's own directory
     std::string outputDir = ".";
     std::vector<int> addresses;        // backup: the drives named; diff/restore: exactly one

@@ -45,6 +45,50 @@ bool writeAll(const std::string& path, const std::string& bytes)
     return static_cast<bool>(out);
 }
 
+// What the drive reports about itself rather than holds as a setting (its
+// error register, control and status words, and the like): the download
+// never writes them, so they differ between any two reads of a running line
+// and say nothing about the settings.
+bool isProcessValue(const std::string& number)
+{
+    const auto n = kestrel::parseHex4(number);
+    return n && ((*n >= 0x00A8 && *n <= 0x00AD) || *n == 0x00E8 || *n == 0x00EA);
+}
+
+// The working file of a drive's online list is Kestrel's only copy of that
+// list's values while its window is open. One found where the backup needs
+// it is set aside for the time and put back, never overwritten or deleted.
+class BorrowedWorkPath {
+public:
+    explicit BorrowedWorkPath(std::string path) : path_(std::move(path))
+    {
+        std::error_code ec;
+        if (!std::filesystem::exists(path_, ec)) return;
+        held_ = path_ + ".held";
+        std::filesystem::rename(path_, held_, ec);
+        if (ec) {
+            held_.clear();
+            ok_ = false;
+        }
+    }
+    ~BorrowedWorkPath()
+    {
+        if (!ok_) return;
+        std::error_code ec;
+        std::filesystem::remove(path_, ec);
+        if (!held_.empty()) std::filesystem::rename(held_, path_, ec);
+    }
+    BorrowedWorkPath(const BorrowedWorkPath&) = delete;
+    BorrowedWorkPath& operator=(const BorrowedWorkPath&) = delete;
+    bool ok() const { return ok_; }
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    std::string held_;
+    bool ok_ = true;
+};
+
 // Number -> value of the records of a working-file body, in order.
 std::vector<std::pair<std::string, std::string>> records(const std::string& body)
 {
@@ -67,6 +111,7 @@ KestrelBus::KestrelBus(const KestrelLine& line) : line_(line)
     s.settings.tWait = line.tWait;
     s.settings.tRts = line.tRts;
     s.settings.delayNak = line.delayNak;
+    s.settings.rtsMode = line.rtsMode;
     std::error_code ec;
     std::filesystem::create_directories(line.installDir + "/tvk", ec);
     std::filesystem::create_directories(line.installDir + "/parameter", ec);
@@ -107,13 +152,11 @@ bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress
 
 bool KestrelBus::identify(int address, FoundDrive& drive, std::string& error)
 {
-    state().currentAddress = std::to_string(address);
-    const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
-    messages_.add(check.notice);
-    if (check.result == kestrel::DatabaseCheck::NoConnection) {
-        error = failure("no answer");
-        return false;
-    }
+    std::string versionText;
+    bool missing = false;
+    if (!checkVersion(address, versionText, missing, error)) return false;
+    // The next transfer of this drive starts from what was just read.
+    identified_ = Identified{address, state().databaseFileName};
     kestrel::CDeviceTable table;
     table.load(line_.installDir + kestrel::CDeviceTable::kFileName);
     drive.address = address;
@@ -150,6 +193,15 @@ bool KestrelBus::runTransfer(bool databaseMode, const ProgressFn& progress, std:
 bool KestrelBus::checkVersion(int address, std::string& versionText, bool& missing, std::string& error)
 {
     state().currentAddress = std::to_string(address);
+    if (identified_ && identified_->address == address) {
+        // Identified a moment ago: its version stands (a drive that has gone
+        // since is found out by the transfer's own first read).
+        state().databaseFileName = identified_->databaseFileName;
+        identified_.reset();
+        versionText = kestrel::CDatabase::versionText(state().databaseFileName);
+        missing = !kestrel::CDatabase(state().installPath(state().databaseFileName)).isComplete();
+        return true;
+    }
     const kestrel::DatabaseCheck check = kestrel::CheckDatabase(telegram_);
     messages_.add(check.notice);
     if (check.result == kestrel::DatabaseCheck::NoConnection) {
@@ -177,30 +229,37 @@ bool KestrelBus::prepareDatabase(int address, const ProgressFn& progress, std::s
     return !missing || uploadDatabase(progress, error);
 }
 
-bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::string& workPath,
-                              std::string& versionText, std::string& error)
+bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::string& body, std::string& versionText,
+                              std::string& error)
 {
     if (!prepareDatabase(address, progress, versionText, error)) return false;
-    workPath = kestrel::MakeWorkingFile(state().installPath(state().databaseFileName));
-    if (workPath.empty()) {
+    BorrowedWorkPath work(kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress));
+    if (!work.ok()) {
+        error = "cannot set aside the open list's working file " + work.path();
+        return false;
+    }
+    if (kestrel::MakeWorkingFile(state().installPath(state().databaseFileName)) != work.path()) {
         error = "cannot make the working file from " + state().databaseFileName;
         return false;
     }
-    state().listFileName = workPath;
+    state().listFileName = work.path();
     state().uploadDirection = kestrel::TransferDirection::Upload;
-    const bool ok = runTransfer(false, progress, error);
-    if (!ok) std::filesystem::remove(workPath);
-    return ok;
+    if (!runTransfer(false, progress, error)) return false;
+    const auto bytes = readAll(work.path());
+    if (!bytes) {
+        error = "cannot read the working file " + work.path();
+        return false;
+    }
+    body = *bytes;
+    return true;
 }
 
 bool KestrelBus::backup(const FoundDrive& drive, const std::string& path, const ProgressFn& progress,
                         std::string& error)
 {
-    std::string workPath, versionText;
-    if (!uploadValues(drive.address, progress, workPath, versionText, error)) return false;
-    const auto body = readAll(workPath);
-    std::filesystem::remove(workPath);
-    if (!body || !kestrel::writeFileBytes(path, kestrel::ListFile::bytes(versionText, *body))) {
+    std::string body, versionText;
+    if (!uploadValues(drive.address, progress, body, versionText, error)) return false;
+    if (!kestrel::writeFileBytes(path, kestrel::ListFile::bytes(versionText, body))) {
         error = "cannot write " + path;
         return false;
     }
@@ -216,14 +275,8 @@ bool KestrelBus::diff(int address, const std::string& path, std::vector<ValueDif
         error = "cannot read the parameter file " + path;
         return false;
     }
-    std::string workPath, versionText;
-    if (!uploadValues(address, progress, workPath, versionText, error)) return false;
-    const auto live = readAll(workPath);
-    std::filesystem::remove(workPath);
-    if (!live) {
-        error = "cannot read the working file";
-        return false;
-    }
+    std::string live, versionText;
+    if (!uploadValues(address, progress, live, versionText, error)) return false;
     if (*fileVersion != versionText) {
         error = "the file is for version " + *fileVersion + ", the drive has " + versionText;
         return false;
@@ -232,7 +285,8 @@ bool KestrelBus::diff(int address, const std::string& path, std::vector<ValueDif
     const std::string body = fileBytes->substr(kestrel::ListFile::kHeaderSize);
     for (const auto& [number, value] : records(body))
         if (number.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) fileValues.emplace(number, value);
-    for (const auto& [number, value] : records(*live)) {
+    for (const auto& [number, value] : records(live)) {
+        if (isProcessValue(number)) continue;
         const auto it = fileValues.find(number);
         if (it == fileValues.end()) differences.push_back({number, "", value, ""});
         else if (it->second != value) differences.push_back({number, "", value, it->second});
@@ -274,15 +328,12 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
     }
     const auto body = kestrel::ListFile::readBody(path, check.records);
     state().currentAddress = std::to_string(address);
-    const std::string workPath = kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress);
-    if (!body || !writeAll(workPath, *body)) {
+    BorrowedWorkPath work(kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress));
+    const std::string& workPath = work.path();
+    if (!body || !work.ok() || !writeAll(workPath, *body)) {
         error = "cannot make the working file " + workPath;
         return false;
     }
-    struct Cleanup {
-        std::string path;
-        ~Cleanup() { std::filesystem::remove(path); }
-    } cleanup{workPath};
 
     const kestrel::DownloadTarget target = kestrel::CheckDownloadTarget(telegram_, workPath);
     messages_.add(target.notice);

@@ -10,6 +10,7 @@
 #include <kestrel/core/CTelegram.h>
 
 #include <memory>
+#include <optional>
 #include <string>
 
 namespace backup {
@@ -22,6 +23,7 @@ struct KestrelLine {
     int tWait = 50;
     int tRts = 30;
     int delayNak = 1200;
+    bool rtsMode = false;             // RS-485 direction by RTS, requests echoed
 };
 
 class KestrelBus : public DriveBus {
@@ -49,12 +51,17 @@ private:
     bool prepareDatabase(int address, const ProgressFn& progress, std::string& versionText, std::string& error);
     // Runs one transfer to its end; false with the error on anything but completion.
     bool runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error);
-    // Every value of the drive into a working file; its path.
-    bool uploadValues(int address, const ProgressFn& progress, std::string& workPath, std::string& versionText,
+    // Every value of the drive, as the body of a parameter file.
+    bool uploadValues(int address, const ProgressFn& progress, std::string& body, std::string& versionText,
                       std::string& error);
     std::string failure(const std::string& fallback);
 
+    struct Identified {
+        int address;
+        std::string databaseFileName;
+    };
     KestrelLine line_;
+    std::optional<Identified> identified_;
     MessageCollector messages_;
     kestrel::CTelegram telegram_;
 };

@@ -96,6 +96,8 @@ bool MerlinBus::identify(int address, FoundDrive& drive, std::string& error)
 {
     Identity identity;
     if (!readIdentity(address, identity, error)) return false;
+    // The drive's next transfer starts from what was just read.
+    identified_ = std::pair{address, identity};
     merlin::CDeviceTable table;
     table.load(installDir_);
     drive.address = address;
@@ -108,7 +110,9 @@ bool MerlinBus::identify(int address, FoundDrive& drive, std::string& error)
 bool MerlinBus::loadDriveDefinition(int station, merlin::CDpfParSet& set, std::string& error)
 {
     Identity identity;
-    if (!readIdentity(station, identity, error)) return false;
+    if (identified_ && identified_->first == station) identity = identified_->second;
+    else if (!readIdentity(station, identity, error)) return false;
+    identified_.reset();
     const std::string name = merlin::definitionFileName(identity.deviceType, identity.application, identity.version);
     set.SetProgramDirectory(installDir_);
     set.SetTrace(nullptr);
@@ -206,7 +210,9 @@ bool MerlinBus::diff(int address, const std::string& path, std::vector<ValueDiff
         return false;
     }
     if (!transfer(merlin::TransferDirection::Upload, address, live, progress, error)) return false;
-    for (const merlin::CompareRow& row : merlin::CCompare::compare(live, &file, false))
+    // Read-only parameters (status, fault history) are the drive's own report,
+    // never written by a restore: no setting a restore could bring back.
+    for (const merlin::CompareRow& row : merlin::CCompare::compare(live, &file, true))
         differences.push_back({row[0], row[1], row[3], row[4]});
     return true;
 }

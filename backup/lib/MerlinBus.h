@@ -53,6 +53,7 @@ private:
 
     std::string installDir_;
     std::optional<uint16_t> password_;
+    std::optional<std::pair<int, Identity>> identified_;
     MessageCollector messages_;
     merlin::CTernLink link_;
 };

@@ -21,18 +21,34 @@ inline std::string backupProgram() { return tern::testkit::binDir() + "/aviary-b
 
 struct ProgramRun {
     std::optional<int> status;
-    std::string output;
+    std::string output;    // stdout
+    std::string messages;  // stderr
     int exitCode() const { return status && WIFEXITED(*status) ? WEXITSTATUS(*status) : -1; }
+    // Everything the program said, for the messages a test looks for.
+    std::string all() const { return output + messages; }
 };
+
+inline std::string readFile(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::ostringstream s;
+    s << in.rdbuf();
+    return s.str();
+}
 
 inline ProgramRun runProgram(std::vector<std::string> args, std::chrono::milliseconds limit = std::chrono::seconds(9))
 {
-    // Its messages on stderr are part of what the test reads.
-    args.insert(args.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>&1", backupProgram()});
-    ChildProcess child(args);
+    // stderr into a file of its own: stdout stays exactly what the program printed there.
+    platform::testing::TempDir dir;
+    const std::string errors = dir.path() + "/stderr";
+    args.insert(args.begin(), {"/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"$BACKUP_TEST_STDERR\"", backupProgram()});
     ProgramRun r;
-    r.status = child.wait(limit);
-    r.output = child.output();
+    {
+        ChildProcess child(args, {{"BACKUP_TEST_STDERR", errors}});
+        r.status = child.wait(limit);
+        r.output = child.finalOutput();
+    }
+    r.messages = readFile(errors);
     return r;
 }
 
@@ -41,15 +57,7 @@ inline bool parsesAsJson(const std::string& text)
 {
     tern::testkit::ChildProcess python(
         {"/usr/bin/python3", "-c", "import json,sys; json.loads(sys.argv[1]); print('ok')", text});
-    return exitedWith(python.wait(std::chrono::seconds(5)), 0) && python.output() == "ok\n";
-}
-
-inline std::string readFile(const std::string& path)
-{
-    std::ifstream in(path, std::ios::binary);
-    std::ostringstream s;
-    s << in.rdbuf();
-    return s.str();
+    return exitedWith(python.wait(std::chrono::seconds(5)), 0) && python.finalOutput() == "ok\n";
 }
 
 // Wraps a line: while the drive at `address` is being saved, `leave` runs

@@ -37,7 +37,7 @@ protected:
     std::vector<std::string> args(std::vector<std::string> command) const
     {
         std::vector<std::string> a{"--family", "kestrel", "--port", pty_.slavePath(), "--install", install_.path(),
-                                   "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "--retries", "3"};
+                                   "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "--retries", "8"};
         a.insert(a.end(), command.begin(), command.end());
         return a;
     }
@@ -65,20 +65,22 @@ protected:
 TEST_F(KestrelLineTest, ScanFindsTheDrivesWithTheirVersions)
 {
     ProgramRun scan = runProgram(args({"--json", "scan"}));
-    ASSERT_EQ(scan.exitCode(), 0) << scan.output;
-    EXPECT_TRUE(parsesAsJson(scan.output)) << scan.output;
-    EXPECT_NE(scan.output.find("{\"address\": 1, \"name\": \"NEW\", \"type\": \"RQ9000 A18.08\"}"),
-              std::string::npos) << scan.output;
-    EXPECT_NE(scan.output.find("{\"address\": 5, \"name\": \"NEW\", \"type\": \"RQ9000 A18.12\"}"),
-              std::string::npos) << scan.output;
-    EXPECT_EQ(scan.output.find("\"address\": 0,"), std::string::npos) << scan.output;
+    ASSERT_EQ(scan.exitCode(), 0) << scan.all();
+    EXPECT_TRUE(parsesAsJson(scan.output)) << scan.all();
+    EXPECT_NE(scan.all().find("{\"address\": 1, \"name\": \"NEW\", \"type\": \"RQ9000 A18.08\"}"),
+              std::string::npos) << scan.all();
+    EXPECT_NE(scan.all().find("{\"address\": 5, \"name\": \"NEW\", \"type\": \"RQ9000 A18.12\"}"),
+              std::string::npos) << scan.all();
+    EXPECT_EQ(scan.all().find("\"address\": 0,"), std::string::npos) << scan.all();
 }
 
 TEST_F(KestrelLineTest, BackupGivesFilesKestrelReadsWithTheDrivesValues)
 {
+    // Drive 1's list is open in Kestrel: its working file must come through untouched.
+    const std::string openList = install_.write("parameter/List-1.~pa", "00E40710\r\n");
     ProgramRun backup = runProgram(args({"backup"}));
-    ASSERT_EQ(backup.exitCode(), 0) << backup.output;
-    EXPECT_NE(backup.output.find("backup: 2 saved, 0 failed"), std::string::npos) << backup.output;
+    ASSERT_EQ(backup.exitCode(), 0) << backup.all();
+    EXPECT_NE(backup.all().find("backup: 2 saved, 0 failed"), std::string::npos) << backup.all();
     for (const int address : {1, 5}) {
         const std::string path = fileOf(address);
         const auto version = kestrel::ListFile::readVersion(path);
@@ -96,10 +98,12 @@ TEST_F(KestrelLineTest, BackupGivesFilesKestrelReadsWithTheDrivesValues)
             EXPECT_EQ(*value, driveValue(address, *number)) << address << " " << body.substr(r * 10, 4);
         }
     }
+    EXPECT_EQ(readFile(openList), "00E40710\r\n");
+    EXPECT_FALSE(std::filesystem::exists(install_.path() + "/parameter/List-5.~pa"));
     // Last night's files are kept unless asked.
     ProgramRun again = runProgram(args({"backup", "5"}));
     EXPECT_EQ(again.exitCode(), kExitError);
-    EXPECT_NE(again.output.find("exists, not overwritten"), std::string::npos) << again.output;
+    EXPECT_NE(again.all().find("exists, not overwritten"), std::string::npos) << again.all();
 }
 
 TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
@@ -110,17 +114,17 @@ TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
     bus_->keypadChange(5, 0x0031, static_cast<uint16_t>(before + 2));
 
     ProgramRun diff = runProgram(args({"diff", "5", file}));
-    EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.output;
-    EXPECT_NE(diff.output.find("0031"), std::string::npos) << diff.output;
-    EXPECT_NE(diff.output.find("1 difference"), std::string::npos) << diff.output;
+    EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.all();
+    EXPECT_NE(diff.all().find("0031"), std::string::npos) << diff.all();
+    EXPECT_NE(diff.all().find("1 difference"), std::string::npos) << diff.all();
 
     // A file of another software version is refused unless forced.
     ProgramRun other = runProgram(args({"restore", "1", file}));
-    EXPECT_EQ(other.exitCode(), kExitError) << other.output;
-    EXPECT_NE(other.output.find("Version conflict !"), std::string::npos) << other.output;
+    EXPECT_EQ(other.exitCode(), kExitError) << other.all();
+    EXPECT_NE(other.all().find("Version conflict !"), std::string::npos) << other.all();
 
     ProgramRun restore = runProgram(args({"restore", "5", file}));
-    ASSERT_EQ(restore.exitCode(), 0) << restore.output;
+    ASSERT_EQ(restore.exitCode(), 0) << restore.all();
     EXPECT_EQ(driveValue(5, 0x0031), before);
 }
 
@@ -136,7 +140,7 @@ TEST_F(KestrelOneVersionLine, ADriveThatGoesSilentMidBackupIsReportedAndTheOther
     KestrelLine line;
     line.installDir = install_.path();
     line.port = 7;
-    line.repeat = 3;
+    line.repeat = 8;
     line.tWait = 2;
     line.tRts = 0;
     ::setenv("AVIARY_COM7", pty_.slavePath().c_str(), 1);

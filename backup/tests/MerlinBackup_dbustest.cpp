@@ -90,20 +90,20 @@ protected:
 TEST_F(MerlinLineTest, ScanFindsTheDrivesWithTheirTypes)
 {
     ProgramRun scan = runProgram(args({"--json", "scan"}), 9s);
-    ASSERT_EQ(scan.exitCode(), 0) << scan.output;
-    EXPECT_TRUE(parsesAsJson(scan.output)) << scan.output;
-    EXPECT_NE(scan.output.find("{\"address\": 2, \"name\": \"NEW\", \"type\": \"LM3 Normal V3\"}"), std::string::npos)
-        << scan.output;
-    EXPECT_NE(scan.output.find("{\"address\": 7, \"name\": \"NEW\", \"type\": \"LT4 Vexal V2\"}"), std::string::npos)
-        << scan.output;
+    ASSERT_EQ(scan.exitCode(), 0) << scan.all();
+    EXPECT_TRUE(parsesAsJson(scan.output)) << scan.all();
+    EXPECT_NE(scan.all().find("{\"address\": 2, \"name\": \"NEW\", \"type\": \"LM3 Normal V3\"}"), std::string::npos)
+        << scan.all();
+    EXPECT_NE(scan.all().find("{\"address\": 7, \"name\": \"NEW\", \"type\": \"LT4 Vexal V2\"}"), std::string::npos)
+        << scan.all();
 }
 
 TEST_F(MerlinLineTest, BackupGivesFilesMerlinReadsWithTheDrivesValues)
 {
     ProgramRun backup = runProgram(args({"backup", "2", "7", "9"}));
-    EXPECT_EQ(backup.exitCode(), kExitPartial) << backup.output;
-    EXPECT_NE(backup.output.find("09  FAILED  no answer"), std::string::npos) << backup.output;
-    EXPECT_NE(backup.output.find("backup: 2 saved, 1 failed"), std::string::npos) << backup.output;
+    EXPECT_EQ(backup.exitCode(), kExitPartial) << backup.all();
+    EXPECT_NE(backup.all().find("09  FAILED  no answer"), std::string::npos) << backup.all();
+    EXPECT_NE(backup.all().find("backup: 2 saved, 1 failed"), std::string::npos) << backup.all();
     for (const uint8_t unit : {2, 7}) {
         merlin::CDpfParSet set = load(fileOf(unit));
         ASSERT_GT(set.Count(), 50);
@@ -129,18 +129,21 @@ TEST_F(MerlinLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
     });
 
     ProgramRun diff = runProgram(args({"--json", "diff", "2", file}));
-    EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.output;
-    EXPECT_TRUE(parsesAsJson(diff.output)) << diff.output;
-    EXPECT_NE(diff.output.find(jsonString(par->name)), std::string::npos) << diff.output;
+    EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.all();
+    EXPECT_TRUE(parsesAsJson(diff.output)) << diff.all();
+    EXPECT_NE(diff.all().find(jsonString(par->name)), std::string::npos) << diff.all();
 
     ProgramRun other = runProgram(args({"restore", "2", fileOf(7)}));
-    EXPECT_EQ(other.exitCode(), kExitError) << other.output;
-    EXPECT_NE(other.output.find("--force"), std::string::npos) << other.output;
+    EXPECT_EQ(other.exitCode(), kExitError) << other.all();
+    EXPECT_NE(other.all().find("--force"), std::string::npos) << other.all();
 
     ProgramRun restore = runProgram(args({"restore", "2", file}));
-    ASSERT_EQ(restore.exitCode(), 0) << restore.output;
+    ASSERT_EQ(restore.exitCode(), 0) << restore.all();
     EXPECT_EQ(driveValue(2, par->RegisterOffset()), before);
-    EXPECT_EQ(runProgram(args({"diff", "2", file})).exitCode(), kExitOk);
+    // A fault changes the drive's status and fault registers, none of its settings.
+    model_.withDrive(2, [](sim::MerlinDrive& d) { d.raiseFault(1); });
+    const ProgramRun after = runProgram(args({"diff", "2", file}));
+    EXPECT_EQ(after.exitCode(), kExitOk) << after.all();
 }
 
 TEST_F(MerlinLineTest, ALockedDriveTakesARestoreOnlyWithItsPassword)
@@ -154,10 +157,10 @@ TEST_F(MerlinLineTest, ALockedDriveTakesARestoreOnlyWithItsPassword)
     model_.withDrive(4, [&](sim::MerlinDrive& d) { d.setValue(par->RegisterOffset(), before + 1); });
 
     ProgramRun refused = runProgram(args({"restore", "4", file}));
-    EXPECT_EQ(refused.exitCode(), kExitError) << refused.output;
-    EXPECT_NE(refused.output.find("--password"), std::string::npos) << refused.output;
+    EXPECT_EQ(refused.exitCode(), kExitError) << refused.all();
+    EXPECT_NE(refused.all().find("--password"), std::string::npos) << refused.all();
     ProgramRun restore = runProgram(args({"--password", "1234", "restore", "4", file}));
-    EXPECT_EQ(restore.exitCode(), 0) << restore.output;
+    EXPECT_EQ(restore.exitCode(), 0) << restore.all();
     EXPECT_EQ(driveValue(4, par->RegisterOffset()), before);
 }
 

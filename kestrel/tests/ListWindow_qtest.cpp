@@ -204,6 +204,7 @@ private slots:
         w.expect("LIST  A -->  " + copy, MsgIcon::None);
         w.frame->execute(cmd::FileSaveAs);
         QCOMPARE(view->windowTitle(), QString::fromStdString("LIST  A -- " + copy));
+        QCOMPARE(w.frame->windowTitle(), QString::fromStdString(getCompanyName() + " - LIST  A -- " + copy));
         QCOMPARE(w.frame->context().recentFiles.front(), copy);
         QVERIFY(std::filesystem::exists(w.files.file("parameter/copy.~pa")));
         QVERIFY(!std::filesystem::exists(w.files.file("parameter/motor.~pa")));

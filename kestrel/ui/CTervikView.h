@@ -41,6 +41,7 @@ public:
     bool onCommand(int id) override;
     std::optional<bool> commandEnabled(int id) const override;
     std::optional<std::string> commandText(int id) const override;
+    std::optional<std::string> frameTitle() const override { return windowTitle().toStdString(); }
 
     // Whether the status scan is on (menu Settings, Status Scan Enable).
     void setScanSource(std::function<bool()> scanEnabled) { scanEnabled_ = std::move(scanEnabled); }

@@ -90,7 +90,10 @@ CTervikView* showListWindow(shell::CMainFrame& frame, ListOpening opening)
     view->setRecentSink([&context](const std::string& path) { context.addRecentFile(path); });
     QMdiSubWindow* sub = frame.addChildWindow(view);
     sub->setWindowIcon(platform::qt::toIcon(getParIcon()));
-    QObject::connect(view, &CTervikView::titleChanged, sub, [sub](const QString& title) { sub->setWindowTitle(title); });
+    QObject::connect(view, &CTervikView::titleChanged, sub, [sub, &frame](const QString& title) {
+        sub->setWindowTitle(title);
+        frame.refreshTitle();
+    });
     sub->setWindowTitle(view->windowTitle());
     sub->show();
     sub->adjustSize();

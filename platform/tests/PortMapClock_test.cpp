@@ -22,6 +22,25 @@ TEST(PortMap, DefaultsSettingsAndEnvironment)
     unsetenv("AVIARY_COM3");
 }
 
+TEST(PortMap, ATemporaryMappingPutsBackTheUsersOwnEntry)
+{
+    platform::testing::TempDir dir;
+    platform::testing::RegistryRedirect redirect(dir.path());
+    unsetenv("AVIARY_COM8");
+    unsetenv("AVIARY_COM7");
+    ASSERT_TRUE(setComPortDevice(8, "/dev/ttyUSB1"));
+    {
+        TemporaryComPort lent(8, "/dev/pts/4");
+        ASSERT_TRUE(lent.ok());
+        EXPECT_EQ(comPortDevice(8), "/dev/pts/4");
+        TemporaryComPort other(7, "/dev/pts/5");
+        EXPECT_EQ(comPortDevice(7), "/dev/pts/5");
+    }
+    EXPECT_EQ(comPortDevice(8), "/dev/ttyUSB1");
+    EXPECT_EQ(comPortDevice(7), "/dev/ttyS6");
+    EXPECT_EQ(dir.read("ports.ini").find("COM7"), std::string::npos);
+}
+
 TEST(Clock, PauseNeverEndsEarlyAndTimeoutIsStrict)
 {
     const int64_t t0 = highResCounter();

@@ -27,9 +27,11 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <atomic>
 #include <chrono>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
 #include <map>
 #include <memory>
 #include <mutex>
@@ -121,6 +123,14 @@ public:
         std::lock_guard lock(mutex_);
         return output_;
     }
+    // The whole output of a process that has ended: its last bytes may still
+    // be in the pipe when wait() returns. Bounded, since a process it started
+    // may hold the pipe open.
+    std::string finalOutput(std::chrono::milliseconds limit = 2s)
+    {
+        eventually([this] { return readerDone_.load(); }, limit);
+        return output();
+    }
 
 private:
     static std::vector<std::string> mergedEnvironment(const std::map<std::string, std::string>& overrides)
@@ -146,12 +156,14 @@ private:
             }
         }
         close(fd);
+        readerDone_ = true;
     }
 
     pid_t pid_ = -1;
     std::optional<int> status_;
     std::mutex mutex_;
     std::string output_;
+    std::atomic<bool> readerDone_{false};
     std::thread reader_;
 };
 
@@ -225,6 +237,17 @@ private:
     bool ok_ = false;
     std::string error_;
 };
+
+// The tests' own bus configuration without its service directories, written
+// into dir: a bus on which the server cannot be activated.
+inline std::string busConfigWithoutActivation(const platform::testing::TempDir& dir)
+{
+    std::ifstream in(binDir() + "/../dbus-session.conf");
+    std::string text, line;
+    while (std::getline(in, line))
+        if (line.find("servicedir") == std::string::npos) text += line + "\n";
+    return dir.write("bus.conf", text);
+}
 
 // Whether the link server owns its bus name now.
 inline bool serverRunning()

@@ -293,7 +293,7 @@ TEST(TernServer, AnIndependentPythonClientReadsRegisters)
     slave.model().setValue(sim::ModbusTable::HoldingRegisters, 1, 101, 0xFFFF);
     ChildProcess python({"/usr/bin/python3", testsDir() + "/tern_client.py", "3", "1", "100", "3"});
     EXPECT_TRUE(exitedWith(python.wait(20s), 0)) << python.output();
-    EXPECT_EQ(python.output(), "1100\n65535\n1102\n");
+    EXPECT_EQ(python.finalOutput(), "1100\n65535\n1102\n");
 }
 
 // Arrays as other automation clients pass them, wrapped once in a
@@ -305,7 +305,7 @@ TEST(TernServer, APythonClientPassesArraysByReference)
     ChildProcess python({"/usr/bin/python3", testsDir() + "/tern_byref_client.py", "4"});
     ASSERT_TRUE(exitedWith(python.wait(20s), 0)) << python.output();
     // 1.5 and -2.0 as singles, high word first; the integer array is refused.
-    EXPECT_EQ(python.output(), "PresetMultipleRegisters(doubles) 00000000\n"
+    EXPECT_EQ(python.finalOutput(), "PresetMultipleRegisters(doubles) 00000000\n"
                                "PresetMultipleRegisters(integers) error: Error building  Array \n"
                                "ForceMultipleCoils 00000000\n"
                                "TxRxMessage 00000000 01 03 08 3F C0 00 00 C0 00 00 00\n"
@@ -344,18 +344,13 @@ TEST(TernServerHelper, StartsTheRegisteredProgram)
 
 TEST(TernServer, WithoutAnActivationFileTheClientStartsTheRegisteredProgram)
 {
-    // The tests' own bus configuration without its service directories.
-    std::ifstream in(binDir() + "/../dbus-session.conf");
-    std::string text, line;
-    while (std::getline(in, line))
-        if (line.find("servicedir") == std::string::npos) text += line + "\n";
     platform::testing::TempDir dir;
-    const std::string config = dir.write("bus.conf", text);
+    const std::string config = busConfigWithoutActivation(dir);
     ChildProcess session({"/usr/bin/dbus-run-session", "--config-file=" + config, "--", selfProgram(),
                           "--gtest_filter=TernServerHelper.StartsTheRegisteredProgram"},
                          {{"TERN_TEST_ROLE", "starter"}});
     EXPECT_TRUE(exitedWith(session.wait(20s), 0)) << session.output();
-    EXPECT_NE(session.output().find("created by :"), std::string::npos) << session.output();
+    EXPECT_NE(session.finalOutput().find("created by :"), std::string::npos) << session.output();
 }
 
 TEST(TernServer, EndsOnceIdleAfterItsLastObjectIsReleased)

@@ -10,7 +10,6 @@
 #include <platform/RegistryStore.h>
 #include <platform/testing/ScriptedResponder.h>
 
-#include <fstream>
 
 namespace merlin {
 namespace {
@@ -165,18 +164,14 @@ TEST(TernLinkUnavailable, NoSessionBus)
     ChildProcess child({selfProgram(), kHelper},
                        {{"TERN_TEST_ROLE", "nobus"}, {"DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/bus"}});
     EXPECT_TRUE(exitedWith(child.wait(10s), 0)) << child.output();
-    EXPECT_NE(child.output().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
+    EXPECT_NE(child.finalOutput().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
 }
 
 TEST(TernLinkUnavailable, ServerProgramMissing)
 {
     // A bus that cannot start the server, and a registration whose program is gone.
-    std::ifstream in(binDir() + "/../dbus-session.conf");
-    std::string text, line;
-    while (std::getline(in, line))
-        if (line.find("servicedir") == std::string::npos) text += line + "\n";
     platform::testing::TempDir dir;
-    const std::string config = dir.write("bus.conf", text);
+    const std::string config = busConfigWithoutActivation(dir);
     {
         platform::RegistryStore store(dir.path());
         const std::string clsid = tern::identity::kClsid;
@@ -187,7 +182,7 @@ TEST(TernLinkUnavailable, ServerProgramMissing)
     ChildProcess child({"/usr/bin/dbus-run-session", "--config-file=" + config, "--", selfProgram(), kHelper},
                        {{"TERN_TEST_ROLE", "missing"}, {"AVIARY_REGISTRY", dir.path()}});
     EXPECT_TRUE(exitedWith(child.wait(15s), 0)) << child.output();
-    EXPECT_NE(child.output().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
+    EXPECT_NE(child.finalOutput().find("[  PASSED  ] 1 test"), std::string::npos) << child.output();
 }
 
 }  // namespace

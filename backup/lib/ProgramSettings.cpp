@@ -1,0 +1,34 @@
+#include <backup/lib/ProgramSettings.h>
+
+#include <merlin/link/LinkProfile.h>
+#include <plumage/plumage.h>
+#include <shell/CommSettings.h>
+#include <shell/ShellSettings.h>
+
+namespace backup {
+
+KestrelLine kestrelLineFromProfile(const platform::Profile& p)
+{
+    shell::ShellSettings shellSettings;
+    shell::loadSettings(p, shellSettings);
+    const shell::AppliedComm comm = shell::applySettings(shellSettings);
+    KestrelLine line;
+    line.port = comm.portNumber;
+    // A profile that never had its baud rate chosen leaves the program's default.
+    line.commSettings = shell::baudPart(shellSettings.baud).empty()
+                            ? "9600," + shell::formatPart(shellSettings.protocol)
+                            : comm.settingsString;
+    line.rtsMode = p.getInt("Settings", "RTS", 0) != 0;
+    line.repeat = p.getInt("Times", "Repeat", line.repeat);
+    line.delayNak = p.getInt("Times", "DelayNAK", line.delayNak);
+    line.tRts = p.getInt("Times", "tRTS", line.tRts);
+    line.tWait = p.getInt("Times", "tWait", line.tWait);
+    return line;
+}
+
+merlin::LinkSettings merlinLinkFromProfile(const platform::Profile& p) { return merlin::loadLinkSettings(p); }
+
+platform::Profile kestrelProfile() { return platform::Profile(getCompanyName(), "Kestrel"); }
+platform::Profile merlinProfile() { return platform::Profile(getCompanyName(), "Merlin"); }
+
+}  // namespace backup

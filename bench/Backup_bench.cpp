@@ -1,0 +1,162 @@
+// aviary-backup on a line of four simulated drives of each family: the time
+// of one backup run over all four against the sum of the single-drive
+// floors (each drive saved alone, best of the rounds), in the same run. The
+// ratio is what the run adds around the uploads themselves: identification,
+// files, the command layer (goal: at most 1.1).
+//
+// Kestrel's drives are the SIO simulator on a pseudo-terminal, reached by the
+// telegram object in this process; Merlin's are the Modbus drive simulator,
+// reached through the Tern link server on a private session bus of its own.
+// Both run with short line waits (Kestrel tWait 2 ms, tRTS 0; Merlin request
+// delay 1 ms), so the line and not a fixed pause is what is measured.
+#include <bench/PrivateBus.h>
+#include <backup/lib/BackupRun.h>
+#include <backup/lib/KestrelBus.h>
+#include <backup/lib/MerlinBus.h>
+
+#include <sim/modbusdrive/MerlinDriveLoader.h>
+#include <sim/modbusdrive/MerlinDriveModel.h>
+#include <sim/modbus/ModbusSlaveRunner.h>
+#include <sim/sio/SioSimRunner.h>
+
+#include <platform/PortMap.h>
+#include <platform/PseudoTerminal.h>
+#include <platform/testing/TempDir.h>
+
+#include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusConnectionInterface>
+#include <QDBusMetaType>
+#include <QMap>
+
+#include <spawn.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+#include <functional>
+#include <sstream>
+
+extern char** environ;
+
+namespace {
+
+using Clock = std::chrono::steady_clock;
+const std::vector<int> kAddresses{1, 2, 3, 4};
+
+std::filesystem::path binDir() { return bench::selfPath().parent_path().parent_path() / "bin"; }
+
+double seconds(const std::function<bool()>& work, bool& ok)
+{
+    const auto start = Clock::now();
+    ok = work() && ok;
+    return std::chrono::duration<double>(Clock::now() - start).count();
+}
+
+// Best-of-rounds time of each drive alone, summed, and of one run over all.
+void measure(const char* family, backup::DriveBus& bus, const std::string& outDir, int rounds)
+{
+    bool ok = true;
+    std::vector<backup::FoundDrive> drives;
+    for (const int a : kAddresses) {
+        backup::FoundDrive d;
+        std::string error;
+        if (!bus.identify(a, d, error)) {
+            std::fprintf(stderr, "%s: drive %d: %s\n", family, a, error.c_str());
+            return;
+        }
+        drives.push_back(d);
+    }
+    backup::BackupOptions options;
+    options.family = family;
+    options.command = backup::Command::Backup;
+    options.outputDir = outDir;
+    options.addresses = kAddresses;
+    options.force = true;
+    // Rounds alternate between the single drives and the whole run, so that
+    // both see the same machine load; each keeps its best.
+    std::vector<double> single(drives.size(), 1e9);
+    double whole = 1e9;
+    for (int r = 0; r < rounds; ++r) {
+        for (size_t i = 0; i < drives.size(); ++i)
+            single[i] = std::min(single[i], seconds([&] {
+                std::string error;
+                return bus.backup(drives[i], outDir + "/single.par", {}, error);
+            }, ok));
+        whole = std::min(whole, seconds([&] {
+            std::ostringstream out, err;
+            backup::ProgressBar progress(stderr, false);
+            return backup::BackupRun(bus, options, out, err, progress).run() == backup::kExitOk;
+        }, ok));
+    }
+    double floors = 0;
+    for (const double s : single) floors += s;
+    std::printf("%-8s 4 drives: run %.3f s, sum of single-drive floors %.3f s, ratio %.3f (goal <= 1.1)%s\n", family,
+                whole, floors, whole / floors, ok ? "" : "  [FAILURES]");
+}
+
+int kestrelBench()
+{
+    platform::testing::TempDir install, out;
+    sim::SioBus line(*sim::SioBus::parseDrives("1:1808,2:1808,3:1808,4:1808"));
+    platform::PseudoTerminal pty;
+    std::string error;
+    if (!pty.open(error, true)) return std::fprintf(stderr, "pty: %s\n", error.c_str()), 1;
+    sim::SioSimRunner runner(line, pty.masterFd());
+    if (!runner.start()) return 1;
+    setenv("AVIARY_COM7", pty.slavePath().c_str(), 1);
+    backup::KestrelLine settings;
+    settings.installDir = install.path();
+    settings.port = 7;
+    settings.tWait = 2;
+    settings.tRts = 0;
+    backup::KestrelBus bus(settings);
+    // The database of the version is uploaded once, before anything is timed.
+    backup::FoundDrive first;
+    if (!bus.identify(1, first, error) || !bus.backup(first, out.path() + "/warm.par", {}, error))
+        return std::fprintf(stderr, "kestrel: %s\n", error.c_str()), 1;
+    measure("kestrel", bus, out.path(), 4);
+    return 0;
+}
+
+int merlinBench()
+{
+    platform::testing::TempDir registry, install, out;
+    if (!bench::registerLinkServer(registry.path())) return 1;
+    std::filesystem::create_directory_symlink(binDir() / "DeviceData", install.path() + "/DeviceData");
+
+    sim::MerlinDriveModel model;
+    std::string error;
+    for (const int a : kAddresses) {
+        auto drive = sim::loadDrive((binDir() / "DeviceData").string(), "LM3_Normal_V3.dpf", 0, error);
+        if (!drive) return std::fprintf(stderr, "merlin: %s\n", error.c_str()), 1;
+        model.addDrive(static_cast<uint8_t>(a), std::move(drive));
+    }
+    sim::ModbusSlaveRunner runner(model, {});
+    if (!runner.startPty(error) || !platform::setComPortDevice(1, runner.ptyPath()))
+        return std::fprintf(stderr, "merlin simulator: %s\n", error.c_str()), 1;
+    merlin::LinkSettings settings;
+    settings.comPort = 1;
+    settings.timeoutMs = 200;
+    settings.requestDelayMs = 1;
+    backup::MerlinBus bus(install.path(), settings);
+    if (!bus.linked(error)) return std::fprintf(stderr, "merlin: %s\n", error.c_str()), 1;
+    // A Merlin drive is saved in a fraction of a second: more rounds for a steady best.
+    measure("merlin", bus, out.path(), 12);
+    return 0;
+}
+
+}  // namespace
+
+int main(int argc, char** argv)
+{
+    if (!bench::onPrivateBus("BACKUP_BENCH_PRIVATE_BUS")) return 1;
+    QCoreApplication app(argc, argv);
+    const int k = kestrelBench();
+    const int m = merlinBench();
+    return k || m;
+}
