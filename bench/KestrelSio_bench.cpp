@@ -15,26 +15,15 @@
 #include <sim/sio/SioBus.h>
 #include <sim/sio/SioSimRunner.h>
 
+#include "SioTiming.h"
+
 #include <chrono>
 #include <cstdio>
 #include <filesystem>
 
 using namespace kestrel;
-using Clock = std::chrono::steady_clock;
-
-namespace {
-
-double ms(Clock::duration d)
-{
-    return std::chrono::duration<double, std::milli>(d).count();
-}
-
-double requestWireMs(int chars)
-{
-    return chars * 10 * 1000.0 / 9600.0;
-}
-
-}  // namespace
+using bench::Clock;
+using bench::ms;
 
 int main(int argc, char** argv)
 {
@@ -59,7 +48,7 @@ int main(int argc, char** argv)
     telegram.control().attach(&line.a());
 
     const TelegramSettings& s = state().settings;
-    const double readFloor = requestWireMs(8) + s.tRts + s.tWait;
+    const double readFloor = bench::wireMs9600(8) + s.tRts + s.tWait;
     telegram.OpenPort(false);
     int ok = 0;
     const auto t0 = Clock::now();

@@ -4,6 +4,7 @@
 #include <kestrel/core/CDeviceTable.h>
 #include <kestrel/core/CNetworkExamination.h>
 #include <kestrel/core/CTransfer.h>
+#include <platform/MessageBox.h>
 #include <kestrel/core/CWorkFile.h>
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/FileBytes.h>
@@ -169,8 +170,16 @@ bool KestrelBus::runTransfer(bool databaseMode, const ProgressFn& progress, std:
     kestrel::CTransfer transfer(telegram_, databaseMode);
     int result = transfer.Open();
     if (result == 0) {
-        while ((result = transfer.Tick()) == kestrel::CTransfer::GoOn)
+        for (;;) {
+            result = transfer.Tick();
+            // A value the drive refused: the message seam answers whether to go on.
+            if (result == kestrel::CTransfer::AskContinue)
+                result = transfer.AnswerContinue(platform::showMessage(transfer.question(), platform::MsgIcon::Question,
+                                                                       platform::MsgButtons::YesNo)
+                                                 == platform::MsgAnswer::Yes);
+            if (result != kestrel::CTransfer::GoOn) break;
             if (progress) progress(transfer.progress(), transfer.progressRange());
+        }
     }
     messages_.add(transfer.Finish(result));
     if (result != kestrel::CTransfer::Completed) {

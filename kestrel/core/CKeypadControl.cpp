@@ -36,9 +36,15 @@ RunCommand runCommand(int c)
 }
 
 // The flag is set for one exchange sequence and always cleared after it.
+// The sequence goes to the window's own drive: other windows move the
+// current device address between two ticks.
 class OperationScope {
 public:
-    OperationScope() { state().operationInProgress = true; }
+    explicit OperationScope(const std::string& address)
+    {
+        state().currentAddress = address;
+        state().operationInProgress = true;
+    }
     ~OperationScope() { state().operationInProgress = false; }
     OperationScope(const OperationScope&) = delete;
     OperationScope& operator=(const OperationScope&) = delete;
@@ -46,12 +52,25 @@ public:
 
 }  // namespace
 
-CKeypadControl::CKeypadControl(CTelegram& telegram) : telegram_(telegram) {}
+CKeypadControl::CKeypadControl(CTelegram& telegram) : telegram_(telegram), address_(state().currentAddress) {}
+
+std::optional<platform::Notice> CKeypadControl::OpenCheck(const std::string& address)
+{
+    int a = 0;
+    for (char c : address)
+        a = (c >= '0' && c <= '9' && a < 100) ? a * 10 + (c - '0') : a;
+    if (address.empty() || a >= kAddressCount)
+        return platform::Notice{"No inverter selected.", MsgIcon::Exclamation};
+    const char presence = state().windowPresence[static_cast<size_t>(a)];
+    if (presence == '2' || presence == '3')
+        return platform::Notice{"Control window for this device already exists !", MsgIcon::Exclamation};
+    return std::nullopt;
+}
 
 int CKeypadControl::address() const
 {
     int a = 0;
-    for (char c : state().currentAddress) {
+    for (char c : address_) {
         if (c < '0' || c > '9' || a > 100)
             break;
         a = a * 10 + (c - '0');
@@ -83,12 +102,12 @@ std::string CKeypadControl::errorRegisterText(int code)
 bool CKeypadControl::Open(std::vector<platform::Notice>& notices)
 {
     KestrelState& s = state();
-    view_.title = "Keypad Controls - Addr. : " + s.currentAddress + " -- " + s.deviceTitle;
+    view_.title = "Keypad Controls - Addr. : " + address_ + " -- " + s.deviceTitle;
     if (busy())
         return false;
     std::optional<std::string> status;
     {
-        OperationScope op;
+        OperationScope op(address_);
         telegram_.OpenPort(false);
         telegram_.ReadParameter("00AC");
         if (telegram_.ReadParameter("00E8"))
@@ -159,7 +178,7 @@ void CKeypadControl::pollStatus()
 {
     std::optional<std::string> status;
     {
-        OperationScope op;
+        OperationScope op(address_);
         telegram_.OpenPort(false);
         if (telegram_.ReadParameter("00E8"))
             status = telegram_.valueText();
@@ -217,7 +236,7 @@ std::vector<platform::Notice> CKeypadControl::Run(Command command)
         return notices;
     }
     {
-        OperationScope op;
+        OperationScope op(address_);
         if (command != Fwd)
             telegram_.WaitForPort();
         telegram_.OpenPort(false);
@@ -237,7 +256,7 @@ std::vector<platform::Notice> CKeypadControl::ErrorReset()
         return {};
     }
     {
-        OperationScope op;
+        OperationScope op(address_);
         telegram_.OpenPort(false);
         telegram_.ReadParameter("00AC");
         telegram_.ReadParameter("FFF4");
@@ -265,7 +284,7 @@ std::vector<platform::Notice> CKeypadControl::SelectInitialSource()
         return {};
     }
     {
-        OperationScope op;
+        OperationScope op(address_);
         telegram_.OpenPort(false);
         telegram_.WriteParameter(text);
         telegram_.ClosePort(false);
@@ -286,7 +305,7 @@ std::vector<platform::Notice> CKeypadControl::SelectSioSource()
     }
     std::optional<std::string> value;
     {
-        OperationScope op;
+        OperationScope op(address_);
         telegram_.OpenPort(false);
         telegram_.WriteParameter("0031000B");
         if (telegram_.ReadParameter("003A"))
@@ -336,7 +355,7 @@ std::vector<platform::Notice> CKeypadControl::DownloadSetpoint()
         pending_ = Download;
         return {};
     }
-    OperationScope op;
+    OperationScope op(address_);
     return SendSetpoint(static_cast<double>(setpoint_) * 100.0);
 }
 
@@ -407,14 +426,20 @@ bool CKeypadControl::closeCheck(std::vector<platform::Notice>& notices)
     KestrelState& s = state();
     if (busy())
         return false;
-    telegram_.OpenPort(false);
-    const bool ok = telegram_.ReadParameter("00E8");
-    const std::string value = telegram_.valueText();
-    telegram_.ClosePort(false);
+    std::optional<std::string> value;
+    {
+        OperationScope op(address_);
+        telegram_.OpenPort(false);
+        if (telegram_.ReadParameter("00E8"))
+            value = telegram_.valueText();
+        telegram_.ClosePort(false);
+    }
+    const bool ok = value.has_value();
     if (!ok) {
         notices.push_back({"The software was not able to know the current status of the selected unit.",
                            MsgIcon::Exclamation});
-    } else if (value.size() >= 4 && (value[3] == '2' || value[3] == '3' || value[3] == '6' || value[3] == '7')) {
+    } else if (value->size() >= 4
+               && ((*value)[3] == '2' || (*value)[3] == '3' || (*value)[3] == '6' || (*value)[3] == '7')) {
         notices.push_back({"The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop});
         return false;
     }

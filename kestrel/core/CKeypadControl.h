@@ -45,7 +45,14 @@ public:
         std::vector<platform::Notice> notices;
     };
 
+    // For the current device address at construction; the window keeps
+    // talking to that drive whatever other windows select later.
     explicit CKeypadControl(CTelegram& telegram);
+
+    // Before a keypad window opens for the address: the notice when one is
+    // open for that drive already (or no drive is selected).
+    static std::optional<platform::Notice> OpenCheck(const std::string& address);
+    const std::string& deviceAddress() const { return address_; }
 
     // Opening for the current device address. False while another sequence
     // holds the line (the window tries again on its next tick); the opening
@@ -93,6 +100,7 @@ private:
     int readErrorRegister();
 
     CTelegram& telegram_;
+    std::string address_;
     View view_;
     bool open_ = false;
     bool notInSio_ = false;

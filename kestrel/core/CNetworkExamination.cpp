@@ -1,15 +1,11 @@
 #include <kestrel/core/CNetworkExamination.h>
 
+#include <kestrel/core/EndCodes.h>
 #include <kestrel/core/HexText.h>
 
 #include <cstdio>
 
 namespace kestrel {
-
-namespace {
-const char* const kPortErrorText =
-    "There was some error on the port.The network search could not be completed.\nPlease try again.";
-}
 
 int ExamineAddress(CTelegram& telegram, CDeviceTable& table, int address)
 {
@@ -36,6 +32,17 @@ int ExamineAddress(CTelegram& telegram, CDeviceTable& table, int address)
     table.setPresent(address, true);
     state().noDevice = false;
     return 1;
+}
+
+int CNetworkExamination::endCode(int result)
+{
+    switch (result) {
+    case Done: return kEndDone;
+    case NoLine: return kEndNoLine;
+    case NoTimer: return kEndNoTimer;
+    case PortError: return kEndPortError;
+    default: return kEndUnknown;
+    }
 }
 
 int CNetworkExamination::start()
@@ -70,15 +77,8 @@ std::vector<platform::Notice> CNetworkExamination::finish(int result)
 {
     using platform::MsgIcon;
     std::vector<platform::Notice> out;
-    switch (result) {
-    case Done: break;
-    case PortError: out.push_back({kPortErrorText, MsgIcon::Stop}); break;
-    case NoTimer: out.push_back({"Internal timer not available !", MsgIcon::Exclamation}); break;
-    case NoLine:
-        out.push_back({"Possible loss of power or no connection to the converter !", MsgIcon::Information});
-        break;
-    default: out.push_back({"Unknown error !", MsgIcon::Exclamation}); break;
-    }
+    if (auto n = endCodeMessage(endCode(result)))
+        out.push_back(*n);
     telegram_.ClosePort(false);
     state().logLine("EXAM NETWORK - END");
     const std::string path = CDeviceTable::defaultPath();

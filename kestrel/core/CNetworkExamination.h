@@ -31,6 +31,9 @@ public:
     // Closes the port, writes the table; returns what to show, in order.
     std::vector<platform::Notice> finish(int result);
 
+    // The end code (EndCodes.h) of an examination result.
+    static int endCode(int result);
+
     // Addresses examined so far (the progress bar position).
     int progress() const { return next_; }
     const CDeviceTable& table() const { return table_; }

@@ -17,7 +17,16 @@ CTransfer::CTransfer(CTelegram& telegram, bool databaseMode)
 {
 }
 
-CTransfer::~CTransfer() = default;
+CTransfer::~CTransfer()
+{
+    // Ended from outside (window closed, program quit): the drive keeps what
+    // it has, the line is handed back, an unfinished database stays without
+    // its end mark.
+    if (opened_ && !finished_) {
+        telegram_.ClosePort(false);
+        state().operationInProgress = false;
+    }
+}
 
 std::string CTransfer::statusLine() const
 {
@@ -47,6 +56,7 @@ std::string CTransfer::elapsedText() const
 int CTransfer::Open()
 {
     startTick_ = platform::tickCount();
+    opened_ = true;
     telegram_.WaitForPort();
     telegram_.OpenPort(false);
     if (!telegram_.ReadParameter("FFF0"))
@@ -89,17 +99,11 @@ std::vector<platform::Notice> CTransfer::Finish(int result)
 {
     KestrelState& s = state();
     std::vector<platform::Notice> out = std::move(pending_);
-    switch (result) {
-    case Completed:
-    case Stopped: break;
-    case NoLine: out.push_back({"Possible loss of power or no connection to the converter !", MsgIcon::Information}); break;
-    case NoAnswer: out.push_back({"Failed to establish connection with the selected device !", MsgIcon::Stop}); break;
-    case Aborted:
-        out.push_back({"Progress was aborted by the user !", MsgIcon::Information});
+    if (auto n = endCodeMessage(result))
+        out.push_back(*n);
+    if (result == Aborted)
         s.logLine("LOADING STOPPED");
-        break;
-    default: out.push_back({"Unknown error !", MsgIcon::Exclamation}); break;
-    }
+    finished_ = true;
     telegram_.ReadParameter("00AC");
     telegram_.ClosePort(false);
     work_.close();
@@ -257,10 +261,19 @@ std::optional<uint16_t> CTransfer::attributeOf(uint16_t number)
 int CTransfer::downloadStep()
 {
     KestrelState& s = state();
+    // After the last record: "FFFC" on one tick, "00AC" on the next, so
+    // that no tick holds the line for more than one exchange.
+    if (closing_) {
+        telegram_.ReadParameter("00AC");
+        s.logLine("DOWNLOAD ALL - END     Download time= " + elapsedText());
+        return Finished;
+    }
     const auto number = readWorkField(pos_);
     if (!number) {
-        if (telegram_.ReadParameter("FFFC"))
-            telegram_.ReadParameter("00AC");
+        if (telegram_.ReadParameter("FFFC")) {
+            closing_ = true;
+            return GoOn;
+        }
         s.logLine("DOWNLOAD ALL - END     Download time= " + elapsedText());
         return Finished;
     }
@@ -289,10 +302,14 @@ int CTransfer::downloadFailed(const std::string& number)
 {
     if (telegram_.status() == -1)
         return NoLine;
-    const auto answer = platform::showMessage(
-        "There was error downloading value of parameter " + number + ". Do you want to continue ?",
-        MsgIcon::Question, platform::MsgButtons::YesNo);
-    if (answer != platform::MsgAnswer::Yes) {
+    question_ = "There was error downloading value of parameter " + number + ". Do you want to continue ?";
+    return AskContinue;
+}
+
+int CTransfer::AnswerContinue(bool yes)
+{
+    question_.clear();
+    if (!yes) {
         pending_.push_back({"Download was not successful.", MsgIcon::Stop});
         return Stopped;
     }

@@ -4,11 +4,14 @@
 // what must never be written) and, in database mode, the database upload.
 // The dialog calls Open() when it opens, Tick() on every 2 ms timer tick
 // while Tick() answers 1, then Finish() with the result, and shows the
-// notices Finish() returns. Questions during a download (skip a failed
-// value?) go through the message seam.
+// notices Finish() returns. A question during a download (skip a value the
+// drive refused?) is a state: Tick() answers AskContinue, the window asks
+// question() and hands the answer to AnswerContinue(). A transfer destroyed
+// before Finish() (its window closed, the program quit) releases the line.
 #include <kestrel/core/CFullUpload.h>
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/DatabaseReader.h>
+#include <kestrel/core/EndCodes.h>
 #include <kestrel/core/KestrelState.h>
 #include <platform/Notice.h>
 
@@ -25,14 +28,14 @@ class CTransfer {
 public:
     // Results of a transfer, as Finish takes them.
     enum Result {
-        Completed = 0,
-        NoLine = -1,        // the line never became ready
-        NoAnswer = -2,      // the drive did not answer at the start
-        Stopped = -3,       // stopped after a notice already given
-        Aborted = 3,        // the user pressed STOP
-        WorkFileError = -4, // the working file cannot be used ("Unknown error !")
+        Completed = kEndDone,
+        NoLine = kEndNoLine,           // the line never became ready
+        NoAnswer = kEndNoAnswer,       // the drive did not answer at the start
+        Stopped = kEndStopped,         // stopped after a notice already given
+        Aborted = kEndAborted,         // the user pressed STOP
+        WorkFileError = kEndWorkFile,  // the working file cannot be used ("Unknown error !")
     };
-    enum StepResult { Finished = 0, GoOn = 1 };
+    enum StepResult { Finished = 0, GoOn = 1, AskContinue = 2 };
 
     // databaseMode: the database upload; otherwise the direction comes from
     // the process-wide upload direction.
@@ -43,10 +46,15 @@ public:
     std::string statusLine() const;
     // 0: start ticking; otherwise the result to finish with.
     int Open();
-    // GoOn, or the result to finish with.
+    // GoOn, AskContinue, or the result to finish with.
     int Tick();
+    // The Yes/No question of AskContinue.
+    const std::string& question() const { return question_; }
+    // The user's answer: GoOn, or the result to finish with.
+    int AnswerContinue(bool yes);
     void RequestStop() { abort_ = true; }
     std::vector<platform::Notice> Finish(int result);
+    bool finished() const { return finished_; }
 
     int progress() const;
     int progressRange() const;
@@ -86,6 +94,10 @@ private:
     int progress_ = 0;
     uint32_t startTick_ = 0;
     std::vector<platform::Notice> pending_;
+    std::string question_;
+    bool opened_ = false;
+    bool finished_ = false;
+    bool closing_ = false;  // the download's closing reads have begun
 };
 
 }  // namespace kestrel

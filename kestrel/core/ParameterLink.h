@@ -21,6 +21,9 @@ public:
     // `text` is the 4-digit number followed by the 4-digit value; true when
     // the drive acknowledged.
     virtual bool write(std::string_view text) = 0;
+    // True while another operation holds the line: an online list then
+    // skips its single read instead of waiting.
+    virtual bool busy() const { return false; }
 };
 
 }  // namespace kestrel

@@ -117,21 +117,19 @@ private slots:
         QVERIFY(!frame->menuTitles().contains("&Options"));
     }
 
-    void laterCommandsStayDisabledUntilTheirHandlerComes()
+    void everyMainMenuCommandHasItsHandler()
     {
         World w;
         auto frame = makeFrame();
-        for (int id : {cmd::CheckNetwork, cmd::OpenDeviceList, cmd::Keypad, cmd::ConverterTest, cmd::DownloadAll})
-            QVERIFY2(!frame->action(id)->isEnabled(), qPrintable(frame->menuText(id)));
         for (int id : {cmd::AppExit, cmd::Communication, cmd::StatusScan, cmd::ProgramParameters, cmd::ViewToolbar,
                        cmd::ViewStatusBar, cmd::SplashOnStart, cmd::CommOnStart, cmd::Debug, cmd::HideOptions,
                        cmd::HelpParameter, cmd::AppAbout, cmd::FileOpen, cmd::ProgramList, cmd::CreateList,
-                       cmd::ModifyList})
+                       cmd::ModifyList, cmd::CheckNetwork, cmd::OpenDeviceList, cmd::Keypad, cmd::ConverterTest})
             QVERIFY2(frame->action(id)->isEnabled(), qPrintable(frame->menuText(id)));
         int runs = 0;
-        frame->setCommandHandler(cmd::CheckNetwork, [&] { ++runs; });
-        QVERIFY(frame->action(cmd::CheckNetwork)->isEnabled());
-        frame->action(cmd::CheckNetwork)->trigger();
+        frame->setCommandHandler(cmd::CreateList, [&] { ++runs; });
+        QVERIFY(frame->action(cmd::CreateList)->isEnabled());
+        frame->action(cmd::CreateList)->trigger();
         QCOMPARE(runs, 1);
     }
 

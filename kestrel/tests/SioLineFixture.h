@@ -7,6 +7,7 @@
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TvkRecord.h>
 #include <platform/MemoryLine.h>
+#include <platform/PseudoTerminal.h>
 #include <platform/testing/ScriptedResponder.h>
 #include <platform/testing/TempDir.h>
 #include <sim/sio/SioBus.h>
@@ -18,6 +19,7 @@
 #include <fstream>
 #include <memory>
 #include <sstream>
+#include <stdlib.h>
 #include <string>
 
 namespace kestrel::testing {
@@ -29,8 +31,37 @@ protected:
                    sim::SioRunnerOptions runnerOptions = {})
     {
         // The telegram's control and the runner use the old line's ends.
+        stopLine();
+        line = std::make_unique<platform::MemoryLine>(options);
+        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives));
+        runner = std::make_unique<sim::SioSimRunner>(*bus, line->b(), runnerOptions);
+        ASSERT_TRUE(runner->start());
+        telegram = std::make_unique<CTelegram>();
+        telegram->control().attach(&line->a());
+    }
+
+    // The same drives behind a pseudo-terminal: the telegram object opens
+    // the port by its number, as the program does.
+    void startPty(const std::string& drives = "1:1808")
+    {
+        stopLine();
+        pty = std::make_unique<platform::PseudoTerminal>();
+        std::string error;
+        ASSERT_TRUE(pty->open(error, true)) << error;
+        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives));
+        runner = std::make_unique<sim::SioSimRunner>(*bus, pty->masterFd());
+        ASSERT_TRUE(runner->start());
+        ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
+        state().settings.port = 7;
+        telegram = std::make_unique<CTelegram>();
+    }
+
+    void stopLine()
+    {
         telegram.reset();
         runner.reset();
+        pty.reset();
+        ::unsetenv("AVIARY_COM7");
         state().reset();
         state().installDir = dir.path();
         std::filesystem::create_directories(dir.path() + "/tvk");
@@ -40,18 +71,20 @@ protected:
         s.delayNak = 2;
         s.tRts = 1;
         s.tWait = 8;
-        line = std::make_unique<platform::MemoryLine>(options);
-        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives));
-        runner = std::make_unique<sim::SioSimRunner>(*bus, line->b(), runnerOptions);
-        ASSERT_TRUE(runner->start());
-        telegram = std::make_unique<CTelegram>();
-        telegram->control().attach(&line->a());
+    }
+
+    // Nobody holds the line and the port is closed.
+    void expectLineFree()
+    {
+        EXPECT_FALSE(state().operationInProgress);
+        EXPECT_FALSE(state().port.foregroundActive);
+        EXPECT_FALSE(state().port.exchangeActive);
+        EXPECT_FALSE(telegram->control().GetPortOpen());
     }
 
     void TearDown() override
     {
-        telegram.reset();
-        runner.reset();
+        stopLine();
         state().reset();
     }
 
@@ -106,6 +139,12 @@ protected:
             if (ticks == stopAfter) t.RequestStop();
             if (ticks == faultAfter) bus->addFault(*sim::SioFault::parse(fault));
             r = t.Tick();
+            if (r == CTransfer::AskContinue) {
+                // The dialog asks the question and hands the answer back.
+                const auto a = platform::showMessage(t.question(), platform::MsgIcon::Question,
+                                                     platform::MsgButtons::YesNo);
+                r = t.AnswerContinue(a == platform::MsgAnswer::Yes);
+            }
             if (r == CTransfer::GoOn) r = 0;
             else break;
         }
@@ -128,6 +167,7 @@ protected:
 
     platform::testing::TempDir dir;
     platform::testing::ScriptedResponder messages{[](const std::string& f) { ADD_FAILURE() << f; }};
+    std::unique_ptr<platform::PseudoTerminal> pty;
     std::unique_ptr<platform::MemoryLine> line;
     std::unique_ptr<sim::SioBus> bus;
     std::unique_ptr<sim::SioSimRunner> runner;

@@ -3,6 +3,7 @@
 #include <kestrel/ui/CommandIds.h>
 #include <kestrel/ui/CTervikView.h>
 #include <kestrel/ui/DemoTour.h>
+#include <kestrel/ui/KestrelOnline.h>
 #include <kestrel/ui/ListWindows.h>
 
 #include <kestrel/core/CWorkFile.h>
@@ -138,6 +139,21 @@ DemoTour::DemoTour(const QString& directory, const QString& program)
     t->step("mainFrame", "", [](QWidget* w) { openDemoList(w); });
     t->step("mainFrame", "parameter-list", [](QWidget* w) { closeLists(w); });
     if (const char* lists = std::getenv("AVIARY_DEMO_LISTS")) listFileSteps(t, QString::fromLocal8Bit(lists));
+    // The online side against the demo's simulated drives: the network,
+    // a keypad window picked from the network, the fault history.
+    t->step("mainFrame", "", [](QWidget* w) { runLater(w, cmd::CheckNetwork); });
+    t->step("networkDialog", "network", [](QWidget* w) { ScreenTour::clickLater(w, "closeButton"); });
+    t->step("mainFrame", "", [](QWidget* w) { runLater(w, cmd::Keypad); });
+    t->step("networkDialog", "", [](QWidget* w) { ScreenTour::clickLater(w, "connectButton"); });
+    t->step("keypadDialog", "keypad", [](QWidget* w) {
+        auto* frame = qobject_cast<shell::CMainFrame*>(w->parentWidget());
+        ScreenTour::clickLater(w, "closeButton");
+        if (frame == nullptr) return;
+        QTimer::singleShot(400, frame, [frame] {
+            if (KestrelOnline* online = KestrelOnline::of(*frame)) online->faultHistory("1");
+        });
+    });
+    t->step("faultDialog", "fault-history", [](QWidget* w) { ScreenTour::clickLater(w, "okButton"); });
     t->step("mainFrame", "", [](QWidget* w) { QTimer::singleShot(0, w, [w] { w->close(); }); });
     t->start();
 }

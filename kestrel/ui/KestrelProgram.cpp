@@ -1,5 +1,6 @@
 #include <kestrel/ui/CProgramParamsDlg.h>
 #include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/KestrelOnline.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
 #include <kestrel/ui/ListFileCommands.h>
@@ -152,6 +153,7 @@ void installKestrelCommands(shell::CMainFrame& frame)
     frame.setCommandHandler(cmd::CustomCompareWith, [&frame] { compareActiveList(frame); });
     frame.setCommandHandler(cmd::FileConvertTo, [&frame] { convertActiveList(frame); });
     frame.setCommandHandler(cmd::CustomConvertTo, [&frame] { convertActiveList(frame); });
+    installOnlineCommands(frame);
 }
 
 shell::ProgramDescription kestrelProgram(KestrelOptions options)

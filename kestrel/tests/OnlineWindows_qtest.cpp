@@ -1,0 +1,342 @@
+// An engineer's day on the online windows, offscreen, against the SIO
+// simulator on a pseudo-terminal: Check Network finds two drives of two
+// software versions, one is renamed, Connect uploads the missing database,
+// Upload All and Download All (to the other drive, after the parameter-set
+// question), the keypad runs and stops a drive, the fault history shows the
+// drive's faults; and the Converter Test on its own.
+#include "ShellQtTest.h"
+
+#include <kestrel/core/CDeviceTable.h>
+#include <kestrel/core/CWorkFile.h>
+#include <kestrel/core/DeviceConnection.h>
+#include <kestrel/core/KestrelState.h>
+#include <kestrel/core/TransferCommands.h>
+#include <shell/CMSHFlexGrid.h>
+#include <kestrel/ui/CConverterTestDlg.h>
+#include <kestrel/ui/CFaultDlg.h>
+#include <kestrel/ui/CKeypadDlg.h>
+#include <kestrel/ui/CNetworkDlg.h>
+#include <kestrel/ui/CParamSetDlg.h>
+#include <kestrel/ui/CWarmUpDlg.h>
+#include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/KestrelOnline.h>
+#include <kestrel/ui/KestrelProgram.h>
+#include <kestrel/ui/KestrelShell.h>
+#include <platform/PseudoTerminal.h>
+#include <shell/CMainFrame.h>
+#include <sim/sio/SioBus.h>
+#include <sim/sio/SioSimRunner.h>
+
+#include <QAction>
+#include <QApplication>
+#include <QLineEdit>
+#include <QPointer>
+#include <QTest>
+#include <QTimer>
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+
+using namespace kestrel;
+using platform::MsgAnswer;
+using platform::MsgIcon;
+
+namespace {
+
+// Acts on the first modal dialog of type T once it is up.
+template <typename T>
+void onModal(std::function<void(T*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (w == nullptr)
+            return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
+}  // namespace
+
+class OnlineWindowsTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<shelltest::World> world;
+    std::unique_ptr<platform::PseudoTerminal> pty;
+    std::unique_ptr<sim::SioBus> bus;
+    std::unique_ptr<sim::SioSimRunner> runner;
+    std::unique_ptr<shell::CMainFrame> frame;
+    CTelegram* telegram = nullptr;
+    KestrelOnline* online = nullptr;
+    std::string openedList;
+
+    uint16_t driveValue(int address, uint16_t number)
+    {
+        uint16_t v = 0;
+        bus->withDrive(address, [&](sim::SioDrive& d) { v = d.value(number); });
+        return v;
+    }
+    template <typename F>
+    void withDrive(int address, F f)
+    {
+        bus->withDrive(address, [&](sim::SioDrive& d) { f(d); });
+    }
+    TransferList listOf(const std::string& work, const std::string& address)
+    {
+        return {work, "/tvk/RQ-1808.tvk", address, address.empty() ? "" : DeviceTitle(address).title, "LIST  A"};
+    }
+    void expectLineFree()
+    {
+        QVERIFY(!state().operationInProgress);
+        QVERIFY(!state().port.foregroundActive);
+        QVERIFY(!telegram->control().GetPortOpen());
+    }
+
+private slots:
+    void initTestCase()
+    {
+        world = std::make_unique<shelltest::World>();
+        state().installDir = world->install;
+        std::filesystem::create_directories(world->install + "/tvk");
+        std::filesystem::create_directories(world->install + "/parameter");
+        TelegramSettings& s = state().settings;
+        s.repeat = 3;
+        s.delayNak = 2;
+        s.tRts = 1;
+        s.tWait = 4;
+        pty = std::make_unique<platform::PseudoTerminal>();
+        std::string error;
+        QVERIFY2(pty->open(error, true), error.c_str());
+        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808,2:1808,6:1812"));
+        runner = std::make_unique<sim::SioSimRunner>(*bus, pty->masterFd());
+        QVERIFY(runner->start());
+        ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
+        state().settings.port = 7;
+        frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrelProgram());
+        QVERIFY(frame->create());
+        frame->show();
+        telegram = kestrel::shell().telegram;
+        QVERIFY(telegram != nullptr);
+        online = KestrelOnline::of(*frame);
+        QVERIFY(online != nullptr);
+        online->setListOpener([this](const std::string& p) { openedList = p; });
+        CWarmUpDlg::setTickMs(5);
+    }
+
+    void cleanupTestCase()
+    {
+        frame.reset();
+        runner.reset();
+        ::unsetenv("AVIARY_COM7");
+        world.reset();
+    }
+
+    // Check Network, rename drive 1, Connect with the databank upload.
+    void checkNetworkRenameAndConnect()
+    {
+        bool sawDialog = false;
+        onModal<CNetworkDlg>([&](CNetworkDlg* dlg) {
+            sawDialog = true;
+            const auto& rows = dlg->model().view().rows;
+            QCOMPARE(rows.size(), size_t(3));
+            QCOMPARE(rows[2].cells[0], std::string("6"));
+            dlg->selectRow(0);
+            dlg->typeName("Mixer");
+            dlg->clickChangeName();
+            QCOMPARE(dlg->model().view().rows[0].cells[2], std::string("Mixer"));
+            world->messages->expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
+            world->messages->expect("Information successfully uploaded", MsgIcon::Exclamation);
+            dlg->clickConnect(false);
+        });
+        frame->updateCommandStates();
+        QVERIFY(frame->action(kestrel::cmd::CheckNetwork)->isEnabled());
+        frame->action(kestrel::cmd::CheckNetwork)->trigger();
+        QVERIFY(sawDialog);
+        QVERIFY(world->messages->pending() == 0);
+        CDeviceTable table;
+        QVERIFY(table.load(CDeviceTable::defaultPath()));
+        QCOMPARE(table.name(1), std::string("Mixer"));
+        QCOMPARE(openedList, CWorkFile::onlinePath(world->install, "1"));
+        QCOMPARE(CWorkFile(openedList).recordCount(), size_t(194));
+        QCOMPARE(state().databaseFileName, std::string("/tvk/RQ-1808.tvk"));
+        expectLineFree();
+    }
+
+    // Upload All into the list: the drive's current values land in its file.
+    void uploadAllIntoTheList()
+    {
+        withDrive(1, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0004); });
+        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Upload, "LIST  A",
+                                                            "ADDR=01\"Mixer\""),
+                         MsgIcon::Question, MsgAnswer::Yes);
+        QVERIFY(online->uploadAll(listOf(openedList, "1")));
+        QCOMPARE(CWorkFile(openedList).findValue(0x0031), std::optional<uint16_t>(4));
+        QVERIFY(!std::filesystem::exists(uploadBackupPath()));
+        expectLineFree();
+    }
+
+    // Download All of a list without a drive into drive 2: the target is
+    // picked in the network dialog, the parameter sets differ.
+    void downloadAllToTheSecondDrive()
+    {
+        CWorkFile(openedList).writeValue(0x00E9, 2);
+        CWorkFile(openedList).writeValue(0x00E4, 1808);
+        onModal<CNetworkDlg>([](CNetworkDlg* dlg) {
+            QVERIFY(dlg->model().selectionMode());
+            dlg->selectRow(1);
+            dlg->clickConnect(false);
+        });
+        bool asked = false;
+        onModal<CParamSetDlg>([&](CParamSetDlg* dlg) {
+            asked = true;
+            QCOMPARE(dlg->chosenSet(), 2);
+            dlg->accept();
+        });
+        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Download, "LIST  A",
+                                                            "ADDR=02\"NEW\""),
+                         MsgIcon::Question, MsgAnswer::Yes);
+        world->messages->expect(parameterSetChangeNotice(2).text, MsgIcon::Information);
+        QVERIFY(!online->downloadAll(listOf(openedList, "")));
+        QVERIFY(asked);
+        withDrive(2, [](sim::SioDrive& d) { QCOMPARE(d.parameterSet(), 2); });
+        QCOMPARE(driveValue(2, 0x0031), uint16_t(4));
+        expectLineFree();
+    }
+
+    // A value the drive refuses: the transfer dialog asks whether to go on;
+    // No ends the download with its message and frees the line.
+    void refusedValueAsksWithTheTransferHeld()
+    {
+        CWorkFile(openedList).writeValue(0x00E9, 1);
+        uint16_t refused = 0;
+        for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(1808)->records()) {
+            const uint16_t beyond = static_cast<uint16_t>(p.maximum + 1);
+            if (p.number > 0x20 && p.number % 16 != 0 && (p.attribute & 0x0F00) == 0 && p.maximum < 0x7FFF
+                && !p.inRange(beyond)) {
+                refused = p.number;
+                CWorkFile(openedList).writeValue(p.number, beyond);
+                break;
+            }
+        }
+        QVERIFY(refused != 0);
+        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Download, "LIST  A",
+                                                                   "ADDR=01\"Mixer\""),
+                                MsgIcon::Question, MsgAnswer::Yes);
+        world->messages->expect(platform::strFormat("There was error downloading value of parameter %.4X. "
+                                                    "Do you want to continue ?", refused),
+                                MsgIcon::Question, MsgAnswer::No);
+        world->messages->expect("Download was not successful.", MsgIcon::Stop);
+        online->downloadAll(listOf(openedList, "1"));
+        QVERIFY(world->messages->pending() == 0);
+        expectLineFree();
+    }
+
+    // The keypad runs drive 1 forward at a new setpoint and stops it.
+    void keypadRunsAndStopsTheDrive()
+    {
+        // Keypad Controls with no list open: the drive is picked in the
+        // network dialog.
+        state().noDevice = false;
+        onModal<CNetworkDlg>([](CNetworkDlg* dlg) {
+            dlg->selectRow(0);
+            dlg->clickConnect(false);
+        });
+        frame->action(kestrel::cmd::Keypad)->trigger();
+        auto* keypad = frame->findChild<CKeypadDlg*>();
+        QVERIFY(keypad != nullptr);
+        keypad->setActiveOverride(true);
+        QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("STOP"), 3000);
+        QCOMPARE(state().windowPresence[1], '3');
+        world->messages->expect("Control window for this device already exists !", MsgIcon::Exclamation);
+        online->keypad("1");
+
+        keypad->press("F-EXT1 (SIO)");
+        keypad->typeSetpoint("12.5");
+        keypad->press("Download");
+        QCOMPARE(driveValue(1, 0x003A), uint16_t(1250));
+        keypad->press("FWD");
+        bool running = false;
+        withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
+        QVERIFY(running);
+        QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("Running in FWD"), 3000);
+
+        // The drive runs: closing is refused.
+        world->messages->expect("The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop);
+        keypad->close();
+        QTRY_VERIFY_WITH_TIMEOUT(world->messages->pending() == 0, 3000);
+        keypad->press("STOP");
+        withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
+        QVERIFY(!running);
+
+        bus->trip(1, 3);
+        QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("ERROR"), 3000);
+        keypad->press("Error Reset");
+        bool tripped = true;
+        withDrive(1, [&](sim::SioDrive& d) { tripped = d.tripped(); });
+        QVERIFY(!tripped);
+
+        QPointer<CKeypadDlg> guard(keypad);
+        keypad->close();
+        QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 3000);
+        QCOMPARE(state().windowPresence[1], '0');
+        expectLineFree();
+    }
+
+    void faultHistoryShowsTheDrivesFaults()
+    {
+        bus->trip(1, 16);
+        world->messages->expect("This will take a few seconds !", MsgIcon::None);
+        bool shown = false;
+        onModal<CFaultDlg>([&](CFaultDlg* dlg) {
+            shown = true;
+            QCOMPARE(dlg->windowTitle(), QString("Recent Failures : 1"));
+            const shell::CMSHFlexGrid* g = dlg->grid();
+            QCOMPARE(g->textMatrix(1, 0), QString("16"));
+            QCOMPARE(g->textMatrix(1, 1), QString("Overtemperature"));
+            QCOMPARE(g->textMatrix(1, 3), QString("Warning"));
+            QCOMPARE(g->textMatrix(2, 0), QString("3"));
+            QCOMPARE(g->textMatrix(2, 3), QString("Failure"));
+            dlg->accept();
+        });
+        online->faultHistory("1");
+        QVERIFY(shown);
+        expectLineFree();
+    }
+
+    void converterTestReadsAndStopsOnError()
+    {
+        bool done = false;
+        onModal<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
+            dlg->setField("Device", "1");
+            dlg->setField("Parameter", "0006");
+            dlg->press("One Shot");
+            QCOMPARE(dlg->model().lastRequest(), std::string("\x04!U0006\x05"));
+            const QString receive = QString::fromStdString(dlg->model().view().receive);
+            QVERIFY2(receive.contains("[STX]U0006") && receive.contains("[ETX]"), qPrintable(receive));
+            dlg->setField("Stop On Error", "1");
+            dlg->setField("t-Cycle", "10");
+            dlg->press("Start");
+            bus->addFault(*sim::SioFault::parse("silent@1"));
+            QTRY_VERIFY_WITH_TIMEOUT(dlg->model().view().stoppedByError, 3000);
+            const int sent = bus->telegrams();
+            QTest::qWait(60);
+            QCOMPARE(bus->telegrams(), sent);
+            QCOMPARE(dlg->model().view().startText, std::string("Stop"));
+            bus->clearFaults();
+            dlg->press("End");
+            done = true;
+        });
+        frame->action(kestrel::cmd::ConverterTest)->trigger();
+        QVERIFY(done);
+        QCOMPARE(state().settings.tCycle, 10);
+        expectLineFree();
+    }
+};
+
+QTEST_MAIN(OnlineWindowsTest)
+#include "OnlineWindows_qtest.moc"
