@@ -73,3 +73,30 @@ function(aviary_tests dir)
       ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
   endforeach()
 endfunction()
+
+# aviary_fuzz_compiler(<ok-var>)
+#   Fuzz targets need clang with libFuzzer (Debian: clang, libclang-rt-14-dev);
+#   they are built with clang++ by custom commands, apart from the g++ build.
+#   Sets <ok-var> when AVIARY_CLANGXX can link a fuzz target.
+set(AVIARY_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs under CTest")
+function(aviary_fuzz_compiler ok)
+  find_program(AVIARY_CLANGXX NAMES clang++ clang++-14)
+  if(NOT DEFINED AVIARY_FUZZ_LINKS AND AVIARY_CLANGXX)
+    set(_probe_dir ${CMAKE_BINARY_DIR}/fuzz-probe)
+    file(MAKE_DIRECTORY ${_probe_dir})
+    file(WRITE ${_probe_dir}/probe.cpp
+         "#include <cstdint>\n#include <cstddef>\nextern \"C\" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n")
+    execute_process(COMMAND ${AVIARY_CLANGXX} -fsanitize=fuzzer,address ${_probe_dir}/probe.cpp -o ${_probe_dir}/probe
+                    RESULT_VARIABLE _probe_result OUTPUT_QUIET ERROR_QUIET)
+    if(_probe_result EQUAL 0)
+      set(AVIARY_FUZZ_LINKS TRUE CACHE INTERNAL "clang++ links libFuzzer targets")
+    else()
+      set(AVIARY_FUZZ_LINKS FALSE CACHE INTERNAL "clang++ links libFuzzer targets")
+    endif()
+  endif()
+  if(AVIARY_CLANGXX AND AVIARY_FUZZ_LINKS)
+    set(${ok} TRUE PARENT_SCOPE)
+  else()
+    set(${ok} FALSE PARENT_SCOPE)
+  endif()
+endfunction()

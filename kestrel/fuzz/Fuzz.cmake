@@ -3,34 +3,17 @@
 # databases (".tvk") walked by every list operation, and the device table
 # "netlist.cfg".
 #
-# They need clang with libFuzzer (Debian: clang, libclang-rt-14-dev), so they
-# are built with clang++ by custom commands, apart from the g++ build, and
-# only when that compiler can link a fuzz target. CTest runs each one for a
+# Built only when clang++ can link a fuzz target (aviary_fuzz_compiler). CTest runs each one for a
 # few seconds on its corpus (kestrel_fuzz_*). Longer runs by hand:
 #   AVIARY_FUZZ_READER=list_file build/kestrel/fuzz/kestrel_readers_fuzzer \
 #       -max_total_time=600 work/ kestrel/fuzz/corpus/list_file
-set(AVIARY_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs under CTest")
-find_program(AVIARY_CLANGXX NAMES clang++ clang++-14)
-set(_kfuzz_ok FALSE)
-if(AVIARY_CLANGXX)
-  set(_probe_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz/probe)
-  file(MAKE_DIRECTORY ${_probe_dir})
-  file(WRITE ${_probe_dir}/probe.cpp
-       "#include <cstdint>\n#include <cstddef>\nextern \"C\" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n")
-  execute_process(COMMAND ${AVIARY_CLANGXX} -fsanitize=fuzzer,address ${_probe_dir}/probe.cpp -o ${_probe_dir}/probe
-                  RESULT_VARIABLE _probe_result OUTPUT_QUIET ERROR_QUIET)
-  if(_probe_result EQUAL 0)
-    set(_kfuzz_ok TRUE)
-  endif()
-endif()
+aviary_fuzz_compiler(_kfuzz_ok)
 if(NOT _kfuzz_ok)
   message(STATUS "Kestrel fuzz targets: no clang++ with libFuzzer, skipped")
   return()
 endif()
 
 set(_fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
-# The readers and what they call; the serial line and the message box stay
-# out (FuzzSupport stands in for the message seam).
 # The readers and everything they reach; the message box stays out
 # (FuzzSupport stands in for the message seam).
 file(GLOB _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/core/*.cpp ${PROJECT_SOURCE_DIR}/platform/*.cpp)

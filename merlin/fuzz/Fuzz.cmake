@@ -1,27 +1,12 @@
 # libFuzzer targets of the definition-file and parameter-file readers.
 #
-# They need clang with libFuzzer (Debian: clang, libclang-rt-14-dev), so they
-# are built with clang++ by custom commands, apart from the g++ build, and
-# only when that compiler can link a fuzz target. Then CTest runs each one
+# Built only when clang++ can link a fuzz target (aviary_fuzz_compiler). Then CTest runs each one
 # for a few seconds on its corpus (merlin_fuzz_*). Longer runs by hand:
 #   build/merlin/fuzz/dpf_reader_fuzzer -max_total_time=600 work/ merlin/fuzz/corpus/dpf
 #
 # Included from merlin/CMakeLists.txt (same directory scope as the generated
 # scanner and parser it compiles).
-set(AVIARY_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs under CTest")
-find_program(AVIARY_CLANGXX NAMES clang++ clang++-14)
-set(_fuzz_ok FALSE)
-if(AVIARY_CLANGXX)
-  set(_probe_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz/probe)
-  file(MAKE_DIRECTORY ${_probe_dir})
-  file(WRITE ${_probe_dir}/probe.cpp
-       "#include <cstdint>\n#include <cstddef>\nextern \"C\" int LLVMFuzzerTestOneInput(const uint8_t*, size_t) { return 0; }\n")
-  execute_process(COMMAND ${AVIARY_CLANGXX} -fsanitize=fuzzer,address ${_probe_dir}/probe.cpp -o ${_probe_dir}/probe
-                  RESULT_VARIABLE _probe_result OUTPUT_QUIET ERROR_QUIET)
-  if(_probe_result EQUAL 0)
-    set(_fuzz_ok TRUE)
-  endif()
-endif()
+aviary_fuzz_compiler(_fuzz_ok)
 if(NOT _fuzz_ok)
   message(STATUS "Merlin fuzz targets: no clang++ with libFuzzer, skipped")
   return()
