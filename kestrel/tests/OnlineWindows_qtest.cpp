@@ -12,6 +12,7 @@
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TransferCommands.h>
 #include <shell/CMSHFlexGrid.h>
+#include <kestrel/ui/CCloseOptionsDlg.h>
 #include <kestrel/ui/CConverterTestDlg.h>
 #include <kestrel/ui/CFaultDlg.h>
 #include <kestrel/ui/CKeypadDlg.h>
@@ -22,6 +23,8 @@
 #include <kestrel/ui/KestrelOnline.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
+#include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/ListWindows.h>
 #include <platform/PseudoTerminal.h>
 #include <shell/CMainFrame.h>
 #include <sim/sio/SioBus.h>
@@ -30,6 +33,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QTabBar>
 #include <QPointer>
 #include <QTest>
 #include <QTimer>
@@ -233,6 +241,63 @@ private slots:
         world->messages->expect("Download was not successful.", MsgIcon::Stop);
         online->downloadAll(listOf(openedList, "1"));
         QVERIFY(world->messages->pending() == 0);
+        expectLineFree();
+    }
+
+    // The connected drive's list in its window: selecting a row reads the
+    // drive's value, Update writes the typed one to the drive.
+    void onlineListReadsAndWritesTheDrive()
+    {
+        // The list window finds its database where the program found its installation.
+        kestrel::shell().installDir = world->install;
+        ListOpening opening;
+        opening.kind = ListKind::Online;
+        opening.workPath = openedList;
+        opening.databaseFileName = state().databaseFileName;
+        opening.address = "1";
+        opening.deviceName = "Mixer";
+        CTervikView* view = showListWindow(*frame, opening);
+        QVERIFY(view != nullptr);
+        online->attach(*view);
+        withDrive(1, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0007); });
+        shell::CMSHFlexGrid* grid = view->grid();
+        // The parameter's group page.
+        auto* tabs = view->findChild<QTabBar*>("groupTabs");
+        QVERIFY(tabs != nullptr);
+        int row = -1;
+        for (int t = 0; t < tabs->count() && row < 0; ++t) {
+            QTest::mouseClick(tabs, Qt::LeftButton, {}, tabs->tabRect(t).center());
+            for (int r = 1; r < grid->rows() && row < 0; ++r)
+                if (grid->textMatrix(r, 0).toInt(nullptr, 16) == 0x31) row = r;
+        }
+        QVERIFY(row > 0);
+        const QRect cell = grid->visualRect(grid->model()->index(row, 2));
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, cell.center());
+        QTRY_COMPARE(grid->textMatrix(row, 2).trimmed(), QString("7"));
+        QCOMPARE(CWorkFile(openedList).findValue(0x0031), std::optional<uint16_t>(7));
+        auto* edit = view->findChild<QLineEdit*>("decimalEdit");
+        QTRY_VERIFY(edit->isVisible());
+        edit->selectAll();
+        QTest::keyClicks(edit, "5");
+        auto* update = view->findChild<QPushButton*>("update");
+        QVERIFY(update->isEnabled());
+        QTest::mouseClick(update, Qt::LeftButton);
+        uint16_t atDrive = 0;
+        QTRY_VERIFY((withDrive(1, [&](sim::SioDrive& d) { atDrive = d.value(0x0031); }), atDrive == 5));
+        QCOMPARE(CWorkFile(openedList).findValue(0x0031), std::optional<uint16_t>(5));
+        expectLineFree();
+        // Closing asks the drive for keypad changes, then what to keep.
+        bool asked = false;
+        onModal<CCloseOptionsDlg>([&](CCloseOptionsDlg* dlg) {
+            asked = true;
+            for (auto* b : dlg->findChildren<QRadioButton*>())
+                if (b->text() == "store nothing") b->setChecked(true);
+            dlg->accept();
+        });
+        frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+        frame->execute(kestrel::cmd::FileClose);
+        QTRY_VERIFY(frame->mdiArea()->subWindowList().isEmpty());
+        QVERIFY(asked);
         expectLineFree();
     }
 
