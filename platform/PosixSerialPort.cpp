@@ -70,6 +70,17 @@ SerialResult claim(int fd)
     return SerialResult::Ok;
 }
 
+// A pty keeps TIOCEXCL after the last close while its far end stays open, so
+// every later open() by a user who is not root would fail with EBUSY. The flag
+// is dropped before each close; flock() goes with the descriptor anyway.
+int release(int fd)
+{
+    // A hung-up line refuses the ioctl (EIO); its close still ends the claim,
+    // so that failure has nothing left to undo.
+    static_cast<void>(::ioctl(fd, TIOCNXCL));
+    return ::close(fd);
+}
+
 }  // namespace
 
 PosixSerialPort::PosixSerialPort()
@@ -113,7 +124,7 @@ SerialResult PosixSerialPort::open(const std::string& device)
     if (r == SerialResult::Ok && ::tcflush(fd, TCIFLUSH) != 0)
         r = SerialResult::IoError;
     if (r != SerialResult::Ok) {
-        ::close(fd);
+        release(fd);
         return r;
     }
     {
@@ -143,7 +154,7 @@ SerialResult PosixSerialPort::close()
         return SerialResult::Ok;
     device_.clear();
     // Linux releases the descriptor even when close() reports an error.
-    return ::close(fd) == 0 || errno == EINTR ? SerialResult::Ok : SerialResult::IoError;
+    return release(fd) == 0 || errno == EINTR ? SerialResult::Ok : SerialResult::IoError;
 }
 
 bool PosixSerialPort::isOpen() const

@@ -2,7 +2,7 @@
 # Installs the Debian packages the build, the tests and the demo need, but only
 # those that are missing, so a second run costs nothing.
 set -eu
-PKGS="cmake g++ make pkg-config libgtest-dev libgmock-dev libbenchmark-dev
+PKGS="cmake g++ make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools libgl-dev flex bison socat xvfb xauth
 libmodbus-dev mbpoll python3-pymodbus python3-dbus dbus dbus-bin
 fonts-dejavu-core clang libclang-rt-14-dev desktop-file-utils dpkg-dev"
