@@ -8,9 +8,12 @@
 # aviary_tests(<dir> [LIBS ...] [QT_LIBS ...])
 #   <dir>/*_test.cpp       one GoogleTest executable each (gtest_main linked)
 #   <dir>/*_qtest.cpp      one Qt Test executable each, run offscreen
-#   <dir>/*_dbustest.cpp   one GoogleTest executable each, run under a private
-#                          session bus (dbus-run-session) that can activate
-#                          the services in ${AVIARY_DBUS_SERVICE_DIR}
+#   <dir>/*_dbustest.cpp   one GoogleTest executable each, every case run under
+#                          a private session bus (dbus-run-session) that can
+#                          activate the services in ${AVIARY_DBUS_SERVICE_DIR}
+#   Every test case and every Qt test function is its own CTest entry, and a
+#   skipped one shows as skipped. QT_QPA_PLATFORM comes from the test presets
+#   for GoogleTest executables.
 #   Every target named in LIBS / QT_LIBS must exist when the build is
 #   generated (a misspelt one fails it); folders may be read in any order.
 
@@ -35,6 +38,27 @@ function(aviary_library name dir)
   endif()
 endfunction()
 
+set(AVIARY_CMAKE_DIR ${CMAKE_CURRENT_LIST_DIR})
+
+# The programs a test may start as a child process. A test that names one in
+# its source or in a header of its folder depends on it, so building the test
+# never leaves it running against a stale program. The programs' targets may
+# be defined in folders read later: dependencies are resolved at generation.
+set(AVIARY_CHILD_PROGRAMS aviary-sim tern aviary-backup kestrel merlin wren)
+function(_aviary_child_programs target src dir)
+  file(READ ${src} _text)
+  file(GLOB _headers ${dir}/*.h)
+  foreach(h ${_headers})
+    file(READ ${h} _h)
+    string(APPEND _text "${_h}")
+  endforeach()
+  foreach(p ${AVIARY_CHILD_PROGRAMS})
+    if(_text MATCHES "[/\"]${p}\"")
+      add_dependencies(${target} ${p})
+    endif()
+  endforeach()
+endfunction()
+
 function(aviary_tests dir)
   cmake_parse_arguments(A "" "" "LIBS;QT_LIBS" ${ARGN})
   set(_libs ${A_LIBS})
@@ -49,6 +73,7 @@ function(aviary_tests dir)
     # variable here; QT_QPA_PLATFORM comes from the test presets.
     gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
       PROPERTIES TIMEOUT 60 ENVIRONMENT "AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+    _aviary_child_programs(${t} ${src} ${dir})
   endforeach()
   file(GLOB _dtests CONFIGURE_DEPENDS ${dir}/*_dbustest.cpp)
   foreach(src ${_dtests})
@@ -56,10 +81,12 @@ function(aviary_tests dir)
     add_executable(${t} ${src})
     target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
     target_compile_options(${t} PRIVATE -Werror)
-    add_test(NAME ${t} COMMAND dbus-run-session
-             --config-file=${CMAKE_BINARY_DIR}/dbus-session.conf -- $<TARGET_FILE:${t}>)
-    set_tests_properties(${t} PROPERTIES TIMEOUT 120
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+    # Each case runs (and is listed) under a private session bus of its own.
+    set_target_properties(${t} PROPERTIES CROSSCOMPILING_EMULATOR
+      "dbus-run-session;--config-file=${CMAKE_BINARY_DIR}/dbus-session.conf;--")
+    gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
+      PROPERTIES TIMEOUT 120 ENVIRONMENT "AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+    _aviary_child_programs(${t} ${src} ${dir})
   endforeach()
   file(GLOB _qtests CONFIGURE_DEPENDS ${dir}/*_qtest.cpp)
   foreach(src ${_qtests})
@@ -68,9 +95,18 @@ function(aviary_tests dir)
     set_target_properties(${t} PROPERTIES AUTOMOC ON AUTORCC ON)
     target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport Qt6::Test Qt6::Widgets)
     target_compile_options(${t} PRIVATE -Werror)
-    add_test(NAME ${t} COMMAND ${t})
-    set_tests_properties(${t} PROPERTIES TIMEOUT 120
-      ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+    set(_list ${CMAKE_CURRENT_BINARY_DIR}/${t}_functions.cmake)
+    add_custom_command(TARGET ${t} POST_BUILD BYPRODUCTS ${_list}
+      COMMAND ${CMAKE_COMMAND} -D TARGET=${t} -D EXE=$<TARGET_FILE:${t}> -D OUT=${_list}
+              -D BIN=${AVIARY_BIN_DIR}
+              -P ${AVIARY_CMAKE_DIR}/AviaryQtDiscover.cmake
+      VERBATIM)
+    set(_include ${CMAKE_CURRENT_BINARY_DIR}/${t}_include.cmake)
+    file(WRITE ${_include}
+      "if(EXISTS [=[${_list}]=])\n  include([=[${_list}]=])\n"
+      "else()\n  add_test([=[${t}_NOT_BUILT]=] [=[${t}_NOT_BUILT]=])\nendif()\n")
+    set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_include})
+    _aviary_child_programs(${t} ${src} ${dir})
   endforeach()
 endfunction()
 

@@ -73,6 +73,15 @@ CMainFrame::~CMainFrame()
     // Children going away during destruction must not update actions that are gone already.
     destroying_ = true;
     context_.setPaneListener({});
+    // The MDI area and its sub-windows go while this is still a whole frame:
+    // left to QWidget's destructor, their activation and destroyed signals
+    // would run this frame's handlers on an object that is no longer one.
+    if (mdi_ != nullptr) {
+        for (QMdiSubWindow* sub : mdi_->subWindowList()) sub->disconnect(this);
+        mdi_->disconnect(this);
+        delete mdi_;
+        mdi_ = nullptr;
+    }
     line_.reset();
 }
 
@@ -400,6 +409,7 @@ bool CMainFrame::event(QEvent* event)
 
 void CMainFrame::refreshTitle()
 {
+    if (destroying_) return;
     QString title = QString::fromStdString(getCompanyName());
     if (const CommandTarget* target = mdi_ ? activeTarget(mdi_) : nullptr)
         if (const auto own = target->frameTitle()) title += QStringLiteral(" - ") + QString::fromStdString(*own);
