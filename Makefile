@@ -1,6 +1,6 @@
 # The two commands of the README. Both install what a fresh Debian 12 machine
 # lacks, then build with the CMake preset "default".
-.PHONY: all deps build check install-check demo clean
+.PHONY: all deps build check check-asan install-check demo clean
 
 all: build
 
@@ -13,6 +13,13 @@ build: deps
 
 check: build
 	ctest --preset default
+
+# The whole suite under AddressSanitizer, LeakSanitizer and UBSan; any finding
+# fails its test. Run it before you stop; CI keeps the plain build for speed.
+check-asan: deps
+	cmake --preset asan
+	cmake --build --preset asan
+	ctest --preset asan
 
 # Installs into a temporary prefix, runs the installed programs from there and
 # builds and inspects the Debian package.
