@@ -1,8 +1,9 @@
 #pragma once
-// Starting other programs: WinExec, the text viewer ("notepad.exe" in the
-// Windows originals) and the PDF reader. Results follow WinExec: a value above
-// 31 is success, otherwise the reason: 0 out of memory, 2 file not found,
-// 3 path not found, 11 bad executable format (others: 5 access denied).
+// Starting other programs: another of the suite's programs, the text viewer
+// and the PDF reader. Results are the codes the callers choose their messages
+// by: a value above 31 is success, otherwise the reason: 0 out of memory,
+// 2 file not found, 3 path not found, 11 bad executable format (others:
+// 5 access denied).
 // Tests install a handler and see the command line instead of a process.
 #include <functional>
 #include <string>

@@ -68,8 +68,8 @@ struct FaultHistoryTable {
 constexpr int kAddressCount = 32;
 
 // What the list view does with its values when its document closes, chosen
-// by the close step of the document. The numbers are those the close step
-// has always used.
+// by the close step of the document. The numbers are the close step's
+// result codes, which the view's close handler tests.
 enum class CloseAction {
     Keep = 0,           // the document stays open
     StoreNothing = 1,

@@ -31,7 +31,7 @@ public:
     // port 0: the stored ComPort; baud 0: the stored BaudRate; parity 255:
     // the stored Parity. False when the port number is not 1..8, the device
     // does not open, or the line refuses the settings (the port then stays
-    // open, as the Win32 original left its handle).
+    // open, so that IsOpen() tells the caller to Close() it).
     bool Open(uint8_t port = 0, uint32_t baud = 0, uint8_t parity = 255);
     bool Close();
     bool IsOpen() const override;
