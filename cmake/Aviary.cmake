@@ -59,6 +59,13 @@ function(_aviary_child_programs target src dir)
   endforeach()
 endfunction()
 
+# Tests find their data below the source tree wherever CTest runs them;
+# __FILE__ is relative to the build folder under Ninja and ccache.
+function(_aviary_test_target t)
+  target_compile_definitions(${t} PRIVATE AVIARY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
+  target_compile_options(${t} PRIVATE -Werror)
+endfunction()
+
 function(aviary_tests dir)
   cmake_parse_arguments(A "" "" "LIBS;QT_LIBS" ${ARGN})
   set(_libs ${A_LIBS})
@@ -68,7 +75,7 @@ function(aviary_tests dir)
     get_filename_component(t ${src} NAME_WE)
     add_executable(${t} ${src})
     target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
-    target_compile_options(${t} PRIVATE -Werror)
+    _aviary_test_target(${t})
     # gtest_discover_tests splits property values at ';', so it gets one
     # variable here; QT_QPA_PLATFORM comes from the test presets.
     gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
@@ -80,7 +87,7 @@ function(aviary_tests dir)
     get_filename_component(t ${src} NAME_WE)
     add_executable(${t} ${src})
     target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
-    target_compile_options(${t} PRIVATE -Werror)
+    _aviary_test_target(${t})
     # Each case runs (and is listed) under a private session bus of its own.
     set_target_properties(${t} PROPERTIES CROSSCOMPILING_EMULATOR
       "dbus-run-session;--config-file=${CMAKE_BINARY_DIR}/dbus-session.conf;--")
@@ -94,7 +101,7 @@ function(aviary_tests dir)
     add_executable(${t} ${src})
     set_target_properties(${t} PROPERTIES AUTOMOC ON AUTORCC ON)
     target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport Qt6::Test Qt6::Widgets)
-    target_compile_options(${t} PRIVATE -Werror)
+    _aviary_test_target(${t})
     set(_list ${CMAKE_CURRENT_BINARY_DIR}/${t}_functions.cmake)
     add_custom_command(TARGET ${t} POST_BUILD BYPRODUCTS ${_list}
       COMMAND ${CMAKE_COMMAND} -D TARGET=${t} -D EXE=$<TARGET_FILE:${t}> -D OUT=${_list}

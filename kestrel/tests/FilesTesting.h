@@ -129,7 +129,7 @@ inline std::string replaceAll(std::string text, const std::string& from, const s
 // the file is written instead (review the diff before committing it).
 inline void expectGolden(const std::string& name, const std::string& bytes)
 {
-    const auto path = std::filesystem::path(__FILE__).parent_path() / "data" / name;
+    const auto path = std::filesystem::path(AVIARY_SOURCE_DIR) / "kestrel/tests/data" / name;
     if (const char* update = std::getenv("AVIARY_UPDATE_GOLDEN"); update && std::string(update) == "1") {
         std::ofstream(path, std::ios::binary) << bytes;
         return;
