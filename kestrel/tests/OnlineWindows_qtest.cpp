@@ -41,6 +41,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -388,7 +389,10 @@ private slots:
         QVERIFY(keypad->button(Button::SourceInitial)->isChecked());
         QVERIFY(keypad->button(Button::SourceSio)->isEnabled());
 
-        // The poll restarts a full period after the previous one ended.
+        // The poll restarts a full period after the previous one ended,
+        // however long its exchange took.
+        QSignalSpy polled(keypad->pollTimer(), &QTimer::timeout);
+        QVERIFY(polled.wait(3000));
         QCOMPARE(keypad->pollTimer()->interval(), CKeypadControl::kPollMs);
 
         QPointer<CKeypadDlg> guard(keypad);
