@@ -24,17 +24,10 @@ int64_t highResFrequency() { return 1'000'000'000; }
 
 void pause(uint32_t ms)
 {
-    // Counts per millisecond by integer division, like the counter the
-    // telegram timing was tuned on; spinning keeps the delay exact where a
-    // sleep would overshoot by the scheduler's slice.
-    const int64_t perMs = highResFrequency() / 1000;
-    const int64_t start = highResCounter();
-    const int64_t target = perMs * ms;
-    while (highResCounter() - start < target) {
-        // Long pauses yield now and then so a spinning pause cannot starve
-        // the other end of a pseudo-terminal on a small machine.
-        if (target - (highResCounter() - start) > 2 * perMs) std::this_thread::yield();
-    }
+    // Sleeps to a deadline on the steady clock: the kernel's high-resolution
+    // timers wake within a fraction of a millisecond, and a spinning wait
+    // would keep a core busy for the whole line time of every telegram.
+    std::this_thread::sleep_until(Steady::now() + std::chrono::milliseconds(ms));
 }
 
 void sleepMs(uint32_t ms) { std::this_thread::sleep_for(std::chrono::milliseconds(ms)); }

@@ -1,7 +1,7 @@
 #pragma once
 // The one place where the suite reads time. tickCount() stands for
 // GetTickCount/timeGetTime (milliseconds, wraps at 2^32), the counter pair for
-// QueryPerformanceCounter/Frequency, pause() for the exact busy-wait of the
+// QueryPerformanceCounter/Frequency, pause() for the exact wait of the
 // telegram timing and sleepMs() for Sleep.
 #include <cstdint>
 
@@ -10,7 +10,7 @@ namespace platform {
 uint32_t tickCount();
 int64_t highResCounter();
 int64_t highResFrequency();      // counts per second
-void pause(uint32_t ms);         // spins: exact to well under a millisecond
+void pause(uint32_t ms);         // sleeps: exact to well under a millisecond
 void sleepMs(uint32_t ms);       // gives the processor away
 
 // A running time-out the way the programs use it: timedOut() is true once

@@ -98,6 +98,19 @@ std::vector<std::pair<std::string, std::string>> records(const std::string& body
     return out;
 }
 
+// A parameter file's records, read through the checks Kestrel opens a file
+// with (header, every record against the database in its order, trailer).
+// diff and restore both read a file only through this.
+std::optional<std::string> checkedBody(const std::string& path, const std::string& databasePath, std::string& error)
+{
+    const auto check = kestrel::ListFile::check(path, databasePath, kestrel::ListKind::ParameterFile);
+    if (check.result == kestrel::ListFile::Check::Ok) {
+        if (auto body = kestrel::ListFile::readBody(path, check.records)) return body;
+    }
+    error = "the parameter file " + path + " is damaged or does not match its database";
+    return std::nullopt;
+}
+
 }  // namespace
 
 KestrelBus::KestrelBus(const KestrelLine& line) : line_(line)
@@ -270,21 +283,25 @@ bool KestrelBus::diff(int address, const std::string& path, std::vector<ValueDif
                       const ProgressFn& progress, std::string& error)
 {
     const auto fileVersion = kestrel::ListFile::readVersionText(path);
-    const auto fileBytes = readAll(path);
-    if (!fileVersion || !fileBytes || fileBytes->size() < kestrel::ListFile::kHeaderSize) {
+    if (!fileVersion) {
         error = "cannot read the parameter file " + path;
         return false;
     }
-    std::string live, versionText;
-    if (!uploadValues(address, progress, live, versionText, error)) return false;
+    std::string versionText;
+    if (!prepareDatabase(address, progress, versionText, error)) return false;
     if (*fileVersion != versionText) {
         error = "the file is for version " + *fileVersion + ", the drive has " + versionText;
         return false;
     }
+    // A damaged file is refused before any value is read from the drive.
+    const auto body = checkedBody(path, state().installPath(state().databaseFileName), error);
+    if (!body) return false;
+    // The upload that follows goes on with the version just read.
+    identified_ = Identified{address, state().databaseFileName};
+    std::string live;
+    if (!uploadValues(address, progress, live, versionText, error)) return false;
     std::map<std::string, std::string> fileValues;
-    const std::string body = fileBytes->substr(kestrel::ListFile::kHeaderSize);
-    for (const auto& [number, value] : records(body))
-        if (number.find_first_not_of("0123456789ABCDEFabcdef") == std::string::npos) fileValues.emplace(number, value);
+    for (const auto& [number, value] : records(*body)) fileValues.emplace(number, value);
     for (const auto& [number, value] : records(live)) {
         if (isProcessValue(number)) continue;
         const auto it = fileValues.find(number);
@@ -321,12 +338,8 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
         return false;
     }
     const std::string databasePath = state().installPath(state().databaseFileName);
-    const auto check = kestrel::ListFile::check(path, databasePath, kestrel::ListKind::ParameterFile);
-    if (check.result != kestrel::ListFile::Check::Ok) {
-        error = "the parameter file " + path + " is damaged or does not match its database";
-        return false;
-    }
-    const auto body = kestrel::ListFile::readBody(path, check.records);
+    const auto body = checkedBody(path, databasePath, error);
+    if (!body) return false;
     state().currentAddress = std::to_string(address);
     BorrowedWorkPath work(kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress));
     const std::string& workPath = work.path();

@@ -1,6 +1,7 @@
 #include <kestrel/core/CKeypadControl.h>
 
 #include <kestrel/core/DeviceStatus.h>
+#include <kestrel/core/ExaminationModel.h>
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/KestrelState.h>
 
@@ -56,6 +57,8 @@ CKeypadControl::CKeypadControl(CTelegram& telegram) : telegram_(telegram), addre
 
 std::optional<platform::Notice> CKeypadControl::OpenCheck(const std::string& address)
 {
+    if (auto other = ExaminationModel::PortTestNotice())
+        return other;
     int a = 0;
     for (char c : address)
         a = (c >= '0' && c <= '9' && a < 100) ? a * 10 + (c - '0') : a;
@@ -213,6 +216,26 @@ void CKeypadControl::showState(char c)
     running_ = l.running;
 }
 
+// ---- the window's clicks -------------------------------------------------------
+
+std::vector<platform::Notice> CKeypadControl::Press(Button button)
+{
+    switch (button) {
+    case Button::Fwd: return Run(Fwd);
+    case Button::Rev: return Run(Rev);
+    case Button::Stop: return Run(Stop);
+    case Button::ErrorReset: return ErrorReset();
+    case Button::SourceInitial: return SelectInitialSource();
+    case Button::SourceSio: return SelectSioSource();
+    case Button::Inc: return Increment();
+    case Button::Dec: return Decrement();
+    case Button::Download: return DownloadSetpoint();
+    case Button::Standard: SetControlType(ControlType::Standard); return {};
+    case Button::Broadcast: SetControlType(ControlType::Broadcast); return {};
+    }
+    return {};
+}
+
 // ---- run commands ------------------------------------------------------------
 
 bool CKeypadControl::sioCheck(std::vector<platform::Notice>& notices) const
@@ -312,12 +335,60 @@ std::vector<platform::Notice> CKeypadControl::SelectSioSource()
             value = telegram_.valueText();
         telegram_.ClosePort(false);
     }
-    // The drive keeps the setpoint in hundredths of a hertz, two's complement.
-    if (value)
-        setpoint_ = static_cast<float>(asSigned(parseHex4(*value).value_or(0)) / 100.0);
-    setpointShown();
+    if (value) {
+        view_.setpointText = setpointFieldText(parseHex4(*value).value_or(0));
+        setpoint_ = parseSetpoint(view_.setpointText).value_or(0.0f);
+    } else {
+        setpointShown();
+    }
     view_.incDecEnabled = view_.downloadEnabled = true;
     return {};
+}
+
+// The drive keeps the setpoint in hundredths of a hertz; the field shows
+// whole hertz of it, and only values above 0x8000 count as negative.
+std::string CKeypadControl::setpointFieldText(std::uint16_t value)
+{
+    const long signedValue = value > 0x8000 ? static_cast<long>(value) - 0x10000 : static_cast<long>(value);
+    char buf[32];
+    std::snprintf(buf, sizeof buf, "%0.2f", static_cast<double>(signedValue / 100));
+    return buf;
+}
+
+std::optional<float> CKeypadControl::parseSetpoint(const std::string& text)
+{
+    const auto first = text.find_first_not_of(" \t");
+    if (first == std::string::npos)
+        return std::nullopt;
+    const auto last = text.find_last_not_of(" \t");
+    const std::string t = text.substr(first, last - first + 1);
+    size_t i = (t[0] == '+' || t[0] == '-') ? 1 : 0;
+    size_t digits = 0;
+    bool point = false;
+    for (; i < t.size(); ++i) {
+        if (t[i] >= '0' && t[i] <= '9')
+            ++digits;
+        else if (t[i] == '.' && !point)
+            point = true;
+        else
+            return std::nullopt;
+    }
+    // Long digit strings overflow a float; the limits check refuses them.
+    if (digits == 0 || digits > 12)
+        return std::nullopt;
+    return std::strtof(t.c_str(), nullptr);
+}
+
+bool CKeypadControl::takeSetpoint(std::vector<platform::Notice>& notices)
+{
+    const auto hz = parseSetpoint(view_.setpointText);
+    if (!hz) {
+        notices.push_back({kValueError, MsgIcon::Exclamation});
+        setpointShown();
+        return false;
+    }
+    setpoint_ = *hz;
+    return true;
 }
 
 void CKeypadControl::setpointShown()
@@ -333,24 +404,35 @@ void CKeypadControl::SetSetpoint(float hz)
     setpointShown();
 }
 
-void CKeypadControl::Increment()
+std::vector<platform::Notice> CKeypadControl::Increment()
 {
+    std::vector<platform::Notice> notices;
+    if (!takeSetpoint(notices))
+        return notices;
     if (setpoint_ < kSetpointLimit)
         setpoint_ += 1.0f;
     setpointShown();
+    return notices;
 }
 
-void CKeypadControl::Decrement()
+std::vector<platform::Notice> CKeypadControl::Decrement()
 {
+    std::vector<platform::Notice> notices;
+    if (!takeSetpoint(notices))
+        return notices;
     if (setpoint_ > -kSetpointLimit)
         setpoint_ -= 1.0f;
     setpointShown();
+    return notices;
 }
 
 std::vector<platform::Notice> CKeypadControl::DownloadSetpoint()
 {
     if (notInSio_)
         return {{"Invalid SIO mode !", MsgIcon::Stop}};
+    std::vector<platform::Notice> notices;
+    if (!takeSetpoint(notices))
+        return notices;
     if (busy()) {
         pending_ = Download;
         return {};
@@ -374,7 +456,9 @@ std::string CKeypadControl::setpointTelegram(double hundredths, std::optional<pl
 }
 
 // After a refused write the register is read until it reads 0000 (at most
-// five times); the last non-zero value names the reason.
+// five times). The drive clears the register when it is read, so the read
+// that ends the loop is mostly 0000: the last non-zero value names the
+// reason.
 int CKeypadControl::readErrorRegister()
 {
     int code = 0;
@@ -398,11 +482,15 @@ std::vector<platform::Notice> CKeypadControl::SendSetpoint(double hundredths)
     telegram_.OpenPort(false);
     telegram_.SetRepeat(1);
     int code = 0;
-    if (!telegram_.WriteParameter(text))
+    bool refused = false;
+    if (!telegram_.WriteParameter(text)) {
+        refused = true;
         code = readErrorRegister();
+    }
     telegram_.ResetRepeat();
     telegram_.ClosePort(false);
-    if (code > 0)
+    // A refusal without a reason in the register is still a refusal.
+    if (code > 0 || refused)
         return {{"ERROR :\n\n" + errorRegisterText(code), MsgIcon::Stop}};
     return {};
 }

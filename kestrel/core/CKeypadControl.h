@@ -8,6 +8,7 @@
 #include <kestrel/core/CTelegram.h>
 #include <platform/Notice.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <vector>
@@ -18,6 +19,11 @@ class CKeypadControl {
 public:
     enum Command { None = 0, Fwd = 1, Rev = 2, Stop = 3, SourceInitial = 4, SourceSio = 5, Download = 6, Reset = 7 };
     enum class ControlType { Standard, Broadcast };
+    // The window's buttons and radio buttons.
+    enum class Button {
+        Fwd, Rev, Stop, ErrorReset, SourceInitial, SourceSio, Inc, Dec, Download, Standard, Broadcast
+    };
+    static constexpr const char* kValueError = "Value error";
 
     // Icon resources of the run buttons (unlit and lit).
     static constexpr int kFwdIcon = 147, kRevIcon = 148, kStopIcon = 149;
@@ -49,8 +55,9 @@ public:
     // talking to that drive whatever other windows select later.
     explicit CKeypadControl(CTelegram& telegram);
 
-    // Before a keypad window opens for the address: the notice when one is
-    // open for that drive already (or no drive is selected).
+    // Before a keypad window opens for the address: the notice when the port
+    // leads to another kind of device, when one is open for that drive
+    // already, or when no drive is selected.
     static std::optional<platform::Notice> OpenCheck(const std::string& address);
     const std::string& deviceAddress() const { return address_; }
 
@@ -61,16 +68,26 @@ public:
     bool isOpen() const { return open_; }
 
     TickResult Tick(bool windowActive);
+    // One click of the window.
+    std::vector<platform::Notice> Press(Button button);
     std::vector<platform::Notice> Run(Command command);  // Fwd, Rev, Stop
     std::vector<platform::Notice> ErrorReset();
     std::vector<platform::Notice> SelectInitialSource();
     std::vector<platform::Notice> SelectSioSource();
-    void Increment();
-    void Decrement();
-    // The setpoint the user typed (Hz); keeps the text for the window.
+    // INC, DEC and Download take the setpoint from the field's text; text
+    // that is no number gives "Value error" and changes and sends nothing.
+    std::vector<platform::Notice> Increment();
+    std::vector<platform::Notice> Decrement();
+    // The setpoint field as the user typed it.
+    void SetSetpointText(const std::string& text) { view_.setpointText = text; }
+    // A setpoint in Hz, shown as the field's text.
     void SetSetpoint(float hz);
     std::vector<platform::Notice> DownloadSetpoint();
     void SetControlType(ControlType type);
+    // Plain decimal text ("-12.5", " 50 "); nullopt for anything else.
+    static std::optional<float> parseSetpoint(const std::string& text);
+    // The setpoint field's text for the drive's parameter 003A.
+    static std::string setpointFieldText(std::uint16_t value);
     void RequestClose() { closeRequested_ = true; }
 
     // Sends value (hundredths of a hertz) as parameter 003A; the notice when
@@ -97,6 +114,7 @@ private:
     void pollStatus();
     bool closeCheck(std::vector<platform::Notice>& notices);
     void setpointShown();
+    bool takeSetpoint(std::vector<platform::Notice>& notices);
     int readErrorRegister();
 
     CTelegram& telegram_;

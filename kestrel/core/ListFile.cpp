@@ -5,6 +5,7 @@
 #include <kestrel/core/WorkFileReader.h>
 
 #include <cctype>
+#include <filesystem>
 #include <fstream>
 
 namespace kestrel {
@@ -30,6 +31,31 @@ std::optional<std::string> readAt(const std::string& path, std::size_t offset, s
     std::string text(size, '\0');
     if (!in.read(text.data(), static_cast<std::streamsize>(size))) return std::nullopt;
     return text;
+}
+
+bool isDigit(char c) { return c >= '0' && c <= '9'; }
+
+// The fixed parts of the header: a flipped byte there means the file is not
+// what it claims to be, however good its records look.
+bool headerOk(const std::string& path)
+{
+    const auto h = readAt(path, 0, ListFile::kHeaderSize);
+    if (!h || h->compare(0, 5, "PC : ") != 0 || h->compare(29, 2, "\r\n") != 0 || h->compare(31, 6, "INV: A") != 0
+        || h->compare(42, 2, "\r\n") != 0)
+        return false;
+    const std::string_view v = std::string_view(*h).substr(ListFile::kVersionOffset, 5);
+    return isDigit(v[0]) && isDigit(v[1]) && v[2] == '.' && isDigit(v[3]) && isDigit(v[4]);
+}
+
+// The records end in "END", its zero byte and CR LF, and nothing follows.
+bool trailerOk(const std::string& path, std::size_t records)
+{
+    const std::size_t at = ListFile::kHeaderSize + records * WorkRecord::kSize;
+    std::error_code ec;
+    const auto size = std::filesystem::file_size(path, ec);
+    if (ec || size != at + ListFile::kTrailer.size()) return false;
+    const auto trailer = readAt(path, at, ListFile::kTrailer.size());
+    return trailer && *trailer == ListFile::kTrailer;
 }
 
 ListFile::CheckResult checkParameterFile(DatabaseReader& db, WorkFileReader& file)
@@ -88,7 +114,11 @@ ListFile::CheckResult ListFile::check(const std::string& path, const std::string
     WorkFileReader file(path, kHeaderSize);
     if (db.state() == DatabaseReader::State::Unreadable || file.state() == WorkFileReader::State::Unreadable)
         return {Check::Unreadable, 0};
-    return kind == ListKind::CustomList ? checkCustomList(db, file) : checkParameterFile(db, file);
+    if (!headerOk(path)) return {Check::FileCorrupt, 0};
+    CheckResult r = kind == ListKind::CustomList ? checkCustomList(db, file) : checkParameterFile(db, file);
+    if (r.result != Check::DatabaseCorrupt && r.result != Check::Unreadable && !trailerOk(path, r.records))
+        r.result = Check::FileCorrupt;
+    return r;
 }
 
 std::optional<std::string> ListFile::readBody(const std::string& path, std::size_t records)

@@ -2,6 +2,8 @@
 #include "SioLineFixture.h"
 
 #include <kestrel/core/CKeypadControl.h>
+#include <kestrel/core/ExaminationModel.h>
+#include <kestrel/core/FaultHistory.h>
 
 namespace kestrel::testing {
 namespace {
@@ -153,7 +155,7 @@ TEST_F(KeypadTest, SioSourceAndSetpointReachTheDrive)
     bus->withDrive(1, [](sim::SioDrive& d) { d.setValue(0x003A, 0x04E2); });  // 12.50 Hz
     EXPECT_TRUE(keypad->SelectSioSource().empty());
     EXPECT_EQ(driveValue(1, 0x0031), 0x000B);
-    EXPECT_EQ(keypad->view().setpointText, "12.50");
+    EXPECT_EQ(keypad->view().setpointText, "12.00");
     EXPECT_TRUE(keypad->view().downloadEnabled);
     keypad->SetSetpoint(-12.5f);
     keypad->Increment();
@@ -227,6 +229,125 @@ TEST_F(KeypadTest, SilentDriveShowsCommunicationErrorAndKeepsTheButtons)
     EXPECT_EQ(keypad->view().fwdIcon, K::kFwdLit);
     EXPECT_TRUE(keypad->running());
     EXPECT_FALSE(state().operationInProgress);
+}
+
+// The field shows whole hertz of the drive's 003A; only values above 0x8000
+// are negative.
+TEST(KeypadSetpoint, FieldTextOfTheDrivesSetpoint)
+{
+    const std::pair<uint16_t, const char*> cases[] = {
+        {0x04E2, "12.00"}, {0x04B0, "12.00"}, {0x0063, "0.00"},     {0x7EF4, "325.00"},
+        {0x8000, "327.00"}, {0x8001, "-327.00"}, {0xFB1E, "-12.00"}, {0xFFCE, "0.00"},
+    };
+    for (const auto& [value, text] : cases)
+        EXPECT_EQ(K::setpointFieldText(value), text) << std::hex << value;
+}
+
+TEST_F(KeypadTest, SioSourceShowsTheDrivesSetpointInWholeHertz)
+{
+    open();
+    bus->withDrive(1, [](sim::SioDrive& d) { d.setValue(0x003A, 0x8000); });
+    keypad->SelectSioSource();
+    EXPECT_EQ(keypad->view().setpointText, "327.00");
+    EXPECT_EQ(keypad->DownloadSetpoint()[0].text, "Value exceeds upper limit");
+    bus->withDrive(1, [](sim::SioDrive& d) { d.setValue(0x003A, 0xFB1E); });
+    keypad->SelectSioSource();
+    EXPECT_EQ(keypad->view().setpointText, "-12.00");
+    // What the field shows is what goes to the drive.
+    EXPECT_TRUE(keypad->DownloadSetpoint().empty());
+    EXPECT_EQ(driveValue(1, 0x003A), 0xFB50);
+}
+
+// A setpoint typed wrong never reaches the drive: not as 0 Hz, not at all.
+TEST_F(KeypadTest, SetpointTextThatIsNoNumberIsRefusedAndNothingIsSent)
+{
+    open();
+    keypad->SelectSioSource();
+    keypad->SetSetpoint(20.0f);
+    ASSERT_TRUE(keypad->DownloadSetpoint().empty());
+    ASSERT_EQ(driveValue(1, 0x003A), 2000);
+    for (const char* typo : {"12,5", "abc", "", "  ", "1 2", "12.5.1", "--1", "+", ".", "0x10", "1e3", "nan", "inf",
+                             "12.5Hz", "99999999999999999999"}) {
+        keypad->SetSetpointText(typo);
+        const int before = bus->telegrams();
+        const auto refused = keypad->DownloadSetpoint();
+        ASSERT_EQ(refused.size(), 1u) << typo;
+        EXPECT_EQ(refused[0], (platform::Notice{K::kValueError, MsgIcon::Exclamation})) << typo;
+        EXPECT_EQ(bus->telegrams(), before) << typo;
+        EXPECT_EQ(keypad->pendingCommand(), K::None) << typo;
+        // The field goes back to the setpoint it had.
+        EXPECT_EQ(keypad->view().setpointText, "20.00") << typo;
+        keypad->SetSetpointText(typo);
+        EXPECT_EQ(keypad->Increment().size(), 1u) << typo;
+        keypad->SetSetpointText(typo);
+        EXPECT_EQ(keypad->Decrement().size(), 1u) << typo;
+        EXPECT_EQ(keypad->view().setpointText, "20.00") << typo;
+    }
+    EXPECT_EQ(driveValue(1, 0x003A), 2000);
+
+    const std::pair<const char*, uint16_t> good[] = {{" -12.5 ", 0xFB1E}, {"+7", 700}, {"0.25", 25}, {"5.", 500}};
+    for (const auto& [text, wire] : good) {
+        keypad->SetSetpointText(text);
+        EXPECT_TRUE(keypad->DownloadSetpoint().empty()) << text;
+        EXPECT_EQ(driveValue(1, 0x003A), wire) << text;
+    }
+    keypad->SetSetpointText("325.01");
+    EXPECT_EQ(keypad->DownloadSetpoint()[0].text, "Value exceeds upper limit");
+    keypad->SetSetpointText("12.5");
+    EXPECT_TRUE(keypad->Increment().empty());
+    EXPECT_EQ(keypad->view().setpointText, "13.50");
+}
+
+// A typed setpoint held back by a busy line goes out with the next tick.
+TEST_F(KeypadTest, SetpointTypedWhileTheLineIsHeldIsSentOnTheNextTick)
+{
+    open();
+    keypad->SelectSioSource();
+    state().operationInProgress = true;
+    keypad->SetSetpointText("33.3");
+    EXPECT_TRUE(keypad->DownloadSetpoint().empty());
+    EXPECT_EQ(keypad->pendingCommand(), K::Download);
+    state().operationInProgress = false;
+    EXPECT_TRUE(keypad->Tick(true).notices.empty());
+    EXPECT_EQ(driveValue(1, 0x003A), 3330);
+}
+
+// The drive clears its error register when it is read: the reason is the
+// value read before the register went back to 0000, and a refusal without
+// a reason still says that the setpoint was not taken.
+TEST_F(KeypadTest, RefusedSetpointIsReportedEvenWithoutAReason)
+{
+    open();
+    keypad->SelectSioSource();
+    bus->withDrive(1, [](sim::SioDrive& d) { d.setSioControl(false); });
+    keypad->SetSetpointText("10");
+    auto notices = keypad->DownloadSetpoint();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0].text, "ERROR :\n\nInvalid SIO mode !");
+    bus->withDrive(1, [](sim::SioDrive& d) { EXPECT_EQ(d.errorRegister(), 0); });
+
+    bus->withDrive(1, [](sim::SioDrive& d) { d.setSioControl(true); });
+    bus->addFault(*sim::SioFault::parse("silent"));
+    notices = keypad->DownloadSetpoint();
+    ASSERT_EQ(notices.size(), 1u);
+    EXPECT_EQ(notices[0], (platform::Notice{"ERROR :\n\nUnknown error occured !", MsgIcon::Stop}));
+    EXPECT_FALSE(state().operationInProgress);
+}
+
+TEST_F(KeypadTest, OpeningNeedsAPortThatLeadsToTheseDrives)
+{
+    startLine();
+    state().windowPresence[1] = '0';
+    EXPECT_EQ(K::OpenCheck("1"), std::nullopt);
+    state().portTestResult = 1;
+    const auto refused = K::OpenCheck("1");
+    ASSERT_TRUE(refused);
+    EXPECT_EQ(refused->text, kOtherDeviceText);
+    state().portTestResult = 2;
+    EXPECT_EQ(K::OpenCheck("1"), std::nullopt);
+    state().windowPresence[1] = '2';
+    EXPECT_EQ(K::OpenCheck("1")->text, "Control window for this device already exists !");
+    EXPECT_EQ(K::OpenCheck("")->text, "No inverter selected.");
 }
 
 }  // namespace

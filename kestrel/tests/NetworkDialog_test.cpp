@@ -150,6 +150,37 @@ TEST_F(NetworkDialogTest, RenamesSurviveExaminationsAndAreRefusedForAnActiveDriv
 
 // Connect to a drive whose version has no database yet: the databank
 // question, the database upload, then the online list from it.
+// A list window ('1'), a keypad ('2') or a keypad beside nothing else ('3')
+// works under the drive's name: the rename is refused, and neither the
+// grid, the name edit nor the device table shows the refused name.
+TEST_F(NetworkDialogTest, RenameIsRefusedWhileAnyWindowHasTheDrive)
+{
+    auto dialog = examinedDialog("1:1808,7:1812");
+    Dialog& dlg = *dialog;
+    CDeviceTable stored;
+    ASSERT_TRUE(stored.load(CDeviceTable::defaultPath()));
+    const std::string name = stored.name(7);
+    for (const char presence : {'1', '2', '3'}) {
+        state().windowPresence[7] = presence;
+        dlg.Select(1);
+        dlg.EditName("Refused");
+        const auto refusal = dlg.ChangeName();
+        ASSERT_TRUE(refusal) << presence;
+        EXPECT_EQ(*refusal, (platform::Notice{"You cannot change the name of an active device !", MsgIcon::Exclamation}));
+        EXPECT_EQ(dlg.view().nameEdit, "NEW") << presence;
+        EXPECT_EQ(dlg.view().rows[1].cells[2], "NEW") << presence;
+        EXPECT_TRUE(dlg.view().connectDefault) << presence;
+        ASSERT_TRUE(stored.load(CDeviceTable::defaultPath()));
+        EXPECT_EQ(stored.name(7), name) << presence;
+    }
+    state().windowPresence[7] = '0';
+    dlg.EditName("Pump");
+    EXPECT_EQ(dlg.ChangeName(), std::nullopt);
+    EXPECT_EQ(dlg.view().rows[1].cells[2], "Pump");
+    ASSERT_TRUE(stored.load(CDeviceTable::defaultPath()));
+    EXPECT_EQ(stored.name(7), "Pump");
+}
+
 TEST_F(NetworkDialogTest, ConnectUploadsTheMissingDatabaseThenOpensTheList)
 {
     auto dialog = examinedDialog("3:1812");

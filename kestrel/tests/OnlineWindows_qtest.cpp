@@ -9,6 +9,8 @@
 #include <kestrel/core/CDeviceTable.h>
 #include <kestrel/core/CWorkFile.h>
 #include <kestrel/core/DeviceConnection.h>
+#include <kestrel/core/ExaminationModel.h>
+#include <kestrel/core/FaultHistory.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TransferCommands.h>
 #include <shell/CMSHFlexGrid.h>
@@ -39,6 +41,7 @@
 #include <QRadioButton>
 #include <QTabBar>
 #include <QPointer>
+#include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
 
@@ -301,9 +304,19 @@ private slots:
         expectLineFree();
     }
 
-    // The keypad runs drive 1 forward at a new setpoint and stops it.
+    // The keypad runs drive 1 forward at a new setpoint and stops it; every
+    // command is a click on the window's own buttons.
     void keypadRunsAndStopsTheDrive()
     {
+        using Button = CKeypadDlg::Button;
+        // A port that leads to another kind of device: nothing is picked.
+        state().portTestResult = 1;
+        world->messages->expect(kOtherDeviceText, MsgIcon::Exclamation);
+        frame->action(kestrel::cmd::Keypad)->trigger();
+        QCOMPARE(world->messages->pending(), size_t(0));
+        QVERIFY(frame->findChild<CKeypadDlg*>() == nullptr);
+        state().portTestResult = 2;
+
         // Keypad Controls with no list open: the drive is picked in the
         // network dialog.
         state().noDevice = false;
@@ -320,11 +333,31 @@ private slots:
         world->messages->expect("Control window for this device already exists !", MsgIcon::Exclamation);
         online->keypad("1");
 
-        keypad->press("F-EXT1 (SIO)");
-        keypad->typeSetpoint("12.5");
-        keypad->press("Download");
+        auto click = [keypad](Button which) {
+            QVERIFY(keypad->button(which)->isEnabled());
+            QTest::mouseClick(keypad->button(which), Qt::LeftButton);
+        };
+        click(Button::SourceSio);
+        QVERIFY(keypad->button(Button::SourceSio)->isChecked());
+        QVERIFY(!keypad->button(Button::SourceInitial)->isChecked());
+        QCOMPARE(driveValue(1, 0x0031), uint16_t(0x000B));
+        QLineEdit* field = keypad->setpointField();
+        QVERIFY(!field->isReadOnly());
+        // A typo is refused with a message and never reaches the drive.
+        const uint16_t before = driveValue(1, 0x003A);
+        field->selectAll();
+        QTest::keyClicks(field, "12,5");
+        world->messages->expect(CKeypadControl::kValueError, MsgIcon::Exclamation);
+        click(Button::Download);
+        QCOMPARE(world->messages->pending(), size_t(0));
+        QCOMPARE(driveValue(1, 0x003A), before);
+        field->selectAll();
+        QTest::keyClicks(field, "11.5");
+        click(Button::Inc);
+        QCOMPARE(field->text(), QString("12.50"));
+        click(Button::Download);
         QCOMPARE(driveValue(1, 0x003A), uint16_t(1250));
-        keypad->press("FWD");
+        click(Button::Fwd);
         bool running = false;
         withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
         QVERIFY(running);
@@ -334,19 +367,36 @@ private slots:
         world->messages->expect("The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop);
         keypad->close();
         QTRY_VERIFY_WITH_TIMEOUT(world->messages->pending() == 0, 3000);
-        keypad->press("STOP");
+        click(Button::Stop);
         withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
         QVERIFY(!running);
 
         bus->trip(1, 3);
         QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("ERROR"), 3000);
-        keypad->press("Error Reset");
+        click(Button::ErrorReset);
         bool tripped = true;
         withDrive(1, [&](sim::SioDrive& d) { tripped = d.tripped(); });
         QVERIFY(!tripped);
 
+        // Broadcast leaves only the run commands; Standard brings the
+        // drive's own setpoint source back.
+        click(Button::Broadcast);
+        QVERIFY(keypad->button(Button::Broadcast)->isChecked());
+        QVERIFY(!keypad->button(Button::Standard)->isChecked());
+        QVERIFY(!keypad->button(Button::SourceSio)->isEnabled());
+        QVERIFY(!keypad->button(Button::Inc)->isEnabled());
+        click(Button::Standard);
+        QVERIFY(keypad->button(Button::SourceInitial)->isChecked());
+        QVERIFY(keypad->button(Button::SourceSio)->isEnabled());
+
+        // The poll restarts a full period after the previous one ended,
+        // however long its exchange took.
+        QSignalSpy polled(keypad->pollTimer(), &QTimer::timeout);
+        QVERIFY(polled.wait(3000));
+        QCOMPARE(keypad->pollTimer()->interval(), CKeypadControl::kPollMs);
+
         QPointer<CKeypadDlg> guard(keypad);
-        keypad->close();
+        QTest::mouseClick(keypad->closeButton(), Qt::LeftButton);
         QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 3000);
         QCOMPARE(state().windowPresence[1], '0');
         expectLineFree();

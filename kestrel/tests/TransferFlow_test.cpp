@@ -262,6 +262,39 @@ TEST_F(TransferFlowTest, CancelledSetChoiceAbortsTheDownload)
     bus->withDrive(1, [](sim::SioDrive& d) { EXPECT_EQ(d.parameterSet(), 1); });
 }
 
+// The question offers the drive's three parameter sets: 3 is switched to
+// like any other, and anything past 3 aborts the download.
+TEST_F(TransferFlowTest, ParameterSetThreeIsSwitchedToAndFourIsRefused)
+{
+    prepare();
+    CWorkFile(workPath).writeValue(0x00E9, 2);
+    {
+        Flow flow(*telegram, onlineList(), Flow::Direction::Download);
+        ASSERT_EQ(flow.Next().kind, Step::ChooseSet);
+        flow.ChooseSet(4);
+        const Step s = flow.Next();
+        ASSERT_EQ(s.kind, Step::ShowNotice);
+        EXPECT_EQ(s.notice.text, "Download process aborted.");
+        EXPECT_EQ(flow.Next().kind, Step::Done);
+        bus->withDrive(1, [](sim::SioDrive& d) { EXPECT_EQ(d.parameterSet(), 1); });
+    }
+    flowMode = TransferModel::Mode::Download;
+    Flow flow(*telegram, onlineList(), Flow::Direction::Download);
+    ASSERT_EQ(flow.Next().kind, Step::ChooseSet);
+    flow.ChooseSet(3);
+    ASSERT_EQ(flow.Next().kind, Step::AskYesNo);
+    flow.Answer(true);
+    const Step change = flow.Next();
+    ASSERT_EQ(change.kind, Step::ShowNotice);
+    EXPECT_EQ(change.notice, parameterSetChangeNotice(3));
+    EXPECT_EQ(flow.Next().kind, Step::WarmUp);
+    bus->withDrive(1, [](sim::SioDrive& d) { EXPECT_EQ(d.parameterSet(), 3); });
+    ASSERT_EQ(flow.Next().kind, Step::RunTransfer);
+    EXPECT_EQ(runDialog(flow), CTransfer::Completed);
+    bus->withDrive(1, [](sim::SioDrive& d) { EXPECT_EQ(d.parameterSet(), 3); });
+    expectLineFree();
+}
+
 TEST_F(TransferFlowTest, ListFromAFileGoesOnlyToAFreeDriveOfItsVersion)
 {
     prepare(false, "1:1808,5:1812,6:1808");

@@ -23,7 +23,16 @@ CKeypadDlg::CKeypadDlg(CTelegram& telegram, QWidget* parent) : QDialog(parent), 
     setObjectName("keypadDialog");
     setAttribute(Qt::WA_DeleteOnClose);
     setModal(false);
-    build();
+    auto* top = new QVBoxLayout(this);
+    auto* upper = new QHBoxLayout;
+    upper->addWidget(buildControlType());
+    upper->addWidget(buildControls(), 1);
+    upper->addWidget(addPushButton(Button::ErrorReset, tr("Error Reset"), this));
+    top->addLayout(upper);
+    top->addWidget(buildSetpoint());
+    top->addLayout(buildStatusRow());
+    setMinimumWidth(440);
+
     timer_ = new QTimer(this);
     timer_->setSingleShot(true);
     connect(timer_, &QTimer::timeout, this, &CKeypadDlg::onTick);
@@ -31,87 +40,89 @@ CKeypadDlg::CKeypadDlg(CTelegram& telegram, QWidget* parent) : QDialog(parent), 
     // line held by another operation only delays them.
     timer_->start(0);
     setWindowTitle(QString::fromStdString("Keypad Controls - Addr. : " + model_.deviceAddress()));
+    refresh();
 }
 
 CKeypadDlg::~CKeypadDlg() = default;
 
-void CKeypadDlg::build()
+QPushButton* CKeypadDlg::addPushButton(Button which, const QString& text, QWidget* parent)
 {
-    auto* top = new QVBoxLayout(this);
-    auto* upper = new QHBoxLayout;
+    auto* b = new QPushButton(text, parent);
+    b->setObjectName(QString(text).remove(' ').toLower());
+    connect(b, &QPushButton::clicked, this, [this, which] { press(which); });
+    buttons_[which] = b;
+    return b;
+}
 
-    auto* typeBox = new QGroupBox(tr("Control Type"), this);
-    auto* typeLayout = new QVBoxLayout(typeBox);
-    standard_ = new QRadioButton(tr("Standard"), typeBox);
-    broadcast_ = new QRadioButton(tr("Broadcast"), typeBox);
-    standard_->setChecked(true);
-    typeLayout->addWidget(standard_);
-    typeLayout->addWidget(broadcast_);
-    upper->addWidget(typeBox);
+QRadioButton* CKeypadDlg::addRadioButton(Button which, const QString& text, QWidget* parent)
+{
+    auto* b = new QRadioButton(text, parent);
+    // The model decides which radio is checked.
+    b->setAutoExclusive(false);
+    connect(b, &QRadioButton::clicked, this, [this, which] { press(which); });
+    buttons_[which] = b;
+    return b;
+}
 
-    auto* controls = new QGroupBox(tr("Controls"), this);
-    auto* cl = new QHBoxLayout(controls);
-    fwd_ = new QPushButton(tr("FWD"), controls);
-    rev_ = new QPushButton(tr("REV"), controls);
-    stop_ = new QPushButton(tr("STOP"), controls);
-    for (QPushButton* b : {fwd_, rev_, stop_}) {
+QGroupBox* CKeypadDlg::buildControlType()
+{
+    auto* box = new QGroupBox(tr("Control Type"), this);
+    auto* column = new QVBoxLayout(box);
+    column->addWidget(addRadioButton(Button::Standard, tr("Standard"), box));
+    column->addWidget(addRadioButton(Button::Broadcast, tr("Broadcast"), box));
+    return box;
+}
+
+QGroupBox* CKeypadDlg::buildControls()
+{
+    auto* box = new QGroupBox(tr("Controls"), this);
+    auto* row = new QHBoxLayout(box);
+    const std::pair<Button, const char*> run[] = {{Button::Fwd, "FWD"}, {Button::Rev, "REV"}, {Button::Stop, "STOP"}};
+    for (const auto& [which, text] : run) {
+        QPushButton* b = addPushButton(which, tr(text), box);
         b->setIconSize(QSize(14, 14));
-        cl->addWidget(b);
+        row->addWidget(b);
     }
-    upper->addWidget(controls, 1);
-    reset_ = new QPushButton(tr("Error Reset"), this);
-    upper->addWidget(reset_);
-    top->addLayout(upper);
+    return box;
+}
 
-    auto* source = new QGroupBox(tr("Setpoint"), this);
-    auto* sl = new QGridLayout(source);
-    initial_ = new QRadioButton(tr("Initial Setpoint Source"), source);
-    sio_ = new QRadioButton(tr("F-EXT1 (SIO)    [Para 3A]"), source);
-    initial_->setAutoExclusive(false);
-    sio_->setAutoExclusive(false);
-    p31_ = new QLineEdit(source);
+QGroupBox* CKeypadDlg::buildSetpoint()
+{
+    auto* box = new QGroupBox(tr("Setpoint"), this);
+    auto* grid = new QGridLayout(box);
+    p31_ = new QLineEdit(box);
     p31_->setReadOnly(true);
-    setpoint_ = new QLineEdit(source);
+    setpoint_ = new QLineEdit(box);
     setpoint_->setObjectName("edit1040");
-    inc_ = new QPushButton(tr("INC"), source);
-    dec_ = new QPushButton(tr("DEC"), source);
-    download_ = new QPushButton(tr("Download"), source);
-    sl->addWidget(initial_, 0, 0);
-    sl->addWidget(new QLabel(tr("P31  =  "), source), 0, 1);
-    sl->addWidget(p31_, 0, 2);
-    sl->addWidget(sio_, 1, 0);
-    sl->addWidget(setpoint_, 1, 2);
-    sl->addWidget(new QLabel(tr("Hz"), source), 1, 3);
+    // The model holds the field's text; INC, DEC and Download parse it.
+    connect(setpoint_, &QLineEdit::textEdited, this,
+            [this](const QString& text) { model_.SetSetpointText(text.toStdString()); });
+    grid->addWidget(addRadioButton(Button::SourceInitial, tr("Initial Setpoint Source"), box), 0, 0);
+    grid->addWidget(new QLabel(tr("P31  =  "), box), 0, 1);
+    grid->addWidget(p31_, 0, 2);
+    grid->addWidget(addRadioButton(Button::SourceSio, tr("F-EXT1 (SIO)    [Para 3A]"), box), 1, 0);
+    grid->addWidget(setpoint_, 1, 2);
+    grid->addWidget(new QLabel(tr("Hz"), box), 1, 3);
     auto* steps = new QHBoxLayout;
-    steps->addWidget(inc_);
-    steps->addWidget(dec_);
-    steps->addWidget(download_);
-    sl->addLayout(steps, 2, 0, 1, 4);
-    top->addWidget(source);
+    steps->addWidget(addPushButton(Button::Inc, tr("INC"), box));
+    steps->addWidget(addPushButton(Button::Dec, tr("DEC"), box));
+    steps->addWidget(addPushButton(Button::Download, tr("Download"), box));
+    grid->addLayout(steps, 2, 0, 1, 4);
+    return box;
+}
 
-    auto* bottom = new QHBoxLayout;
+QLayout* CKeypadDlg::buildStatusRow()
+{
+    auto* row = new QHBoxLayout;
     status_ = new QLineEdit(this);
     status_->setObjectName("edit1091");
     status_->setReadOnly(true);
-    auto* close = new QPushButton(tr("CLOSE"), this);
-    close->setObjectName("closeButton");
-    bottom->addWidget(status_, 1);
-    bottom->addWidget(close);
-    top->addLayout(bottom);
-
-    connect(fwd_, &QPushButton::clicked, this, [this] { press("FWD"); });
-    connect(rev_, &QPushButton::clicked, this, [this] { press("REV"); });
-    connect(stop_, &QPushButton::clicked, this, [this] { press("STOP"); });
-    connect(reset_, &QPushButton::clicked, this, [this] { press("Error Reset"); });
-    connect(inc_, &QPushButton::clicked, this, [this] { press("INC"); });
-    connect(dec_, &QPushButton::clicked, this, [this] { press("DEC"); });
-    connect(download_, &QPushButton::clicked, this, [this] { press("Download"); });
-    connect(initial_, &QRadioButton::clicked, this, [this] { press("Initial Setpoint Source"); });
-    connect(sio_, &QRadioButton::clicked, this, [this] { press("F-EXT1 (SIO)"); });
-    connect(standard_, &QRadioButton::clicked, this, [this] { press("Standard"); });
-    connect(broadcast_, &QRadioButton::clicked, this, [this] { press("Broadcast"); });
-    connect(close, &QPushButton::clicked, this, [this] { model_.RequestClose(); });
-    setMinimumWidth(440);
+    close_ = new QPushButton(tr("CLOSE"), this);
+    close_->setObjectName("closeButton");
+    connect(close_, &QPushButton::clicked, this, [this] { model_.RequestClose(); });
+    row->addWidget(status_, 1);
+    row->addWidget(close_);
+    return row;
 }
 
 bool CKeypadDlg::windowActive() const
@@ -127,44 +138,20 @@ void CKeypadDlg::showNotices(const std::vector<platform::Notice>& notices)
     for (const auto& n : notices)
         platform::show(n);
     if (wasRunning)
-        timer_->start(1);
+        timer_->start(K::kPollMs);
 }
 
-void CKeypadDlg::takeSetpoint()
-{
-    bool ok = false;
-    const float v = setpoint_->text().trimmed().toFloat(&ok);
-    model_.SetSetpoint(ok ? v : 0.0f);
-}
-
-void CKeypadDlg::typeSetpoint(const QString& text)
-{
-    setpoint_->setText(text);
-}
-
-void CKeypadDlg::press(const QString& caption)
+void CKeypadDlg::press(Button which)
 {
     if (!opened_)
         return;
-    std::vector<platform::Notice> n;
-    if (caption == "FWD") n = model_.Run(K::Fwd);
-    else if (caption == "REV") n = model_.Run(K::Rev);
-    else if (caption == "STOP") n = model_.Run(K::Stop);
-    else if (caption == "Error Reset") n = model_.ErrorReset();
-    else if (caption == "INC") { takeSetpoint(); model_.Increment(); }
-    else if (caption == "DEC") { takeSetpoint(); model_.Decrement(); }
-    else if (caption == "Download") { takeSetpoint(); n = model_.DownloadSetpoint(); }
-    else if (caption == "Initial Setpoint Source") n = model_.SelectInitialSource();
-    else if (caption.startsWith("F-EXT1")) n = model_.SelectSioSource();
-    else if (caption == "Standard") model_.SetControlType(K::ControlType::Standard);
-    else if (caption == "Broadcast") model_.SetControlType(K::ControlType::Broadcast);
-    showNotices(n);
+    model_.SetSetpointText(setpoint_->text().toStdString());
+    showNotices(model_.Press(which));
     refresh();
 }
 
 void CKeypadDlg::onTick()
 {
-    tickStart_.start();
     if (!opened_) {
         std::vector<platform::Notice> notices;
         opened_ = model_.Open(notices);
@@ -181,9 +168,8 @@ void CKeypadDlg::onTick()
         }
     }
     refresh();
-    // The next poll is due 100 ms after this one started, never while it runs.
-    const qint64 left = K::kPollMs - tickStart_.elapsed();
-    timer_->start(static_cast<int>(std::max<qint64>(1, left)));
+    // The next poll is due 100 ms after this one ended, never while it runs.
+    timer_->start(K::kPollMs);
 }
 
 void CKeypadDlg::refresh()
@@ -191,20 +177,24 @@ void CKeypadDlg::refresh()
     const auto& v = model_.view();
     status_->setText(QString::fromStdString(v.statusLine));
     p31_->setText(QString::fromStdString(v.p31Text));
-    fwd_->setIcon(keypadIcon(v.fwdIcon));
-    rev_->setIcon(keypadIcon(v.revIcon));
-    stop_->setIcon(keypadIcon(v.stopIcon));
-    reset_->setEnabled(v.errorResetEnabled);
-    initial_->setChecked(!v.sioSourceChecked && v.sourceRadiosEnabled);
-    sio_->setChecked(v.sioSourceChecked);
-    initial_->setEnabled(v.sourceRadiosEnabled);
-    sio_->setEnabled(v.sourceRadiosEnabled);
+    buttons_[Button::Fwd]->setIcon(keypadIcon(v.fwdIcon));
+    buttons_[Button::Rev]->setIcon(keypadIcon(v.revIcon));
+    buttons_[Button::Stop]->setIcon(keypadIcon(v.stopIcon));
+    buttons_[Button::ErrorReset]->setEnabled(v.errorResetEnabled);
+    buttons_[Button::Standard]->setChecked(v.controlType == K::ControlType::Standard);
+    buttons_[Button::Broadcast]->setChecked(v.controlType == K::ControlType::Broadcast);
+    buttons_[Button::SourceInitial]->setChecked(!v.sioSourceChecked && v.sourceRadiosEnabled);
+    buttons_[Button::SourceSio]->setChecked(v.sioSourceChecked);
+    buttons_[Button::SourceInitial]->setEnabled(v.sourceRadiosEnabled);
+    buttons_[Button::SourceSio]->setEnabled(v.sourceRadiosEnabled);
     setpoint_->setReadOnly(!v.setpointEditable);
-    if (!setpoint_->hasFocus() || !v.setpointEditable)
-        setpoint_->setText(QString::fromStdString(v.setpointText));
-    inc_->setEnabled(v.incDecEnabled);
-    dec_->setEnabled(v.incDecEnabled);
-    download_->setEnabled(v.downloadEnabled);
+    // The field keeps what the user is typing: the model holds that text.
+    const QString setpoint = QString::fromStdString(v.setpointText);
+    if (setpoint_->text() != setpoint)
+        setpoint_->setText(setpoint);
+    for (Button b : {Button::Inc, Button::Dec})
+        buttons_[b]->setEnabled(v.incDecEnabled);
+    buttons_[Button::Download]->setEnabled(v.downloadEnabled);
 }
 
 void CKeypadDlg::closeEvent(QCloseEvent* event)

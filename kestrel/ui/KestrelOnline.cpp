@@ -239,6 +239,12 @@ bool KestrelOnline::downloadAll(const TransferList& list)
 
 void KestrelOnline::keypad(const std::string& listAddress)
 {
+    // Like every online command: no drive is picked on a port that leads
+    // to another kind of device.
+    if (auto n = ExaminationModel::PortTestNotice()) {
+        platform::show(*n);
+        return;
+    }
     std::string address = listAddress;
     if (address.empty()) {
         address = pickTarget();

@@ -4,6 +4,8 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/resource.h>
+
 using namespace platform;
 
 TEST(PortMap, DefaultsSettingsAndEnvironment)
@@ -39,6 +41,23 @@ TEST(PortMap, ATemporaryMappingPutsBackTheUsersOwnEntry)
     EXPECT_EQ(comPortDevice(8), "/dev/ttyUSB1");
     EXPECT_EQ(comPortDevice(7), "/dev/ttyS6");
     EXPECT_EQ(dir.read("ports.ini").find("COM7"), std::string::npos);
+}
+
+// The telegram timing pauses for every request: a pause that spins keeps a
+// core busy for the whole scan of a line.
+TEST(Clock, PauseGivesTheProcessorAway)
+{
+    // A spin shows as processor time on an idle machine and as the
+    // scheduler taking the processor back again and again on a busy one.
+    rusage before{}, after{};
+    ASSERT_EQ(::getrusage(RUSAGE_THREAD, &before), 0);
+    pause(100);
+    ASSERT_EQ(::getrusage(RUSAGE_THREAD, &after), 0);
+    auto us = [](const timeval& t) { return int64_t(t.tv_sec) * 1'000'000 + t.tv_usec; };
+    const int64_t usedUs = us(after.ru_utime) - us(before.ru_utime) + us(after.ru_stime) - us(before.ru_stime);
+    const long preempted = after.ru_nivcsw - before.ru_nivcsw;
+    EXPECT_LT(usedUs, 20'000);
+    EXPECT_LT(preempted, 5);
 }
 
 TEST(Clock, PauseNeverEndsEarlyAndTimeoutIsStrict)
