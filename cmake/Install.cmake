@@ -91,6 +91,14 @@ endforeach()
 add_custom_target(aviary_man ALL DEPENDS ${_man_pages})
 install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# --- documentation: the user guide with its screenshots, the copyright ----------
+set(_doc ${CMAKE_INSTALL_DATADIR}/doc/aviary)
+install(FILES packaging/copyright docs/guide.md DESTINATION ${_doc})
+install(DIRECTORY docs/images/ DESTINATION ${_doc}/images FILES_MATCHING PATTERN "*.png")
+# Every picture the guide shows is there, and a demo tour takes it.
+add_test(NAME guide_images COMMAND ${PROJECT_SOURCE_DIR}/scripts/guide-images.sh
+         ${PROJECT_SOURCE_DIR}/docs/guide.md ${PROJECT_SOURCE_DIR}/docs/images ${PROJECT_SOURCE_DIR})
+
 # --- system registry and D-Bus activation -------------------------------------
 # Written when installing, for the prefix installed to: a package built for
 # /usr puts the registry into /etc/xdg/aviary; another prefix than the one
