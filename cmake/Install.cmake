@@ -93,7 +93,12 @@ install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # --- documentation: the user guide with its screenshots, the copyright ----------
 set(_doc ${CMAKE_INSTALL_DATADIR}/doc/aviary)
-install(FILES packaging/copyright docs/guide.md DESTINATION ${_doc})
+configure_file(packaging/changelog.Debian.in ${CMAKE_BINARY_DIR}/packaging/changelog.Debian @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_BINARY_DIR}/packaging/changelog.Debian > ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.Debian)
+add_custom_target(aviary_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz)
+install(FILES packaging/copyright docs/guide.md ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${_doc})
 install(DIRECTORY docs/images/ DESTINATION ${_doc}/images FILES_MATCHING PATTERN "*.png")
 # Every picture the guide shows is there, and a demo tour takes it.
 add_test(NAME guide_images COMMAND ${PROJECT_SOURCE_DIR}/scripts/guide-images.sh
@@ -145,7 +150,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME aviary)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Aviary")
-set(CPACK_PACKAGE_CONTACT "Aviary maintainers <aviary@localhost>")
+set(CPACK_PACKAGE_CONTACT "Aviary maintainers <aviary@aviary-drives.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service programs for frequency inverters on an RS-485 bus")
 set(CPACK_PACKAGE_DESCRIPTION "Aviary lets a service engineer find the drives on a serial RS-485 bus,
 read and change their parameters online, transfer, compare and convert
