@@ -93,12 +93,12 @@ install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
 # --- documentation: the user guide with its screenshots, the copyright ----------
 set(_doc ${CMAKE_INSTALL_DATADIR}/doc/aviary)
-configure_file(packaging/changelog.Debian.in ${CMAKE_BINARY_DIR}/packaging/changelog.Debian @ONLY)
-add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
-  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_BINARY_DIR}/packaging/changelog.Debian > ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz
-  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.Debian)
-add_custom_target(aviary_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz)
-install(FILES packaging/copyright docs/guide.md ${CMAKE_BINARY_DIR}/packaging/changelog.Debian.gz DESTINATION ${_doc})
+configure_file(packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_BINARY_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog)
+add_custom_target(aviary_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES packaging/copyright docs/guide.md ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${_doc})
 install(DIRECTORY docs/images/ DESTINATION ${_doc}/images FILES_MATCHING PATTERN "*.png")
 # Every picture the guide shows is there, and a demo tour takes it.
 add_test(NAME guide_images COMMAND ${PROJECT_SOURCE_DIR}/scripts/guide-images.sh
