@@ -91,6 +91,19 @@ endforeach()
 add_custom_target(aviary_man ALL DEPENDS ${_man_pages})
 install(FILES ${_man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
 
+# --- documentation: the user guide with its screenshots, the copyright ----------
+set(_doc ${CMAKE_INSTALL_DATADIR}/doc/aviary)
+configure_file(packaging/changelog.in ${CMAKE_BINARY_DIR}/packaging/changelog @ONLY)
+add_custom_command(OUTPUT ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  COMMAND ${GZIP_EXECUTABLE} -9nc ${CMAKE_BINARY_DIR}/packaging/changelog > ${CMAKE_BINARY_DIR}/packaging/changelog.gz
+  DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog)
+add_custom_target(aviary_changelog ALL DEPENDS ${CMAKE_BINARY_DIR}/packaging/changelog.gz)
+install(FILES packaging/copyright docs/guide.md ${CMAKE_BINARY_DIR}/packaging/changelog.gz DESTINATION ${_doc})
+install(DIRECTORY docs/images/ DESTINATION ${_doc}/images FILES_MATCHING PATTERN "*.png")
+# Every picture the guide shows is there, and a demo tour takes it.
+add_test(NAME guide_images COMMAND ${PROJECT_SOURCE_DIR}/scripts/guide-images.sh
+         ${PROJECT_SOURCE_DIR}/docs/guide.md ${PROJECT_SOURCE_DIR}/docs/images ${PROJECT_SOURCE_DIR})
+
 # --- system registry and D-Bus activation -------------------------------------
 # Written when installing, for the prefix installed to: a package built for
 # /usr puts the registry into /etc/xdg/aviary; another prefix than the one
@@ -137,7 +150,7 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_PACKAGE_NAME aviary)
 set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
 set(CPACK_PACKAGE_VENDOR "Aviary")
-set(CPACK_PACKAGE_CONTACT "Aviary maintainers <aviary@localhost>")
+set(CPACK_PACKAGE_CONTACT "Aviary maintainers <aviary@aviary-drives.example.org>")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "service programs for frequency inverters on an RS-485 bus")
 set(CPACK_PACKAGE_DESCRIPTION "Aviary lets a service engineer find the drives on a serial RS-485 bus,
 read and change their parameters online, transfer, compare and convert

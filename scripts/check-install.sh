@@ -85,7 +85,21 @@ as_new_user "$prefix/bin/tern" --help | grep -q '^usage: tern' || fail "tern --h
 as_new_user "$prefix/bin/aviary-sim" --version | grep -q '^aviary-sim (Aviary) [0-9]' || fail "aviary-sim --version"
 as_new_user "$prefix/bin/aviary-sim" --help | grep -q '^usage: aviary-sim' || fail "aviary-sim --help"
 as_new_user "$prefix/bin/aviary-backup" --version | grep -q '^aviary-backup [0-9]' || fail "aviary-backup --version"
-pass "tern, aviary-sim and aviary-backup answer --help and --version"
+for p in kestrel merlin wren; do
+    as_new_user timeout 10 "$prefix/bin/$p" --help | grep -q "^usage: $p" || fail "$p --help"
+    as_new_user timeout 10 "$prefix/bin/$p" --version | grep -q "^$p (Aviary) [0-9]" || fail "$p --version"
+done
+pass "tern, aviary-sim, aviary-backup, kestrel, merlin and wren answer --help and --version"
+
+for f in share/doc/aviary/copyright share/doc/aviary/guide.md share/doc/aviary/images/merlin-network.png; do
+    [ -s "$prefix/$f" ] || fail "the installation lacks $f"
+done
+! cmp -s "$prefix/share/icons/hicolor/48x48/apps/aviary-kestrel.png" \
+         "$prefix/share/icons/hicolor/48x48/apps/aviary-merlin.png" || fail "Kestrel and Merlin have the same icon"
+for p in kestrel merlin wren; do
+    grep -q '^StartupWMClass=' "$prefix/share/applications/aviary-$p.desktop" || fail "aviary-$p.desktop lacks StartupWMClass"
+done
+pass "the guide, the copyright and two distinct manager icons are installed"
 
 # Simulated drives on COM1, from the installed simulator.
 "${new_user[@]}" "$prefix/bin/aviary-sim" sio --pty </dev/null >"$work/sim.log" 2>&1 &
@@ -171,5 +185,15 @@ for d in libqt6widgets6 libqt6dbus6 dbus-session-bus xdg-utils; do
     grep -q "$d" <<<"$depends" || fail "the package does not depend on $d: $depends"
 done
 pass "$(basename "$deb") holds the programs, the library, the data, desktop files and the service file"
+
+# lintian, where it is installed: no errors (warnings are listed, not fatal).
+if command -v lintian >/dev/null; then
+    lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true
+    if grep -q '^E: ' "$work/lintian.log"; then
+        grep '^E: ' "$work/lintian.log" >&2
+        fail "lintian reports errors"
+    fi
+    pass "lintian reports no errors ($(grep -c '^W: ' "$work/lintian.log" || true) warnings)"
+fi
 
 echo "check-install: the installed suite works ($checks checks)"

@@ -4,9 +4,17 @@
 # drives behind it, then Wren. Without a display the programs run offscreen,
 # walk a short scripted tour and leave screenshots in demo-out/screenshots.
 #
-#   BUILD_DIR  build tree with bin/ (default: build)
-#   DEMO_OUT   where the installation, registry and screenshots go (default: demo-out)
+# The tour's screenshots also refresh the pictures of the user guide
+# (docs/images); `scripts/demo.sh --tour` takes the tour even on a display.
+#
+#   BUILD_DIR    build tree with bin/ (default: build)
+#   DEMO_OUT     where the installation, registry and screenshots go (default: demo-out)
+#   DOCS_IMAGES  where the guide's pictures go (default: docs/images)
 set -euo pipefail
+
+if [ "${1:-}" = "--tour" ]; then
+    unset DISPLAY WAYLAND_DISPLAY
+fi
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="${BUILD_DIR:-$root/build}"
@@ -110,6 +118,15 @@ if [ -z "${DISPLAY:-}" ] && [ -z "${WAYLAND_DISPLAY:-}" ]; then
             fi
         fi
     fi
+    # The guide's pictures: the shots without their sequence numbers
+    # (kestrel-3-network.png becomes kestrel-network.png).
+    docs_images="${DOCS_IMAGES:-$root/docs/images}"
+    mkdir -p "$docs_images"
+    for f in "$shots"/*.png; do
+        name="$(basename "$f" | sed -E 's/^([a-z]+)-[0-9]+-/\1-/')"
+        cp "$f" "$docs_images/$name"
+    done
+    "$root/scripts/guide-images.sh" "$root/docs/guide.md" "$docs_images"
 else
     "$bin/wren"
     if [ ${#pids[@]} -gt 0 ]; then

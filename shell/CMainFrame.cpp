@@ -50,8 +50,8 @@ CMainFrame::CMainFrame(ShellContext& context, const ProgramDescription& program,
     : QMainWindow(parent), context_(context), program_(program)
 {
     setObjectName("mainFrame");
-    setWindowTitle(QString::fromStdString(getCompanyName()));
-    setWindowIcon(programIcon());
+    setWindowTitle(QString::fromStdString(ownTitle()));
+    setWindowIcon(programIcon(program_.programName));
     setAttribute(Qt::WA_DeleteOnClose, false);
     mdi_ = new QMdiArea(this);
     mdi_->setObjectName("mdiArea");
@@ -407,10 +407,16 @@ bool CMainFrame::event(QEvent* event)
     return QMainWindow::event(event);
 }
 
+std::string CMainFrame::ownTitle() const
+{
+    const std::string company = getCompanyName();
+    return program_.programName.empty() ? company : company + " " + program_.programName;
+}
+
 void CMainFrame::refreshTitle()
 {
     if (destroying_) return;
-    QString title = QString::fromStdString(getCompanyName());
+    QString title = QString::fromStdString(ownTitle());
     if (const CommandTarget* target = mdi_ ? activeTarget(mdi_) : nullptr)
         if (const auto own = target->frameTitle()) title += QStringLiteral(" - ") + QString::fromStdString(*own);
     if (windowTitle() != title) setWindowTitle(title);

@@ -54,6 +54,8 @@ public:
     void updateCommandStates();
     // The title again: the company's, and the active window's own (it changed).
     void refreshTitle();
+    // The company name, and the program's name beside it.
+    std::string ownTitle() const;
     // The menu entry's text as the resource has it ("...\tCtrl+O").
     QString menuText(int id) const;
     QStringList menuTitles() const;

@@ -55,6 +55,10 @@ struct ToolButton {
 };
 
 struct ProgramDescription {
+    // "Kestrel" or "Merlin": shown beside the company name in the main
+    // window's title, and choosing the program's icon. Empty: the company
+    // name alone and the plain icon.
+    std::string programName;
     MenuLayout mainMenu;    // no document open
     MenuLayout childMenu;   // a child window open
     // Buttons whose command no layout has are left out.

@@ -6,6 +6,8 @@
 #include <QPainter>
 #include <QPainterPath>
 
+#include <string>
+
 namespace shell {
 
 namespace {
@@ -89,8 +91,39 @@ void drawNetwork(QPainter& p)
 
 QPixmap networkPicture() { return platform::qt::paintedPixmap(QSize(150, 190), 150, 190, drawNetwork); }
 
-QIcon programIcon()
+namespace {
+
+// The badge that tells the programs apart on a task bar: the program's
+// initial on a disc at the drive's foot.
+void drawBadge(QPainter& p, const QColor& colour, const QString& letter)
 {
+    const QRectF disc(15.5, 15.5, 16, 16);
+    p.setPen(QPen(QColor(255, 255, 255), 1.2));
+    p.setBrush(colour);
+    p.drawEllipse(disc);
+    QFont f = p.font();
+    f.setPixelSize(12);
+    f.setBold(true);
+    p.setFont(f);
+    p.setPen(QColor(255, 255, 255));
+    p.drawText(disc, Qt::AlignCenter, letter);
+}
+
+}  // namespace
+
+QIcon programIcon(const std::string& program)
+{
+    // Kestrel: a blue drive, Merlin: a green one, each with its initial.
+    if (program == "Kestrel" || program == "Merlin") {
+        const bool kestrel = program == "Kestrel";
+        const QColor body = kestrel ? QColor(60, 110, 170) : QColor(40, 140, 100);
+        const QColor badge = kestrel ? QColor(210, 110, 30) : QColor(120, 60, 160);
+        const QString letter = kestrel ? QStringLiteral("K") : QStringLiteral("M");
+        return platform::qt::paintedIcon(32, [body, badge, letter](QPainter& p) {
+            drawDrive(p, QRectF(1.5, 1.3, 20.5, 29.4), body);
+            drawBadge(p, badge, letter);
+        });
+    }
     return platform::qt::paintedIcon(32, [](QPainter& p) { drawDrive(p, QRectF(5.8, 1.3, 20.5, 29.4), QColor(60, 110, 170)); });
 }
 

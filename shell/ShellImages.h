@@ -6,12 +6,16 @@
 #include <QIcon>
 #include <QPixmap>
 
+#include <string>
+
 namespace shell {
 
 // Bitmap 158: drives on an RS-485 line, left picture of the start-up dialog.
 QPixmap networkPicture();
-// Icon 128: the program's icon (a drive with its keypad).
-QIcon programIcon();
+// Icon 128: the program's icon (a drive with its keypad). "Kestrel" and
+// "Merlin" each get their own colour and initial, so that a user running
+// both tells their windows apart; any other name the plain drive.
+QIcon programIcon(const std::string& program = {});
 // Icon 190: the About box's picture.
 QPixmap aboutPicture();
 

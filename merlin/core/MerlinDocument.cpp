@@ -8,7 +8,8 @@
 
 namespace merlin {
 
-MerlinDocument::MerlinDocument(std::filesystem::path programDirectory) : set_(std::move(programDirectory))
+MerlinDocument::MerlinDocument(std::filesystem::path programDirectory)
+    : set_(programDirectory), programDirectory_(std::move(programDirectory))
 {
     static int untitled = 0;
     title_ = platform::strFormat("DevPar%d", ++untitled);
@@ -48,6 +49,40 @@ bool MerlinDocument::SaveAs(const std::filesystem::path& path)
     title_ = path.filename().string();
     modified = false;
     return true;
+}
+
+platform::FileDialogRequest MerlinDocument::SaveRequest() const
+{
+    platform::FileDialogRequest request;
+    request.save = true;
+    request.directory = path_.empty() ? (programDirectory_ / "parameter").string() : path_.parent_path().string();
+    request.fileName = path_.empty() ? title_ + ".par" : path_.filename().string();
+    request.filter = kParFilter;
+    request.defaultExtension = kParExtension;
+    return request;
+}
+
+bool MerlinDocument::AskAndSaveAs()
+{
+    const std::optional<std::string> chosen = platform::askFile(SaveRequest());
+    return chosen && SaveAs(*chosen);
+}
+
+bool MerlinDocument::SaveOrAsk()
+{
+    return path_.empty() ? AskAndSaveAs() : Save();
+}
+
+bool MerlinDocument::QueryClose()
+{
+    if (!modified)
+        return true;
+    const platform::MsgAnswer answer = platform::showMessage("Save changes to " + title_ + "?",
+                                                             platform::MsgIcon::Exclamation,
+                                                             platform::MsgButtons::YesNoCancel);
+    if (answer == platform::MsgAnswer::Cancel)
+        return false;
+    return answer == platform::MsgAnswer::No || SaveOrAsk();
 }
 
 bool MerlinDocument::ConvertTo()

@@ -3,6 +3,7 @@
 // it is stored and whether it changed since. New, Open, Save and Convert To
 // work on it here; the window of the document only shows it.
 #include <merlin/core/CDpfParSet.h>
+#include <platform/FileDialog.h>
 
 #include <filesystem>
 #include <string>
@@ -34,11 +35,23 @@ public:
     // save leaves the old file whole. False after the message.
     bool SaveAs(const std::filesystem::path& path);
     bool Save() { return SaveAs(path_); }
+    // The save dialog's request: the file's own folder and name, or for a
+    // new document "<title>.par" in the program's "parameter" folder.
+    platform::FileDialogRequest SaveRequest() const;
+    // "Save As...": the user names the file; false when cancelled or failed.
+    bool AskAndSaveAs();
+    // "Save": a document that has no file yet asks for its name first.
+    bool SaveOrAsk();
+    // Before the document closes: a changed one asks "Save changes to
+    // <title>?"; Yes saves (SaveOrAsk). False when the close must stop
+    // (Cancel, or the save did not happen).
+    bool QueryClose();
     // "Convert To...": true when the definition was replaced.
     bool ConvertTo();
 
 private:
     CDpfParSet set_;
+    std::filesystem::path programDirectory_;
     std::filesystem::path path_;
     std::string title_;
 };

@@ -14,7 +14,6 @@ constexpr const char* kParameterError = "Parameter Error !";
 constexpr const char* kEntryPrompt = "Enter  DECIMAL value";
 constexpr const char* kDefaultMark = "  (default)";
 constexpr const char* kMsgProtected = "This parameter is explicitly protected !";
-constexpr const char* kMsgReadOnly = "This parameter is read only !";
 constexpr const char* kMsgConflict = "Conflict of type or application !";
 
 platform::Notice warning(const std::string& text)
@@ -232,10 +231,9 @@ std::vector<platform::Notice> ParameterView::BeginEdit(int row)
     if (ShownParameter(row) < 0)
         return notices;
     SelectRow(row);
-    if (view_.editState == EditState::None) {
-        notices.push_back(warning(kMsgReadOnly));
+    // A read-only row simply offers no entry.
+    if (view_.editState == EditState::None)
         return notices;
-    }
     const int g = view_.group;
     const int i = ShownParameter(row);
     if (online() && !IsPasswordRegister(set_.RegisterOffset(g, i))) {
@@ -284,13 +282,15 @@ std::vector<platform::Notice> ParameterView::Confirm(int result)
 {
     std::vector<platform::Notice> notices;
     const int row = view_.editRow;
+    // Every confirmed entry counts as a change of the document, a refused
+    // one included: the user is asked before the list is closed.
+    modified_ = true;
     if (result != kValueOk) {
         notices.push_back(valueResultMessage(result));
         EndEdit();
         return notices;
     }
     RefreshCell(row);
-    modified_ = true;
     if (online()) {
         const int k = set_.FlatIndex(view_.group, ShownParameter(row));
         const int written = link_.WriteRegister(station_, set_.RegisterOffsetAt(k), rawToRegister(set_.ValueAt(k)));

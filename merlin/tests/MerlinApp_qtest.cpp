@@ -102,7 +102,11 @@ private slots:
     void withoutTheSessionBusMerlinEndsWithItsMessage()
     {
         World w;
-        w.messages.expect("Ole Init failed !", MsgIcon::Stop);
+        // The old text stays, with what a Linux user can do about it.
+        w.messages.expect(
+            "Ole Init failed !\nThe D-Bus session bus is missing: start Merlin from a desktop session or under "
+            "dbus-run-session.",
+            MsgIcon::Stop);
         shell::CShellApp app(merlin::shell(), merlinProgram(w.options(false)));
         QCOMPARE(app.start("", "/opt/aviary/merlin"), shell::StartupEnd::CheckFailed);
         QVERIFY(app.mainFrame() == nullptr);
@@ -187,13 +191,34 @@ private slots:
             dialog->selectRow(1);
             dialog->accept();
         });
+        // With the Debug option the examination leaves its markers in the log.
+        state().debug = true;
         frame.execute(cmd::CheckNetwork);
+        state().debug = false;
+        QCOMPARE(QString::fromStdString(w.root.read("install/Receive.txt")),
+                 QString("EXAM NETWORK - START\r\nEXAM NETWORK - END\r\n"));
         QCOMPARE(listed, (QStringList{"5 Normal V3", "9 Normal V4"}));
         ui::CParameterFrame* doc = activeDocument(frame);
         QVERIFY(doc != nullptr);
         QCOMPARE(doc->document().set().DefinitionName(), std::string("LM3_Normal_V3.dpf"));
         QTRY_COMPARE_WITH_TIMEOUT(doc->view().statusText(), QString("Scanning ON !"), 5000);
         QVERIFY(doc->windowTitle().endsWith("  - ONLINE (5)[*]"));
+
+        // Check Network from the online document knows its drive: the name
+        // stays, and choosing that drive again opens no second document.
+        w.messages.expect("You cannot change the name of an active device !", MsgIcon::Exclamation);
+        w.messages.expect("You are already connected to this device !", MsgIcon::Information);
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+            dialog->rename(1, "Renamed");
+            dialog->selectRow(1);
+            dialog->accept();
+            QVERIFY(dialog->isVisible());
+            dialog->reject();
+        });
+        frame.execute(cmd::CheckNetwork);
+        QCOMPARE(frame.mdiArea()->subWindowList().size(), 1);
+        QVERIFY(state().devices.name(5) != "Renamed");
+        QCOMPARE(activeDocument(frame), doc);
 
         // The scan follows a change made at the drive.
         w.drives.setRegister(5, 203, 1234);

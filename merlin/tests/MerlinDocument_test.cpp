@@ -148,6 +148,59 @@ TEST_F(MerlinDocumentTest, SaveAndReopenGiveTheSameValuesAndFailuresLeaveTheOldF
     EXPECT_TRUE(messages.verify());
 }
 
+TEST_F(MerlinDocumentTest, ClosingAChangedDocumentAsksAndSavesWhereTheUserSays)
+{
+    using platform::MsgAnswer;
+    MerlinDocument doc = document();
+    definitions.load(doc.set());
+    const std::string title = doc.title();
+    ScriptedResponder messages(merlin::testing::FailTest());
+
+    // Unchanged: nothing is asked.
+    EXPECT_TRUE(doc.QueryClose());
+
+    doc.modified = true;
+    messages.expect("Save changes to " + title + "?", MsgIcon::Exclamation, MsgAnswer::Cancel);
+    EXPECT_FALSE(doc.QueryClose());
+    messages.expect("Save changes to " + title + "?", MsgIcon::Exclamation, MsgAnswer::No);
+    EXPECT_TRUE(doc.QueryClose());
+    EXPECT_TRUE(doc.modified);
+
+    // Yes on a new document: the save dialog proposes "<title>.par" in the
+    // parameter folder; cancelling it keeps the document open.
+    {
+        FileAnswer cancelled(std::nullopt);
+        messages.expect("Save changes to " + title + "?", MsgIcon::Exclamation, MsgAnswer::Yes);
+        EXPECT_FALSE(doc.QueryClose());
+        ASSERT_EQ(cancelled.requests.size(), 1u);
+        EXPECT_TRUE(cancelled.requests[0].save);
+        EXPECT_EQ(cancelled.requests[0].fileName, title + ".par");
+        EXPECT_EQ(cancelled.requests[0].directory, definitions.dir.path() + "/parameter");
+        EXPECT_EQ(cancelled.requests[0].filter, kParFilter);
+    }
+    const std::string path = definitions.dir.file("pump.par");
+    {
+        FileAnswer named(path);
+        messages.expect("Save changes to " + title + "?", MsgIcon::Exclamation, MsgAnswer::Yes);
+        EXPECT_TRUE(doc.QueryClose());
+    }
+    EXPECT_FALSE(doc.modified);
+    EXPECT_TRUE(std::filesystem::exists(path));
+
+    // A stored document saves in place without a dialog; its Save As
+    // request starts at its own file.
+    doc.modified = true;
+    {
+        FileAnswer never(std::nullopt);
+        messages.expect("Save changes to pump.par?", MsgIcon::Exclamation, MsgAnswer::Yes);
+        EXPECT_TRUE(doc.QueryClose());
+        EXPECT_TRUE(never.requests.empty());
+    }
+    EXPECT_EQ(doc.SaveRequest().fileName, "pump.par");
+    EXPECT_EQ(doc.SaveRequest().directory, definitions.dir.path());
+    EXPECT_TRUE(messages.verify());
+}
+
 TEST_F(MerlinDocumentTest, AParameterFileOverADamagedDefinitionIsNotOpened)
 {
     MerlinDocument doc = document();

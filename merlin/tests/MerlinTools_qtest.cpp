@@ -473,6 +473,42 @@ private slots:
         QTRY_VERIFY_WITH_TIMEOUT(frame.findChild<ui::CKeypadDlg*>() == nullptr, 5000);
         QVERIFY(w.messages.verify());
     }
+
+    void keypadWithoutAnOnlineListLetsTheUserPickTheDrive()
+    {
+        World w;
+        w.addDrive(5);
+        w.addDrive(6);
+        w.drives.setRegister(6, 201, 0x0408);
+        shell::CMainFrame& frame = w.start();
+        // The network is examined, nothing chosen yet.
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        frame.execute(cmd::CheckNetwork);
+        QVERIFY(ui::activeParameterFrame(frame) == nullptr);
+
+        // Cancel: no window, nothing sent.
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        frame.execute(cmd::Keypad);
+        QVERIFY(frame.findChild<ui::CKeypadDlg*>() == nullptr);
+
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+            dialog->selectRow(2);
+            dialog->accept();
+        });
+        frame.execute(cmd::Keypad);
+        auto* keypad = frame.findChild<ui::CKeypadDlg*>();
+        QVERIFY(keypad != nullptr);
+        QCOMPARE(keypad->windowTitle(), QString("Keypad Controls - Addr. :6"));
+        QVERIFY(keypad->button(KeypadWindow::Button::Fwd)->isEnabled());
+        keypad->button(KeypadWindow::Button::Fwd)->click();
+        QCOMPARE(w.drives.registerValue(6, 201), std::optional<uint16_t>(0x0005));
+        // The choice made no document and leaves no station for the next one.
+        QVERIFY(ui::activeParameterFrame(frame) == nullptr);
+        QCOMPARE(state().selectedStation, 0);
+        keypad->close();
+        QTRY_VERIFY_WITH_TIMEOUT(frame.findChild<ui::CKeypadDlg*>() == nullptr, 5000);
+        QVERIFY(w.messages.verify());
+    }
 };
 
 QTEST_MAIN(MerlinToolsTest)

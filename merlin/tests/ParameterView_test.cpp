@@ -163,7 +163,8 @@ TEST_F(ParameterViewTest, OfflineEntriesAreCheckedAgainstTheLimits)
     EXPECT_EQ(view.ConfirmNumeric("0"), (std::vector<Notice>{{"Value is below lower limit", MsgIcon::Exclamation}}));
     EXPECT_EQ(set.Value(0, 0), 1235);
     EXPECT_EQ(set.Value(0, 1), 30);
-    EXPECT_FALSE(modified);
+    // A refused entry was still confirmed: closing the list asks first.
+    EXPECT_TRUE(modified);
 
     view.BeginEdit(2);
     EXPECT_TRUE(view.ConfirmChoice(0).empty());
@@ -171,8 +172,11 @@ TEST_F(ParameterViewTest, OfflineEntriesAreCheckedAgainstTheLimits)
     EXPECT_EQ(view.view().rows[2].cells[2], "Off");
 
     view.SelectGroup(1);
-    EXPECT_EQ(view.BeginEdit(1), (std::vector<Notice>{{"This parameter is read only !", MsgIcon::Exclamation}}));
+    // A read-only row: no entry and no message box.
+    EXPECT_TRUE(view.BeginEdit(1).empty());
+    EXPECT_EQ(view.view().editState, ParameterView::EditState::None);
     EXPECT_FALSE(view.view().editing);
+    EXPECT_FALSE(view.view().updateEnabled);
     EXPECT_TRUE(link.calls().empty());
 }
 

@@ -23,26 +23,6 @@
 
 namespace merlin::ui {
 
-namespace {
-
-std::string parameterDirectory()
-{
-    return state().installDir + "/parameter";
-}
-
-std::optional<std::string> askSavePath(const MerlinDocument& document)
-{
-    platform::FileDialogRequest request;
-    request.save = true;
-    request.directory = document.path().empty() ? parameterDirectory() : document.path().parent_path().string();
-    request.fileName = document.path().empty() ? document.title() + ".par" : document.path().filename().string();
-    request.filter = kParFilter;
-    request.defaultExtension = kParExtension;
-    return platform::askFile(request);
-}
-
-}  // namespace
-
 std::string askParameterFile(const std::string& directory)
 {
     platform::FileDialogRequest request;
@@ -125,27 +105,21 @@ std::optional<bool> CParameterFrame::commandChecked(int id) const
 
 bool CParameterFrame::save()
 {
-    if (document_->path().empty())
-        return saveAs();
-    const bool saved = document_->Save();
-    if (saved)
-        shell().addRecentFile(document_->path().string());
-    view_->documentChanged();
-    titleChanged();
-    return saved;
+    return saved(document_->SaveOrAsk());
 }
 
 bool CParameterFrame::saveAs()
 {
-    const std::optional<std::string> path = askSavePath(*document_);
-    if (!path)
-        return false;
-    const bool saved = document_->SaveAs(*path);
-    if (saved)
-        shell().addRecentFile(*path);
+    return saved(document_->AskAndSaveAs());
+}
+
+bool CParameterFrame::saved(bool done)
+{
+    if (done)
+        shell().addRecentFile(document_->path().string());
     view_->documentChanged();
     titleChanged();
-    return saved;
+    return done;
 }
 
 void CParameterFrame::convertTo()
@@ -204,14 +178,13 @@ void CParameterFrame::transfer(bool upload)
 
 void CParameterFrame::closeEvent(QCloseEvent* event)
 {
-    if (document_->modified) {
-        const auto answer = platform::showMessage("Save changes to " + document_->title() + "?",
-                                                  platform::MsgIcon::Exclamation, platform::MsgButtons::YesNoCancel);
-        if (answer == platform::MsgAnswer::Cancel || (answer == platform::MsgAnswer::Yes && !save())) {
-            event->ignore();
-            return;
-        }
+    const bool wasModified = document_->modified;
+    if (!document_->QueryClose()) {
+        event->ignore();
+        return;
     }
+    if (wasModified && !document_->modified)
+        saved(true);
     event->accept();
 }
 

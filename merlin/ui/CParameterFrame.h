@@ -43,6 +43,8 @@ protected:
 
 private:
     bool isActiveChild() const;
+    // After a save: the recent files and the title follow.
+    bool saved(bool done);
     void titleChanged();
 
     shell::CMainFrame& frame_;

@@ -2,6 +2,7 @@
 
 #include <merlin/core/CNetworkExamination.h>
 #include <merlin/core/NetworkDialog.h>
+#include <merlin/core/ReceiveLog.h>
 #include <merlin/ui/CMerlinParamsDlg.h>
 #include <merlin/ui/CModbusTestDlg.h>
 #include <merlin/ui/CNetworkDlg.h>
@@ -125,9 +126,17 @@ void openChosenDrive(shell::CMainFrame& frame, const NetworkDialog::Outcome& out
         ui::newDocument(frame);
 }
 
+// The station the active document is online with, 0 when none: the network
+// dialog then refuses renaming that drive and choosing it a second time.
+int activeOnlineStation(shell::CMainFrame& frame)
+{
+    ui::CParameterFrame* child = ui::activeParameterFrame(frame);
+    return child && child->view().model().online() ? child->view().model().station() : 0;
+}
+
 void runNetworkDialog(shell::CMainFrame& frame)
 {
-    NetworkDialog model(state().devices, state().installDir, 0, false);
+    NetworkDialog model(state().devices, state().installDir, activeOnlineStation(frame), false);
     ui::CNetworkDlg dialog(model, &frame);
     if (!dialog.prepare() || dialog.exec() != QDialog::Accepted)
         return;
@@ -139,7 +148,8 @@ void runNetworkDialog(shell::CMainFrame& frame)
 void checkNetwork(shell::CMainFrame& frame)
 {
     std::unique_ptr<CModbusLink> link = shell().makeLink();
-    CNetworkExamination exam(*link, state().devices, state().installDir);
+    CNetworkExamination exam(*link, state().devices, state().installDir,
+                             receiveLog(state().debug, state().installDir));
     shell::CProgressDlg progress("Examining Network....", &frame);
     progress.setRange(0, CDeviceTable::kStations - 1);
     frame.setPaneText(shell::CMainFrame::PaneMessage, CNetworkExamination::kStatusText);
@@ -200,6 +210,7 @@ shell::ProgramDescription merlinProgram(MerlinOptions options)
     if (options.linkFactory)
         shell().linkFactory = options.linkFactory;
     shell::ProgramDescription p;
+    p.programName = "Merlin";
     p.mainMenu = merlinMainMenu();
     p.childMenu = merlinChildMenu();
     p.toolbar = {
@@ -213,7 +224,9 @@ shell::ProgramDescription merlinProgram(MerlinOptions options)
     auto reachable = options.busReachable;
     if (!reachable)
         reachable = [] { return QDBusConnection::sessionBus().isConnected(); };
-    p.startupCheck = [reachable]() -> std::string { return reachable() ? std::string() : text::kOleInitFailed; };
+    p.startupCheck = [reachable]() -> std::string {
+        return reachable() ? std::string() : std::string(text::kOleInitFailed) + "\n" + text::kNoSessionBus;
+    };
     p.cleanLeftovers = false;
     p.installCommands = installMerlinCommands;
     return p;

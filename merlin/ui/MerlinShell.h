@@ -15,6 +15,9 @@ namespace merlin {
 
 namespace text {
 inline constexpr const char* kOleInitFailed = "Ole Init failed !";
+// What a Linux user can do about it, on the line below.
+inline constexpr const char* kNoSessionBus =
+    "The D-Bus session bus is missing: start Merlin from a desktop session or under dbus-run-session.";
 }
 
 using LinkFactory = std::function<std::unique_ptr<CModbusLink>()>;

@@ -2,10 +2,13 @@
 
 #include <merlin/core/CompareDialog.h>
 #include <merlin/core/MerlinState.h>
+#include <merlin/core/NetworkDialog.h>
+#include <merlin/core/ReceiveLog.h>
 #include <merlin/core/TransferDialog.h>
 #include <merlin/ui/CCompareDlg.h>
 #include <merlin/ui/CFailureListDlg.h>
 #include <merlin/ui/CKeypadDlg.h>
+#include <merlin/ui/CNetworkDlg.h>
 #include <merlin/ui/CParameterFrame.h>
 #include <merlin/ui/CPasswordDlg.h>
 #include <merlin/ui/ListPrinter.h>
@@ -22,8 +25,6 @@
 #include <QMdiSubWindow>
 #include <QPointer>
 
-#include <fstream>
-
 namespace merlin::ui {
 
 CParameterFrame* activeParameterFrame(shell::CMainFrame& frame)
@@ -33,18 +34,6 @@ CParameterFrame* activeParameterFrame(shell::CMainFrame& frame)
 }
 
 namespace {
-
-// With Debug on, transfer markers go to "Receive.txt" in the program
-// directory, one line each.
-CBulkTransfer::DebugLog debugLog()
-{
-    if (!state().debug)
-        return {};
-    return [](const std::string& line) {
-        std::ofstream out(state().installDir + "/Receive.txt", std::ios::app);
-        out << line << "\r\n";
-    };
-}
 
 shell::CProgressDlg::Step progressStep(TransferDialog::Step step, bool completed)
 {
@@ -117,7 +106,8 @@ void transferAll(shell::CMainFrame& frame, CParameterFrame& window, TransferDire
     {
         BusyScope busy;
         TransferDialog model(direction, child->view().link(), child->view().model().station(),
-                             child->document().set(), debugLog());
+                             child->document().set(),
+                             receiveLog(state().debug, state().installDir));
         runTransferDialog(frame, model);
         showNotices(model.Finish());
         frame.setPaneText(shell::CMainFrame::PaneMessage, "Ready");
@@ -187,6 +177,21 @@ void printSetup(shell::CMainFrame& frame)
     ListPrinter::setup(&frame);
 }
 
+namespace {
+
+// The network dialog as a chooser: the drive picked, 0 when none (nothing
+// found, or Cancel). No document is made for it.
+int pickStation(shell::CMainFrame& frame)
+{
+    NetworkDialog model(state().devices, state().installDir, 0, true);
+    CNetworkDlg dialog(model, &frame);
+    if (!dialog.prepare() || dialog.exec() != QDialog::Accepted)
+        return 0;
+    return dialog.outcome().station;
+}
+
+}  // namespace
+
 void openKeypad(shell::CMainFrame& frame)
 {
     if (auto* open = frame.findChild<CKeypadDlg*>()) {
@@ -195,7 +200,11 @@ void openKeypad(shell::CMainFrame& frame)
         return;
     }
     CParameterFrame* child = activeParameterFrame(frame);
-    const int station = child && child->view().model().online() ? child->view().model().station() : 0;
+    int station = child && child->view().model().online() ? child->view().model().station() : 0;
+    if (station <= 0)
+        station = pickStation(frame);
+    if (station <= 0)
+        return;
     auto* keypad = new CKeypadDlg(shell().makeLink(), station, &frame);
     keypad->setAttribute(Qt::WA_DeleteOnClose);
     keypad->show();

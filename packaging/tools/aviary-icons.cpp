@@ -21,13 +21,14 @@ int main(int argc, char** argv)
     if (!std::getenv("QT_QPA_PLATFORM")) setenv("QT_QPA_PLATFORM", "offscreen", 1);
     QGuiApplication app(argc, argv);
     const QString out = QString::fromLocal8Bit(argv[1]);
-    // Merlin is built on the same shell and shows the same program icon.
+    // Kestrel and Merlin share the shell but not the icon: a user with both
+    // open tells them apart on the task bar.
     const struct {
         const char* name;
         QIcon icon;
     } icons[] = {{"aviary-wren", wren::selectorIcon()},
-                 {"aviary-kestrel", shell::programIcon()},
-                 {"aviary-merlin", shell::programIcon()}};
+                 {"aviary-kestrel", shell::programIcon("Kestrel")},
+                 {"aviary-merlin", shell::programIcon("Merlin")}};
     for (int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
         const QString dir = QStringLiteral("%1/%2x%2/apps").arg(out).arg(size);
         if (!QDir().mkpath(dir)) {

@@ -6,6 +6,7 @@
 #include <shell/CShellApp.h>
 #include <shell/CommandIds.h>
 #include <shell/ShellContext.h>
+#include <shell/ShellImages.h>
 #include <shell/ShellTexts.h>
 
 #include <platform/RegistryStore.h>
@@ -177,6 +178,28 @@ private slots:
 
         frame.execute(cmd::HideOptions);
         QCOMPARE(frame.menuTitles(), (QStringList{"&File", "&Settings", "&Help"}));
+        app.exit();
+    }
+
+    void aNamedProgramShowsItsNameAndItsOwnIcon()
+    {
+        World w;
+        Program program;
+        OtherContext context;
+        shell::ProgramDescription described = program.describe();
+        described.programName = "Merlin";
+        shell::CShellApp app(context, described);
+        QCOMPARE(app.start("", "/opt/aviary/merlin"), shell::StartupEnd::Started);
+        shell::CMainFrame& frame = *app.mainFrame();
+        const QString title = QString::fromStdString(getCompanyName() + " Merlin");
+        QCOMPARE(frame.windowTitle(), title);
+        // A window's own title goes after the name; the name stays.
+        frame.setWindowTitle("something else");
+        QCOMPARE(frame.windowTitle(), title);
+        const auto image = [](const QIcon& icon) { return icon.pixmap(QSize(32, 32)).toImage(); };
+        QCOMPARE(image(frame.windowIcon()), image(shell::programIcon("Merlin")));
+        QVERIFY(image(shell::programIcon("Merlin")) != image(shell::programIcon("Kestrel")));
+        QVERIFY(image(shell::programIcon("Kestrel")) != image(shell::programIcon()));
         app.exit();
     }
 

@@ -13,8 +13,8 @@ namespace sim {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: modbus (--pty | --tcp PORT) [--ascii] [--baud N] [--unit N]...\n"
-    "              [--fault KIND[:ARG]]... [--registers FILE | --fill]\n"
+    "usage: aviary-sim modbus (--pty | --tcp PORT) [--ascii] [--baud N] [--unit N]...\n"
+    "                         [--fault KIND[:ARG]]... [--registers FILE | --fill]\n"
     "faults: noreply[:n] badcrc[:n] badlrc[:n] short[:n] wrongaddr[:n] noise[:n] delay:ms\n";
 
 struct CliOptions {

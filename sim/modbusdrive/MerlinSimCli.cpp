@@ -15,9 +15,9 @@ namespace sim {
 namespace {
 
 constexpr const char* kUsage =
-    "usage: merlin (--pty | --tcp PORT) --drive FILE.dpf@UNIT... [--dpf-dir DIR]\n"
-    "              [--baud N] [--ascii] [--password N] [--raise INDEX@UNIT]...\n"
-    "              [--fault KIND[:ARG]]...\n"
+    "usage: aviary-sim merlin (--pty | --tcp PORT) --drive FILE.dpf@UNIT... [--dpf-dir DIR]\n"
+    "                         [--baud N] [--ascii] [--password N] [--raise INDEX@UNIT]...\n"
+    "                         [--fault KIND[:ARG]]...\n"
     "FILE is looked up in DIR (default: DeviceData beside the program, or\n"
     "share/aviary/DeviceData of an installation) unless it holds a '/'.\n"
     "--password locks parameter writes (exception 1) until N is written to register 298;\n"
@@ -124,14 +124,14 @@ bool buildModel(const CliOptions& o, MerlinDriveModel& model)
         std::string message;
         auto drive = loadDrive(o.definitionDir, spec.file, o.password, message);
         if (!message.empty())
-            std::cerr << "merlin: " << message << '\n';
+            std::cerr << "aviary-sim merlin: " << message << '\n';
         if (!drive)
             return false;
         model.addDrive(spec.unit, std::move(drive));
     }
     for (const auto& [index, unit] : o.raised) {
         if (!model.withDrive(unit, [index = index](MerlinDrive& d) { d.raiseFault(index); })) {
-            std::cerr << "merlin: --raise: no drive at unit " << static_cast<int>(unit) << '\n';
+            std::cerr << "aviary-sim merlin: --raise: no drive at unit " << static_cast<int>(unit) << '\n';
             return false;
         }
     }
@@ -149,7 +149,7 @@ int merlinSimMain(int argc, char** argv)
         return 0;
     }
     if (!parse(argc, argv, options, error)) {
-        std::cerr << "merlin: " << error << '\n' << kUsage;
+        std::cerr << "aviary-sim merlin: " << error << '\n' << kUsage;
         return 2;
     }
     MerlinDriveModel model;

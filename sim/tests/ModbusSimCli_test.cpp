@@ -39,7 +39,7 @@ TEST(ModbusSimCli, RefusesBadArgumentsWithUsage) {
     EXPECT_EQ(runCli({"--pty", "--colour"}), 2);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("modbus: unknown option --colour"), std::string::npos);
-    EXPECT_NE(messages.find("usage: modbus"), std::string::npos);
+    EXPECT_NE(messages.find("usage: aviary-sim modbus"), std::string::npos);
 }
 
 TEST(ModbusSimCli, BadRegistersFileNamesTheLine) {

@@ -53,7 +53,7 @@ inline std::string binDir()
     return d && *d ? d : ".";
 }
 inline std::string ternProgram() { return binDir() + "/tern"; }
-inline std::string testsDir() { return std::filesystem::path(__FILE__).parent_path().string(); }
+inline std::string testsDir() { return AVIARY_SOURCE_DIR "/tern/tests"; }
 
 // Waits until the condition holds, for at most the given time; the result
 // is the condition's last value.
