@@ -211,7 +211,16 @@ bool MerlinBus::diff(int address, const std::string& path, std::vector<ValueDiff
                      const ProgressFn& progress, std::string& error)
 {
     merlin::CDpfParSet file, live;
-    if (!loadFile(path, file, error) || !loadDriveDefinition(address, live, error)) return false;
+    if (!loadFile(path, file, error)) return false;
+    // Past a cut the file's side would show the definition's defaults.
+    const merlin::ParFileReading& reading = file.FileReading();
+    if (!reading.Whole() || reading.surplus) {
+        merlin::DownloadCheck check;
+        check.reading = reading;
+        error = "cannot compare with " + path + ":\n" + merlin::DescribeRefusal(check, file);
+        return false;
+    }
+    if (!loadDriveDefinition(address, live, error)) return false;
     if (!sameDefinition(live.DefinitionName(), file.DefinitionName())) {
         error = "the file is for " + file.DefinitionName() + ", the drive is described by " + live.DefinitionName();
         return false;

@@ -2,8 +2,8 @@
 // cut at every record boundary and inside records, headers with changed
 // bytes, values past their limits, a file of header and ten bytes and one of
 // 1000 + 10 zero bytes are all refused with exit 2, and the simulated
-// drive's registers are the same before and after each. A definition that
-// describes no parameter makes no backup.
+// drive's registers are the same before and after each; diff refuses a cut
+// file as well. A definition that describes no parameter makes no backup.
 #include <backup/lib/BackupRun.h>
 #include <backup/lib/MerlinBus.h>
 #include <backup/tests/BackupTesting.h>
@@ -201,7 +201,7 @@ TEST_F(MerlinRestoreCheck, ValuesPastTheirLimitsAreRefusedAndTheDriveIsUntouched
     expectRefused(files, "outside their limits");
 }
 
-TEST_F(MerlinRestoreCheck, TheProgramRefusesACutFileWithExitTwo)
+TEST_F(MerlinRestoreCheck, TheProgramRefusesACutFileWithExitTwoAndDiffRefusesItToo)
 {
     const std::string good = readFile(line_->good);
     const std::string cut = line_->out.path() + "/cut.par";
@@ -213,6 +213,17 @@ TEST_F(MerlinRestoreCheck, TheProgramRefusesACutFileWithExitTwo)
     EXPECT_NE(run.all().find("nothing was written"), std::string::npos) << run.all();
     EXPECT_NE(run.all().find("parameters; not in the file: "), std::string::npos) << run.all();
     EXPECT_TRUE(image() == before);
+
+    // diff reads the file through the same checks.
+    BackupOptions options;
+    options.family = "merlin";
+    options.command = Command::Diff;
+    options.addresses = {kUnit};
+    options.file = cut;
+    std::ostringstream out, err;
+    ProgressBar progress(stderr, false);
+    EXPECT_EQ(BackupRun(*line_->bus, options, out, err, progress).run(), kExitError) << out.str();
+    EXPECT_NE(err.str().find("cannot compare with"), std::string::npos) << err.str();
 
     // The whole file still goes back.
     std::string said;
