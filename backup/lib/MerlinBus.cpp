@@ -5,6 +5,7 @@
 #include <merlin/core/CDeviceTable.h>
 #include <merlin/core/CNetworkExamination.h>
 #include <merlin/core/DeviceNames.h>
+#include <merlin/core/DownloadCheck.h>
 #include <merlin/core/EndCodes.h>
 
 #include <platform/Clock.h>
@@ -120,6 +121,12 @@ bool MerlinBus::loadDriveDefinition(int station, merlin::CDpfParSet& set, std::s
         error = failure("no definition file " + name);
         return false;
     }
+    // A file of no parameters would be a backup that nothing can restore,
+    // one without some of them a backup that restores only part of a drive.
+    if (set.Count() == 0 || !set.LeftOut().empty()) {
+        error = failure("the definition file " + name + " describes no parameter");
+        return false;
+    }
     return true;
 }
 
@@ -149,7 +156,7 @@ bool MerlinBus::transfer(merlin::TransferDirection direction, int station, merli
         while ((end = bulk.step()) == 1) {
             if (progress) progress(bulk.position(), bulk.total());
             const auto& failures = bulk.failures();
-            const bool timedOut = !failures.empty() && failures.back().result == merlin::kLinkTimeout &&
+            const bool timedOut = !failures.empty() && merlin::isLineFailure(failures.back().result) &&
                                   static_cast<int>(failures.size()) > failed;
             failed = static_cast<int>(failures.size());
             silentSteps = timedOut ? silentSteps + 1 : 0;
@@ -204,7 +211,16 @@ bool MerlinBus::diff(int address, const std::string& path, std::vector<ValueDiff
                      const ProgressFn& progress, std::string& error)
 {
     merlin::CDpfParSet file, live;
-    if (!loadFile(path, file, error) || !loadDriveDefinition(address, live, error)) return false;
+    if (!loadFile(path, file, error)) return false;
+    // Past a cut the file's side would show the definition's defaults.
+    const merlin::ParFileReading& reading = file.FileReading();
+    if (!reading.Whole() || reading.surplus) {
+        merlin::DownloadCheck check;
+        check.reading = reading;
+        error = "cannot compare with " + path + ":\n" + merlin::DescribeRefusal(check, file);
+        return false;
+    }
+    if (!loadDriveDefinition(address, live, error)) return false;
     if (!sameDefinition(live.DefinitionName(), file.DefinitionName())) {
         error = "the file is for " + file.DefinitionName() + ", the drive is described by " + live.DefinitionName();
         return false;
@@ -222,6 +238,13 @@ bool MerlinBus::restore(int address, const std::string& path, bool force, const 
 {
     merlin::CDpfParSet file, drive;
     if (!loadFile(path, file, error)) return false;
+    // The whole file is checked before the drive is asked anything: a value
+    // the file does not hold would go out as the definition's default.
+    const merlin::DownloadCheck check = merlin::CheckForDownload(file);
+    if (!check.Passed()) {
+        error = "refused " + path + ", nothing was written:\n" + merlin::DescribeRefusal(check, file);
+        return false;
+    }
     Identity identity;
     if (!readIdentity(address, identity, error)) return false;
     const std::string driveDefinition =

@@ -62,20 +62,26 @@ void CBulkTransfer::writePassword()
     }
 }
 
-bool CBulkTransfer::excluded(const CPar& par) const
+namespace {
+
+// The customer selection only counts while the document's filter is on.
+bool selectedOut(const CParSet& set, const CPar& par, int bit)
 {
-    // The customer selection only counts while the document's filter is on.
-    if (!(set_.ViewFlags() & kFilterActive))
-        return false;
-    const int bit = direction_ == TransferDirection::Upload ? kSelNoUpload : kSelNoDownload;
-    return (par.selectionFlags & bit) != 0;
+    return (set.ViewFlags() & kFilterActive) && (par.selectionFlags & bit) != 0;
 }
 
-bool CBulkTransfer::skipOnDownload(const CPar& par) const
+}  // namespace
+
+bool CBulkTransfer::excluded(const CPar& par) const
+{
+    return selectedOut(set_, par, direction_ == TransferDirection::Upload ? kSelNoUpload : kSelNoDownload);
+}
+
+bool CBulkTransfer::DownloadWrites(const CParSet& set, const CPar& par)
 {
     const int offset = par.RegisterOffset();
-    return par.IsReadOnly() || par.access == 2 || par.access == 4 || excluded(par) || offset == kPasswordRegister ||
-           offset == kHiddenRegister;
+    return !(par.IsReadOnly() || par.access == 2 || par.access == 4 || selectedOut(set, par, kSelNoDownload) ||
+             offset == kPasswordRegister || offset == kHiddenRegister);
 }
 
 void CBulkTransfer::fail(const CPar& par, int result)
@@ -130,7 +136,7 @@ int CBulkTransfer::downloadStep()
     const CPar& par = set_.At(next_);
     progress_ = platform::strFormat("%4d / %d", next_ + 1 - skipped_, total_ - skipped_);
     ++next_;
-    if (skipOnDownload(par)) {
+    if (!DownloadWrites(set_, par)) {
         ++skipped_;
         return 1;
     }

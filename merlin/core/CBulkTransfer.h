@@ -62,12 +62,16 @@ public:
     int errorCount() const { return static_cast<int>(failures_.size()); }
     const std::vector<TransferFailure>& failures() const { return failures_; }
 
+    // A download writes par of set: not read-only (access 1, 2 or 4), not
+    // left out by the active customer selection, not the password register
+    // nor 299.
+    static bool DownloadWrites(const CParSet& set, const CPar& par);
+
     // The message of an end code; with Debug on, an abort is logged first.
     std::optional<platform::Notice> endMessage(int endCode) const;
 
 private:
     bool excluded(const CPar& par) const;
-    bool skipOnDownload(const CPar& par) const;
     void reset(uint32_t nowMs);
     void writePassword();
     int uploadStep();

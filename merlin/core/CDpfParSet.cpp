@@ -54,13 +54,19 @@ int CDpfParSet::CollectGroupNames(std::vector<std::string>& names) const
 int CDpfParSet::BuildParameterSet()
 {
     Empty();
+    leftOut_.clear();
     int processed = 0;
     for (int key = 1; key < kParamListCapacity && paramList_[key].key != 0; ++key, ++processed) {
         const ParamListEntry& entry = paramList_[key];
-        // Groups count from 1 and have a title slot each; any other group
-        // number would index nothing.
-        if (entry.group < 1 || entry.group > kGroupCapacity)
+        // Groups count from 1. Only the first 99 have a title slot, but a
+        // parameter of a later group is as much the drive's as any other:
+        // the set grows a group for it. Below 1 there is no group, and a
+        // number past what a list of parameters can fill is a typing error
+        // that would only make thousands of empty groups.
+        if (entry.group < 1 || entry.group > kMaxGroups) {
+            leftOut_.push_back(key);
             continue;
+        }
         const bool defined = entry.paramKey >= 0 && entry.paramKey < kParamCapacity &&
                              params_[entry.paramKey].key >= 0;
         if (!defined) {

@@ -66,8 +66,13 @@ public:
     // at most 100) into names; returns how many.
     int CollectGroupNames(std::vector<std::string>& names) const;
     // Empties the parameter set and builds it from ParamList and ParamTable.
-    // Returns the number of ParamList entries processed.
+    // Returns the number of ParamList entries processed. Groups beyond the
+    // 100 that have titles are kept (their tabs show the number); an entry
+    // whose group cannot be a group (below 1 or above kMaxGroups) is left
+    // out and its ParamList key noted in LeftOut().
     int BuildParameterSet();
+    static constexpr int kMaxGroups = kParamListCapacity;
+    const std::vector<int>& LeftOut() const { return leftOut_; }
 
     // --- parameter files -------------------------------------------------
     // Remembers the stream of the parameter file being opened.
@@ -83,6 +88,8 @@ public:
     // new one is complete. 0, or -1 when the file cannot be written.
     int SaveParameterFile(const std::filesystem::path& path);
     int LoadState() const { return loadState_; }
+    // What the records of the last parameter file opened held.
+    const ParFileReading& FileReading() const { return reading_; }
     // The result of the last ParseDefinition (kParseOk before any).
     int LastParseResult() const { return lastParse_; }
     int GroupNameCount() const { return static_cast<int>(groupNames_.size()); }
@@ -149,6 +156,8 @@ public:
 
 private:
     bool FetchScratch(int g, int i);
+    // The message that parameters of the definition were left out.
+    void ShowLeftOut() const;
 
     std::filesystem::path programDir_;
     CPar scratch_;
@@ -165,6 +174,8 @@ private:
     int enumTextKey_ = 0;
     std::istream* archive_ = nullptr;
     std::vector<std::string> groupNames_;
+    std::vector<int> leftOut_;
+    ParFileReading reading_;
     int loadState_ = 0;
     int lastParse_ = kParseOk;
     std::ostream* trace_ = nullptr;

@@ -6,6 +6,7 @@
 
 #include <platform/AtomicFile.h>
 #include <platform/MessageBox.h>
+#include <platform/Notice.h>
 
 #include <cctype>
 #include <fstream>
@@ -44,6 +45,20 @@ std::string WithoutCarriageReturns(std::string text)
 }
 
 }  // namespace
+
+void CDpfParSet::ShowLeftOut() const
+{
+    if (leftOut_.empty())
+        return;
+    std::string keys;
+    for (size_t n = 0; n < leftOut_.size() && n < 10; ++n)
+        keys += (n ? ", " : "") + std::to_string(leftOut_[n]);
+    if (leftOut_.size() > 10)
+        keys += ", ...";
+    platform::showMessage(platform::strFormat(kMsgParametersLeftOut, static_cast<int>(leftOut_.size()),
+                                              DefinitionName().c_str(), kMaxGroups, keys.c_str()),
+                          platform::MsgIcon::Exclamation);
+}
 
 std::filesystem::path CDpfParSet::DeviceDataDirectory() const
 {
@@ -96,15 +111,18 @@ int CDpfParSet::LoadDefinition(const std::string& name)
     }
     CollectGroupNames(groupNames_);
     BuildParameterSet();
+    ShowLeftOut();
     return kLoadOk;
 }
 
 int CDpfParSet::LoadParameterFile(std::istream& in)
 {
     AttachArchive(&in);
+    reading_ = ParFileReading{};
     loadState_ = ReadHeader(in);
     if (loadState_ < 0)
         return loadState_;
+    const ParFileReading header{.deviceType = DeviceType(), .application = Application(), .version = Version()};
     const std::filesystem::path path = FindDefinitionFile(DefinitionName());
     ResetTables();
     std::error_code ec;
@@ -115,7 +133,11 @@ int CDpfParSet::LoadParameterFile(std::istream& in)
     }
     CollectGroupNames(groupNames_);
     BuildParameterSet();
-    ReadRecords(in);
+    ShowLeftOut();
+    reading_ = ReadRecords(in);
+    reading_.deviceType = header.deviceType;
+    reading_.application = header.application;
+    reading_.version = header.version;
     archive_ = nullptr;
     return loadState_;
 }

@@ -17,10 +17,20 @@ constexpr int kLinkOk = 0;
 constexpr int kLinkCallFailed = -1;
 constexpr int kLinkTimeout = 0x0201;
 constexpr int kLinkBadResponse = 0x0202;
+constexpr int kLinkChecksumError = 0x0203;
+constexpr int kLinkWriteError = 0x0208;    // the port would not send
+constexpr int kLinkReadError = 0x0209;     // the port would not receive
 constexpr int kLinkPortNotOpen = 0x020A;
+constexpr int kLinkBusy = 0x020B;          // the connection stayed busy past the lock time-out
 constexpr int linkException(int exceptionCode) { return 0x8200 + exceptionCode; }
 // A drive refuses writes with exception 1 while its password is not given.
 constexpr int kLinkWriteRefused = linkException(1);
+// A failure of the line, the port or the link server rather than the
+// drive's own answer (an exception).
+constexpr bool isLineFailure(int result)
+{
+    return result != kLinkOk && !(result > 0x8200 && result <= 0x82FF);
+}
 
 // The process-wide settings a link is opened with (registry section "Times",
 // port and baud under "Settings").

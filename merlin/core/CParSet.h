@@ -35,8 +35,25 @@ constexpr int kHeaderFileError = -10;  // the stream failed while the header was
 
 // Results of ReadRecord.
 constexpr int kRecordRead = 1;
-constexpr int kRecordEnd = 0;          // no complete record left: the parameter keeps its value
+constexpr int kRecordEnd = 0;          // no byte left: the parameter keeps its value
 constexpr int kRecordError = -1;       // "File error" shown; the parameter keeps its value
+constexpr int kRecordCut = 2;          // the file ends inside the record: the parameter keeps its value
+
+// What the records of a parameter file held for the set they were laid over.
+// The file does not say how many records it has, so a file cut short at a
+// record boundary reads like a whole one made with a shorter definition:
+// only this count tells them apart.
+struct ParFileReading {
+    int expected = 0;       // parameters of the set
+    int read = 0;           // whole records read: the values of parameters 0 .. read - 1
+    bool cut = false;       // the file ends inside a record
+    bool surplus = false;   // bytes follow the record of the set's last parameter
+    // Device type, application and version as the file's header gave them
+    // (the definition's [Revision] replaces them in the set).
+    uint16_t deviceType = 0, application = 0, version = 0;
+    // Every parameter of the set got its value from the file.
+    bool Whole() const { return expected > 0 && read == expected && !cut; }
+};
 
 // View switches in the header (bits of ViewFlags()).
 constexpr uint32_t kHideDefaults = 1;
@@ -134,15 +151,16 @@ public:
     // Writes the 64-byte record of parameter k at the current position.
     int WriteRecord(std::ostream& out, int k) const;
     // Reads 64 bytes and takes the value and the selection flags for
-    // parameter k. kRecordRead, kRecordEnd (no complete record left; nothing
-    // shown) or kRecordError ("File error" shown: the stream failed).
+    // parameter k. kRecordRead, kRecordEnd (no byte left), kRecordCut (the
+    // file ends inside the record; nothing shown) or kRecordError ("File
+    // error" shown: the stream failed).
     int ReadRecord(std::istream& in, int k);
     // Header and every record: a whole parameter file. 0, or -1 when the
     // stream failed.
     int WriteFile(std::ostream& out);
-    // Records for the parameters in set order until the file ends. Returns
-    // the number of records read.
-    int ReadRecords(std::istream& in);
+    // Records for the parameters in set order until the file ends. Says how
+    // many were read (the header fields of the result are left to the caller).
+    ParFileReading ReadRecords(std::istream& in);
 
 protected:
     // Stores raw as the value of parameter k if it lies within its limits.

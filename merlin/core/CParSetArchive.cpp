@@ -166,9 +166,9 @@ int CParSet::ReadRecord(std::istream& in, int k)
         return kRecordRead;
     }
     // The file does not say how many records it holds: one made with a
-    // longer definition simply ends early (a cut record included).
+    // shorter definition simply ends early.
     if (!in.bad())
-        return kRecordEnd;
+        return in.gcount() > 0 ? kRecordCut : kRecordEnd;
     platform::showMessage(kMsgFileError, platform::MsgIcon::Exclamation);
     return kRecordError;
 }
@@ -184,12 +184,18 @@ int CParSet::WriteFile(std::ostream& out)
     return out.good() ? 0 : -1;
 }
 
-int CParSet::ReadRecords(std::istream& in)
+ParFileReading CParSet::ReadRecords(std::istream& in)
 {
-    int read = 0;
-    while (read < Count() && ReadRecord(in, read) == kRecordRead)
-        ++read;
-    return read;
+    ParFileReading reading;
+    reading.expected = Count();
+    int result = kRecordRead;
+    while (reading.read < Count() && (result = ReadRecord(in, reading.read)) == kRecordRead)
+        ++reading.read;
+    reading.cut = result == kRecordCut;
+    if (result == kRecordRead && in.peek() != std::char_traits<char>::eof())
+        reading.surplus = true;
+    in.clear(in.rdstate() & std::ios::badbit);
+    return reading;
 }
 
 }  // namespace merlin

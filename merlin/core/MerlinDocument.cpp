@@ -33,6 +33,18 @@ bool MerlinDocument::Open(const std::filesystem::path& path)
         platform::show(*problem);
         return false;
     }
+    // A file cut short reads like a whole one of a shorter definition; the
+    // parameters after the cut would show defaults as if they were the file's.
+    const ParFileReading& reading = set_.FileReading();
+    incomplete_.reset();
+    if (reading.expected > 0 && !reading.Whole()) {
+        const std::string question =
+            platform::strFormat(kMsgIncompleteFile, path.string().c_str(), reading.read, reading.expected);
+        if (platform::showMessage(question, platform::MsgIcon::Question, platform::MsgButtons::YesNo) !=
+            platform::MsgAnswer::Yes)
+            return false;
+        incomplete_ = reading;
+    }
     path_ = path;
     title_ = path.filename().string();
     modified = false;
@@ -83,6 +95,29 @@ bool MerlinDocument::QueryClose()
     if (answer == platform::MsgAnswer::Cancel)
         return false;
     return answer == platform::MsgAnswer::No || SaveOrAsk();
+}
+
+std::string MerlinDocument::title() const
+{
+    if (!incomplete_)
+        return title_;
+    return title_ + platform::strFormat(kIncompleteMark, incomplete_->read, incomplete_->expected);
+}
+
+std::optional<platform::Notice> MerlinDocument::RefuseDownload() const
+{
+    if (!incomplete_)
+        return std::nullopt;
+    return platform::Notice{platform::strFormat(kMsgIncompleteDownload, incomplete_->read, incomplete_->expected),
+                            platform::MsgIcon::Exclamation};
+}
+
+bool MerlinDocument::UploadEnded(bool everything)
+{
+    if (!incomplete_ || !everything)
+        return false;
+    incomplete_.reset();
+    return true;
 }
 
 bool MerlinDocument::ConvertTo()

@@ -4,8 +4,10 @@
 // work on it here; the window of the document only shows it.
 #include <merlin/core/CDpfParSet.h>
 #include <platform/FileDialog.h>
+#include <platform/Notice.h>
 
 #include <filesystem>
+#include <optional>
 #include <string>
 
 namespace merlin {
@@ -13,6 +15,16 @@ namespace merlin {
 constexpr const char* kParFilter = "Parameter File(*.par)|*.par||";
 constexpr const char* kParExtension = "par";
 constexpr const char* kMsgSaveFailed = "'%s'\ncouldn't be saved !";
+// printf format: the file, the parameters it holds, those of the definition.
+constexpr const char* kMsgIncompleteFile =
+    "'%s'\nis incomplete: it holds %d of %d parameters.\n"
+    "The others would show the default values of the definition.\n\nOpen it anyway ?";
+// printf format: parameters read, those of the definition.
+constexpr const char* kMsgIncompleteDownload =
+    "This list holds only %d of %d parameters from its file:\n"
+    "it is not downloaded.\nUpload All from a drive completes it.";
+// printf format: parameters read, those of the definition.
+constexpr const char* kIncompleteMark = " [incomplete: %d of %d]";
 
 class MerlinDocument {
 public:
@@ -22,8 +34,22 @@ public:
     const CDpfParSet& set() const { return set_; }
     bool modified = false;
     const std::filesystem::path& path() const { return path_; }
-    // The file name of a stored document, "DevPar<n>" for a new one.
-    const std::string& title() const { return title_; }
+    // The file name of a stored document, "DevPar<n>" for a new one; an
+    // incomplete document says so behind it.
+    std::string title() const;
+
+    // Opened from a file that held fewer parameters than its definition,
+    // after the user chose to open it: parameters 0 .. read - 1 hold the
+    // file's values, the others the definition's defaults. Until an upload
+    // gives every parameter a value, the document is not downloaded and its
+    // title says it is incomplete (a save keeps the mark: the file it
+    // writes holds defaults the user never had in the old one).
+    const std::optional<ParFileReading>& incomplete() const { return incomplete_; }
+    // Download All on this document: the refusal, if any.
+    std::optional<platform::Notice> RefuseDownload() const;
+    // An Upload All ended; everything: every parameter got the drive's value.
+    // True when that made an incomplete document whole.
+    bool UploadEnded(bool everything);
 
     // "&New Parameter List...": the definition the network dialog left in
     // the process-wide state, else the user's choice. False when there is
@@ -54,6 +80,7 @@ private:
     std::filesystem::path programDirectory_;
     std::filesystem::path path_;
     std::string title_;
+    std::optional<ParFileReading> incomplete_;
 };
 
 }  // namespace merlin

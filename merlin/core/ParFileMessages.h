@@ -10,5 +10,9 @@ constexpr const char* kMsgNoDpfName = "No valid DPF-Name    \nis connected to th
 constexpr const char* kMsgFileError = "File error";
 // printf format: the definition file's name or path.
 constexpr const char* kMsgDefinitionNotFound = "'%s'\n not found !";
+// printf format: count, definition name, highest group number, the
+// [Parameter List] keys of the entries.
+constexpr const char* kMsgParametersLeftOut =
+    "%d parameters of '%s'\nname no group from 1 to %d and are left out\n([Parameter List] lines %s) !";
 
 }  // namespace merlin

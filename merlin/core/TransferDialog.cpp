@@ -48,7 +48,7 @@ TransferDialog::Step TransferDialog::Tick(uint32_t nowMs)
     const int result = transfer_.step();
     showProgress(nowMs);
     if (transfer_.failures().size() > failuresBefore)
-        silent_ = transfer_.failures().back().result == kLinkTimeout ? silent_ + 1 : 0;
+        silent_ = isLineFailure(transfer_.failures().back().result) ? silent_ + 1 : 0;
     else if (transfer_.position() > index)
         silent_ = 0;
     if (uploading && set_.ValueAt(index) != valueBefore)
@@ -103,15 +103,25 @@ std::string TransferDialog::errorText(int result)
     if (result == kLinkCallFailed)
         return "link server not reachable";
     const std::string code = platform::strFormat("%04X", static_cast<unsigned>(result) & 0xFFFFu);
-    if (result == kLinkTimeout)
-        return code + "  no answer";
-    if (result == kLinkBadResponse)
-        return code + "  bad answer";
-    if (result == kLinkPortNotOpen)
-        return code + "  port not open";
     if (result > 0x8200 && result <= 0x82FF)
         return code + platform::strFormat("  refused (exception %d)", result - 0x8200);
-    return code;
+    // The link server's result codes of the line itself.
+    switch (result) {
+    case kLinkTimeout: return code + "  no answer";
+    case kLinkBadResponse: return code + "  bad answer";
+    case kLinkChecksumError: return code + "  checksum error";
+    case kLinkWriteError: return code + "  cannot send on the port";
+    case kLinkReadError: return code + "  cannot receive from the port";
+    case kLinkPortNotOpen: return code + "  port not open";
+    case kLinkBusy: return code + "  line busy";
+    default: return code + "  link error";
+    }
+}
+
+bool TransferDialog::everyValueRead() const
+{
+    return direction_ == TransferDirection::Upload && completed() && transfer_.failures().empty() &&
+           !(set_.ViewFlags() & kFilterActive);
 }
 
 std::vector<TransferDialog::FailureRow> TransferDialog::failureRows() const

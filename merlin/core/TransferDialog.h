@@ -46,9 +46,10 @@ public:
     static constexpr const char* kFailureTitle = "Failed Parameters";
     static constexpr std::array<const char*, 2> kFailureColumns{"PARAMETER", "ERROR"};
     static constexpr int kTickMs = CBulkTransfer::kTickMs;
-    // A drive that let this many parameters in a row go unanswered is gone
-    // (power lost, cable pulled): the transfer ends instead of waiting out
-    // the time-outs of every remaining parameter.
+    // A line that failed this many parameters in a row (no answer, port
+    // error, link server gone: anything but the drive's own refusal) has
+    // lost the drive (power lost, cable pulled): the transfer ends instead
+    // of waiting out every remaining parameter.
     static constexpr int kSilentBeforeNoConnection = 3;
 
     TransferDialog(TransferDirection direction, CModbusLink& link, int station, CParSet& set,
@@ -77,6 +78,9 @@ public:
     // An upload changed at least one value of the set: the document holds
     // new values even when the transfer did not end well.
     bool documentChanged() const { return documentChanged_; }
+    // An upload that ended well read every parameter it may read: none
+    // failed and no customer selection left one out.
+    bool everyValueRead() const;
     std::vector<FailureRow> failureRows() const;
     static std::string errorText(int result);
 
@@ -90,7 +94,7 @@ private:
     View view_;
     std::optional<int> endCode_;
     bool documentChanged_ = false;
-    int silent_ = 0;   // parameters in a row that timed out
+    int silent_ = 0;   // parameters in a row the line failed
 };
 
 }  // namespace merlin

@@ -174,12 +174,17 @@ TEST(DpfParSet, ParamListEntriesOutsideTheGroupsAreSkipped)
     set.SetTrace(nullptr);
     set.ResetTables();
     ASSERT_EQ(set.ParseDefinitionText("[Parameters]\n1,0,10,0,9,0,0,40001,0\n\n"
-                                      "[Parameter List]\n1,0,1\n2,101,1\n3,-4,1\n4,2,1\n[End]\n"),
+                                      "[Parameter List]\n1,0,1\n2,2,1\n3,-4,1\n4,101,1\n5,2001,1\n[End]\n"),
               merlin::kParseOk);
-    EXPECT_EQ(set.BuildParameterSet(), 4);
-    ASSERT_EQ(set.Count(), 1);
+    EXPECT_EQ(set.BuildParameterSet(), 5);
+    // Group 101 has no title slot but keeps its parameter; 0, -4 and 2001
+    // are no groups and are noted for the message.
+    ASSERT_EQ(set.Count(), 2);
     EXPECT_EQ(set.At(0).group, 1);
+    EXPECT_EQ(set.At(1).group, 100);
     EXPECT_EQ(set.GroupSize(0), 0);
+    EXPECT_EQ(set.GroupSize(100), 1);
+    EXPECT_EQ(set.LeftOut(), (std::vector<int>{1, 3, 5}));
 }
 
 TEST(DpfParSet, NumbersOfTheDefinitionFiles)

@@ -7,6 +7,7 @@
 #include "MerlinWorld.h"
 
 #include <merlin/core/CListExport.h>
+#include <merlin/core/MerlinDocument.h>
 #include <merlin/core/MerlinState.h>
 #include <merlin/ui/CCompareDlg.h>
 #include <merlin/ui/CFailureListDlg.h>
@@ -211,6 +212,49 @@ private slots:
         QCOMPARE(stored.LoadParameterFile(std::filesystem::path(path)), 0);
         for (int k = 0; k < atDrive.Count(); ++k)
             QCOMPARE(stored.ValueAt(k), atDrive.ValueAt(k));
+        QVERIFY(w.messages.verify());
+    }
+
+    void aCutFileOpensMarkedAndGoesToNoDriveUntilAnUploadCompletesIt()
+    {
+        World w;
+        w.addDrive(5);
+        shell::CMainFrame& frame = w.start();
+        CDpfParSet set(w.install);
+        set.SetTrace(nullptr);
+        set.LoadDefinition(kDefinition);
+        std::ostringstream bytes;
+        QCOMPARE(set.WriteFile(bytes), 0);
+        const int held = set.Count() / 2;
+        const std::string path = w.root.write("cut.par", bytes.str().substr(0, 1000 + 64 * held));
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        frame.execute(cmd::CheckNetwork);
+
+        w.messages.expect(platform::strFormat(kMsgIncompleteFile, path.c_str(), held, set.Count()), MsgIcon::Question,
+                          platform::MsgAnswer::Yes);
+        w.files.answers = {path};
+        frame.execute(cmd::FileOpen);
+        ui::CParameterFrame* doc = ui::activeParameterFrame(frame);
+        QVERIFY(doc != nullptr);
+        const QString mark = QString::asprintf(" [incomplete: %d of %d]", held, set.Count());
+        QVERIFY2(doc->windowTitle().contains(mark), qPrintable(doc->windowTitle()));
+
+        // Download All refuses before it even offers going online.
+        w.drives.clearCalls();
+        w.messages.expect(platform::strFormat(kMsgIncompleteDownload, held, set.Count()), MsgIcon::Exclamation);
+        frame.execute(cmd::DownloadAll);
+        QVERIFY(w.messages.verify());
+        QVERIFY(w.drives.writes().empty());
+
+        // An upload gives every parameter the drive's value: the list is whole.
+        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+            dialog->selectRow(1);
+            dialog->accept();
+        });
+        frame.execute(cmd::UploadAll);
+        QVERIFY(doc->document().modified);
+        QVERIFY2(!doc->windowTitle().contains("incomplete"), qPrintable(doc->windowTitle()));
+        QVERIFY(!doc->document().RefuseDownload());
         QVERIFY(w.messages.verify());
     }
 

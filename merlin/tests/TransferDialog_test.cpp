@@ -210,3 +210,52 @@ TEST_F(MerlinTransferDialog, PasswordTextMustBeASixteenBitNumber)
     for (const char* bad : {"", "  ", "65536", "-1", "12a", "0x10", "1 2"})
         EXPECT_EQ(TransferDialog::parsePassword(bad), std::nullopt) << bad;
 }
+
+TEST_F(MerlinTransferDialog, ADeadLineEndsTheTransferWhateverTheLineReports)
+{
+    // A port that cannot send, one that cannot receive, a line that garbles
+    // every answer, a busy connection: all are the line, not the drive.
+    for (const int failure : {kLinkWriteError, kLinkReadError, kLinkBadResponse, kLinkChecksumError, kLinkBusy}) {
+        for (const TransferDirection direction : {TransferDirection::Upload, TransferDirection::Download}) {
+            CFakeLink dead;
+            dead.OpenLink();
+            dead.addStation(kStation);
+            for (int offset = 10; offset < 24; ++offset) {
+                dead.setReadResult(kStation, offset, failure);
+                dead.setWriteResult(kStation, offset, failure);
+            }
+            TransferDialog dialog(direction, dead, kStation, set);
+            uint32_t now = 0;
+            dialog.Start(now);
+            ASSERT_EQ(run(dialog, now), Step::Done);
+            EXPECT_EQ(dialog.endCode(), kEndNoConnection) << failure;
+            EXPECT_EQ(dialog.failureRows().size(), static_cast<size_t>(TransferDialog::kSilentBeforeNoConnection));
+            EXPECT_EQ(dialog.Finish().at(0).text, "Possible loss of power or no connection to the converter !");
+        }
+    }
+    // The drive's own refusals are answers: the transfer goes on past them.
+    CFakeLink refusing;
+    refusing.OpenLink();
+    refusing.addStation(kStation);
+    for (int offset = 10; offset < 24; ++offset)
+        refusing.setReadResult(kStation, offset, linkException(2));
+    TransferDialog dialog(TransferDirection::Upload, refusing, kStation, set);
+    uint32_t now = 0;
+    dialog.Start(now);
+    ASSERT_EQ(run(dialog, now), Step::Done);
+    EXPECT_EQ(dialog.endCode(), kEndDone);
+    EXPECT_EQ(dialog.failureRows().size(), 14u);
+    EXPECT_FALSE(dialog.everyValueRead());
+}
+
+TEST_F(MerlinTransferDialog, AFailureRowSaysWhatItsCodeMeans)
+{
+    EXPECT_EQ(TransferDialog::errorText(kLinkTimeout), "0201  no answer");
+    EXPECT_EQ(TransferDialog::errorText(kLinkWriteError), "0208  cannot send on the port");
+    EXPECT_EQ(TransferDialog::errorText(kLinkReadError), "0209  cannot receive from the port");
+    EXPECT_EQ(TransferDialog::errorText(kLinkChecksumError), "0203  checksum error");
+    EXPECT_EQ(TransferDialog::errorText(kLinkBusy), "020B  line busy");
+    EXPECT_EQ(TransferDialog::errorText(linkException(2)), "8202  refused (exception 2)");
+    EXPECT_EQ(TransferDialog::errorText(0x0207), "0207  link error");
+    EXPECT_EQ(TransferDialog::errorText(kLinkCallFailed), "link server not reachable");
+}

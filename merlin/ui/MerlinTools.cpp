@@ -97,6 +97,12 @@ void transferAll(shell::CMainFrame& frame, CParameterFrame& window, TransferDire
         return;
     CParameterFrame* child = &window;
     QPointer<CParameterFrame> guard(child);
+    if (direction == TransferDirection::Download) {
+        if (const auto refusal = child->document().RefuseDownload()) {
+            showNotices({*refusal});
+            return;
+        }
+    }
     if (!child->view().model().online()) {
         child->goOnline();
         if (!guard || !child->view().model().online())
@@ -111,7 +117,9 @@ void transferAll(shell::CMainFrame& frame, CParameterFrame& window, TransferDire
         runTransferDialog(frame, model);
         showNotices(model.Finish());
         frame.setPaneText(shell::CMainFrame::PaneMessage, "Ready");
-        if (guard && model.documentChanged()) {
+        const bool whole =
+            guard && direction == TransferDirection::Upload && child->document().UploadEnded(model.everyValueRead());
+        if (guard && (model.documentChanged() || whole)) {
             child->document().modified = true;
             child->view().documentChanged();
             emit child->view().modifiedChanged();
