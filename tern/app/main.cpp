@@ -1,15 +1,19 @@
 // tern: the Modbus link server.
+#include <tern/gateway/GatewayProgram.h>
 #include <tern/server/TernProgram.h>
 
 #include <AviaryVersion.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char* kHelp =
     "usage: tern [-RegServer | -UnregServer]\n"
+    "       tern --gateway LISTEN --line COMn [options]   (see tern --gateway --help)\n"
     "\n"
     "The Modbus link server of the Aviary suite. It serves ModBusLink objects\n"
     "(ProgID Tern.ModBusLink.1) on the D-Bus session bus under the name\n"
@@ -33,6 +37,18 @@ constexpr const char* kHelp =
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (tern::gateway::wantsGateway(args)) {
+        for (const auto& a : args)
+            if (a == "--help" || a == "-h") return std::fputs(tern::gateway::kGatewayUsage, stdout), 0;
+        tern::gateway::GatewayOptions options;
+        std::string error;
+        if (!tern::gateway::parseGatewayCommandLine(args, options, error)) {
+            std::fprintf(stderr, "tern: %s\n%s", error.c_str(), tern::gateway::kGatewayUsage);
+            return 2;
+        }
+        return tern::gateway::runGateway(argc, argv, options);
+    }
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             std::fputs(kHelp, stdout);

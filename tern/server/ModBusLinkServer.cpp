@@ -190,7 +190,8 @@ void ModBusLinkServer::memberCall(const std::shared_ptr<CModBusLink>& link, cons
     }
     auto connection = entry->usesLine ? link->connection() : nullptr;
     if (!connection) return answer(bus_, message, safeInvoke(*entry, *link, message));
-    connection->calls().post([bus = bus_, link, message, entry] { answer(bus, message, safeInvoke(*entry, *link, message)); });
+    connection->calls().post([bus = bus_, link, message, entry] { answer(bus, message, safeInvoke(*entry, *link, message)); },
+                            message.service().toStdString());
 }
 
 bool ModBusLinkServer::watchOwner(const QString& owner)
