@@ -1,5 +1,7 @@
 // tern: the Modbus link server.
 #include <tern/gateway/GatewayProgram.h>
+#include <tern/gateway/TcpServerObjects.h>
+#include <tern/server/ModBusLinkServer.h>
 #include <tern/server/TernProgram.h>
 
 #include <AviaryVersion.h>
@@ -59,7 +61,13 @@ int main(int argc, char** argv)
             return 0;
         }
     }
-    const tern::HRESULT hr = tern::server::runTern(argc, argv);
+    // Every serial connection can hand out its Modbus/TCP gateway.
+    const auto gateways = [](tern::server::ModBusLinkServer& server, tern::server::LockCount& locks) {
+        auto objects = std::make_shared<tern::gateway::TcpServerObjects>(QDBusConnection::sessionBus(), locks);
+        server.setTcpServerProvider(objects.get());
+        return std::shared_ptr<void>(objects);
+    };
+    const tern::HRESULT hr = tern::server::runTern(argc, argv, gateways);
     if (tern::FAILED(hr)) std::fprintf(stderr, "tern: failed with 0x%08X\n", static_cast<unsigned>(hr));
     return tern::server::exitStatusOf(hr);
 }

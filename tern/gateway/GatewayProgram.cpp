@@ -1,6 +1,7 @@
 #include <tern/gateway/GatewayProgram.h>
 
 #include <tern/gateway/CTcpServer.h>
+#include <tern/gateway/TcpServerObjects.h>
 
 #include <tern/server/CallQueue.h>
 #include <tern/server/ConnectionTable.h>
@@ -102,8 +103,10 @@ int runGateway(int argc, char** argv, const GatewayOptions& options)
         server::LockCount locks;
         std::unique_ptr<server::ModBusLinkServer> busServer;
         QDBusConnection bus = QDBusConnection::sessionBus();
+        TcpServerObjects gateways(bus, locks, table);
         if (options.bus && bus.isConnected()) {
             busServer = std::make_unique<server::ModBusLinkServer>(bus, locks, table);
+            busServer->setTcpServerProvider(&gateways);
             if (!busServer->registerObjects() || !bus.registerService(QLatin1String(identity::kBusName))) {
                 std::fprintf(stderr, "tern: not serving the bus (%s): TCP only\n", qPrintable(bus.lastError().message()));
                 busServer.reset();

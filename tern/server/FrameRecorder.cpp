@@ -15,18 +15,38 @@ int64_t wireUs(size_t characters, const TappedExchange& e)
     return static_cast<int64_t>(characters) * (e.byteSize + 2) * 1000000 / e.baudRate;
 }
 
+// The length an RTU response to this request has: the 5-byte exception
+// frame, or by function and quantity; 0 when the function does not tell.
+size_t rtuResponseLength(const std::vector<uint8_t>& request, const std::vector<uint8_t>& response)
+{
+    if (response.size() >= 2 && (response[1] & 0x80) != 0) return 5;
+    if (request.size() < 6) return 0;
+    const size_t quantity = static_cast<size_t>(request[4] << 8 | request[5]);
+    switch (request[1]) {
+    case 1: case 2: return 5 + (quantity + 7) / 8;
+    case 3: case 4: return 5 + 2 * quantity;
+    case 5: case 6: case 15: case 16: return 8;
+    default: return 0;
+    }
+}
+
+// A frame that is all there but whose checksum is wrong, rather than
+// bytes that do not make a frame at all.
+bool wholeFrame(const TappedExchange& e)
+{
+    const auto& r = e.response;
+    if (e.ascii) return r.size() >= 9 && r[0] == ':' && r[r.size() - 2] == '\r' && r[r.size() - 1] == '\n' && r.size() % 2 == 1;
+    const size_t expected = rtuResponseLength(e.request, r);
+    return expected == 0 ? r.size() >= 5 : r.size() == expected;
+}
+
 // What became of a request, judged by the exchange's result and what came.
 FrameOutcome responseOutcome(const TappedExchange& e)
 {
     if (e.result == result::kOk) return FrameOutcome::Reply;
     if (isExceptionResult(e.result)) return FrameOutcome::Exception;
     if (e.response.empty()) return FrameOutcome::TimeOut;
-    if (e.result == result::kCrcError) {
-        const auto& r = e.response;
-        const bool whole = e.ascii ? r.size() >= 5 && r[0] == ':' && r[r.size() - 1] == '\n'
-                                   : r.size() >= 5;  // the shortest frame: address, function, a byte, CRC
-        return whole ? FrameOutcome::ChecksumError : FrameOutcome::FramingError;
-    }
+    if (e.result == result::kCrcError && wholeFrame(e)) return FrameOutcome::ChecksumError;
     return FrameOutcome::FramingError;
 }
 
@@ -56,7 +76,7 @@ void FrameRecorder::exchanged(const TappedExchange& e)
     request.ascii = e.ascii;
     request.bytes = e.request;
     const int64_t requestEnd = e.startUs + wireUs(e.request.size(), e);
-    lastEndUs_ = requestEnd;
+    lastEndUs_ = std::max(e.endUs, requestEnd);
     add(std::move(request), made);
     if (e.expectsReply || !e.response.empty()) addResponse(e, exchange, requestEnd, made);
     // A capture that cannot be written stops; the ring goes on.
@@ -72,10 +92,12 @@ void FrameRecorder::addResponse(const TappedExchange& e, uint64_t exchange, int6
     response.outcome = responseOutcome(e);
     response.ascii = e.ascii;
     response.bytes = e.response;
-    // The reply was read when it had all arrived: it began its wire time earlier.
-    response.timeUs = std::max(requestEnd, e.endUs - wireUs(e.response.size(), e));
-    response.gapUs = response.timeUs - requestEnd;
-    lastEndUs_ = std::max(lastEndUs_, e.endUs);
+    // The reply was read when it had all arrived: it began its wire time
+    // earlier, though not before the request was written, nor (on a line
+    // faster than its baud rate, such as a pseudo-terminal) after it was read.
+    response.timeUs = std::max(e.startUs, e.endUs - wireUs(e.response.size(), e));
+    if (response.timeUs < requestEnd) response.timeUs = std::min(requestEnd, e.endUs);
+    response.gapUs = std::max<int64_t>(0, response.timeUs - requestEnd);
     add(std::move(response), made);
 }
 

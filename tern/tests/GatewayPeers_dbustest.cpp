@@ -298,5 +298,65 @@ TEST(TernGateway, ReadOnlyAllowListClientLimitAndIdleTimeOut)
     EXPECT_EQ(later.receive(11).size(), 11u);
 }
 
+QDBusMessage call(const std::string& path, const char* interface, const char* member, const QVariantList& args = {})
+{
+    QDBusMessage m = QDBusMessage::createMethodCall(QLatin1String(identity::kBusName), QString::fromStdString(path),
+                                                    QLatin1String(interface), QLatin1String(member));
+    m.setArguments(args);
+    return QDBusConnection::sessionBus().call(m, QDBus::Block, 5000);
+}
+
+TEST(TernGateway, AnObjectsGatewayServesItsLineAndItsMonitorRecordsTheTraffic)
+{
+    PtySlave slave(2);
+    ASSERT_TRUE(slave.ok());
+    ModBusLinkClient link;
+    ASSERT_EQ(link.CreateInstance(), S_OK);
+    VARIANT_BOOL ok = VARIANT_FALSE;
+    ASSERT_EQ(link.OpenConnection("MONITORED", 1, &ok), S_OK);
+    ASSERT_EQ(link.put_ComPort(2), S_OK);
+    ASSERT_EQ(link.Connect(&ok), S_OK);
+    std::string none, path, again;
+    ASSERT_EQ(link.get_TcpServer(&none), S_OK);
+    EXPECT_TRUE(none.empty() || none == "/") << none;
+    ASSERT_EQ(link.CreateTCPServer(&path), S_OK);
+    ASSERT_EQ(link.get_TcpServer(&again), S_OK);
+    ASSERT_EQ(path, again);
+
+    const char* tcp = identity::kTcpServerInterface;
+    QDBusMessage r = call(path, tcp, "Configure",
+                          {QString("127.0.0.1"), QVariant::fromValue(ushort(0)), QStringList{}, true, 4, 2, 10000});
+    ASSERT_EQ(r.type(), QDBusMessage::ReplyMessage) << r.errorMessage().toStdString();
+    r = call(path, tcp, "Start");
+    ASSERT_TRUE(r.arguments().value(0).toBool()) << r.arguments().value(1).toString().toStdString();
+    r = call(path, tcp, "Status");
+    ASSERT_TRUE(r.arguments().value(0).toBool());
+    const auto port = static_cast<uint16_t>(r.arguments().value(1).toUInt());
+
+    RawClient client(port);
+    ASSERT_TRUE(client.send(mbap(0x0042, 1, {3, 0, 10, 0, 1})));
+    EXPECT_EQ(client.receive(11), (Bytes{0, 0x42, 0, 0, 0, 5, 1, 3, 2, 0x03, 0xF2}));
+    ASSERT_TRUE(client.send(mbap(0x0043, 1, {6, 0, 10, 0, 1})));  // read-only
+    EXPECT_EQ(client.receive(9), (Bytes{0, 0x43, 0, 0, 0, 3, 1, 0x86, 1}));
+    r = call(path, tcp, "Status");
+    EXPECT_EQ(r.arguments().value(3).toULongLong(), 2u);
+
+    // The monitor of the line saw the one frame pair that reached it.
+    r = call(link.objectPath().toStdString(), identity::kBusMonitorInterface, "FramesSince",
+             {QVariant::fromValue(qulonglong(0))});
+    ASSERT_EQ(r.type(), QDBusMessage::ReplyMessage) << r.errorMessage().toStdString();
+    EXPECT_EQ(r.arguments().value(0).toULongLong(), 2u);
+    EXPECT_EQ(r.signature(), "ta(ttxxyybay)");
+    platform::testing::TempDir dir;
+    const QString file = QString::fromStdString(dir.path() + "/line.pcapng");
+    r = call(link.objectPath().toStdString(), identity::kBusMonitorInterface, "SaveCapture", {file});
+    EXPECT_TRUE(r.arguments().value(0).toBool()) << r.arguments().value(1).toString().toStdString();
+    EXPECT_TRUE(std::filesystem::file_size(file.toStdString()) > 100);
+
+    call(path, tcp, "Stop");
+    EXPECT_TRUE(client.closedByGateway());
+    EXPECT_FALSE(call(path, tcp, "Status").arguments().value(0).toBool());
+}
+
 }  // namespace
 }  // namespace tern

@@ -53,7 +53,13 @@ inline std::string binDir()
     return d && *d ? d : ".";
 }
 inline std::string ternProgram() { return binDir() + "/tern"; }
-inline std::string testsDir() { return std::filesystem::path(__FILE__).parent_path().string(); }
+// __FILE__ is relative to the build directory (the compiler runs there),
+// not to where CTest runs a test.
+inline std::string testsDir()
+{
+    const std::filesystem::path here = std::filesystem::path(__FILE__).parent_path();
+    return here.is_absolute() ? here.string() : (std::filesystem::path(binDir()) / ".." / here).lexically_normal().string();
+}
 
 // Waits until the condition holds, for at most the given time; the result
 // is the condition's last value.
