@@ -19,6 +19,7 @@ struct Recorder {
     std::condition_variable changed;
     std::vector<std::string> order;
     bool released = false;
+    bool holding = false;
 
     void add(const std::string& what)
     {
@@ -40,8 +41,14 @@ TEST(CallQueue, ClientsTakeTurnsAndKeepTheirOwnOrder)
     // The first call holds the line while the others queue up behind it.
     queue.post([&r] {
         std::unique_lock lock(r.mutex);
+        r.holding = true;
+        r.changed.notify_all();
         r.changed.wait_for(lock, std::chrono::seconds(5), [&r] { return r.released; });
     }, "holder");
+    {
+        std::unique_lock lock(r.mutex);
+        ASSERT_TRUE(r.changed.wait_for(lock, std::chrono::seconds(5), [&r] { return r.holding; }));
+    }
     for (int i = 0; i < 5; ++i) queue.post([&r, i] { r.add("flood" + std::to_string(i)); }, "flood");
     queue.post([&r] { r.add("scan0"); }, "scan");
     queue.post([&r] { r.add("scan1"); }, "scan");

@@ -4,6 +4,7 @@
 // pseudo-terminal. Then the ways a TCP client can misbehave: bad headers,
 // a flood of them, a client gone with requests queued, too many clients,
 // strangers, silence; and the safe settings: loopback, read-only.
+#include <tern/client/BusMonitorClient.h>
 #include <tern/client/ModBusLinkClient.h>
 #include <tern/tests/ServerBusTesting.h>
 
@@ -352,6 +353,24 @@ TEST(TernGateway, AnObjectsGatewayServesItsLineAndItsMonitorRecordsTheTraffic)
     r = call(link.objectPath().toStdString(), identity::kBusMonitorInterface, "SaveCapture", {file});
     EXPECT_TRUE(r.arguments().value(0).toBool()) << r.arguments().value(1).toString().toStdString();
     EXPECT_TRUE(std::filesystem::file_size(file.toStdString()) > 100);
+
+    // The client programs use: it reads the same frames and captures.
+    BusMonitorClient monitor("MONITORED");
+    std::vector<MonitoredFrame> frames;
+    std::string error;
+    ASSERT_TRUE(monitor.framesSince(1, frames, error)) << error;
+    ASSERT_EQ(frames.size(), 1u);
+    EXPECT_EQ(frames[0].direction, 1);
+    EXPECT_EQ(frames[0].outcome, 1);
+    EXPECT_EQ(frames[0].bytes.size(), 7u);
+    const std::string live = dir.path() + "/live.pcapng";
+    ASSERT_TRUE(monitor.startCapture(live, error)) << error;
+    ASSERT_TRUE(client.send(mbap(0x0044, 1, {3, 0, 11, 0, 1})));
+    EXPECT_EQ(client.receive(11).size(), 11u);
+    ASSERT_TRUE(monitor.stopCapture(error)) << error;
+    EXPECT_GT(std::filesystem::file_size(live), 100u);
+    EXPECT_FALSE(monitor.startCapture(dir.path() + "/missing/x.pcapng", error));
+    EXPECT_NE(error.find("missing/x.pcapng"), std::string::npos) << error;
 
     call(path, tcp, "Stop");
     EXPECT_TRUE(client.closedByGateway());
