@@ -177,7 +177,7 @@ TEST(TernGateway, MbpollAndPymodbusWorkThroughTheGatewayWhileABusClientScansTheS
     const std::string self = std::filesystem::read_symlink("/proc/self/exe").string();
     ChildProcess scan({self, "--gtest_filter=GatewayScanWorker.Run"}, {{"TERN_TEST_ROLE", "scan"}});
     const std::string port = std::to_string(gateway.port());
-    ChildProcess python({"/usr/bin/python3", testsDir() + "/gateway_pymodbus.py", port, "300", "60"});
+    ChildProcess python({"/usr/bin/python3", testsDir() + "/gateway_pymodbus.py", port, "300", "25"});
     ChildProcess write({"/usr/bin/mbpoll", "-m", "tcp", "-p", port, "-a", "1", "-0", "-r", "200", "-1", "127.0.0.1",
                         "4321", "17"});
     EXPECT_TRUE(exitedWith(write.wait(8s), 0)) << write.finalOutput();
@@ -190,12 +190,12 @@ TEST(TernGateway, MbpollAndPymodbusWorkThroughTheGatewayWhileABusClientScansTheS
     EXPECT_NE(polled.find("[202]: \t1202"), std::string::npos) << polled;
 
     EXPECT_TRUE(exitedWith(python.wait(9s), 0)) << python.finalOutput();
-    EXPECT_NE(python.finalOutput().find("done 60 mismatches 0"), std::string::npos) << python.finalOutput();
+    EXPECT_NE(python.finalOutput().find("done 25 mismatches 0"), std::string::npos) << python.finalOutput();
     EXPECT_NE(python.finalOutput().find("silent 11 refused 3"), std::string::npos) << python.finalOutput();
     EXPECT_TRUE(exitedWith(scan.wait(9s), 0)) << scan.finalOutput();
     EXPECT_NE(scan.finalOutput().find("mismatches 0"), std::string::npos) << scan.finalOutput();
     EXPECT_EQ(slave.holding(200), 4321);
-    EXPECT_EQ(slave.holding(359), 0x5A00 + 59);
+    EXPECT_EQ(slave.holding(324), 0x5A00 + 24);
     EXPECT_NE(gateway.stop().find("served"), std::string::npos);
 }
 
