@@ -26,6 +26,7 @@ const char* const kUsage =
     "                           another type or version, switch the parameter set\n"
     "  --json                   scan and diff: JSON on stdout\n"
     "  --password N             merlin restore: the drive's password, when it refuses writes\n"
+    "  --capture FILE           merlin: every frame of the run into FILE (pcapng; Wireshark opens it)\n"
     "  --retries N              attempts per request (kestrel default 8, merlin 3)\n"
     "  --timeout MS             merlin: response time-out (default 1000)\n"
     "  --delay MS               merlin: request delay (default 70); kestrel: NAK delay (default 1200)\n"
@@ -83,13 +84,14 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
         if (a == "--force") o.force = true;
         else if (a == "--json") o.json = true;
         else if (a == "--family" || a == "--port" || a == "--install" || a == "--dir" || a == "--baud" ||
-                 a == "--password" || timings.count(a)) {
+                 a == "--password" || a == "--capture" || timings.count(a)) {
             const auto v = value();
             if (!v) return error = a + " needs a value", std::nullopt;
             if (a == "--family") o.family = *v;
             else if (a == "--port") o.port = *v;
             else if (a == "--install") o.installDir = *v;
             else if (a == "--dir") o.outputDir = *v;
+            else if (a == "--capture") o.capture = *v;
             else if (a == "--baud") {
                 const auto n = number(*v, 50, 4000000);
                 if (!n) return error = "--baud: not a baud rate: " + *v, std::nullopt;

@@ -22,6 +22,7 @@ struct BackupOptions {
     bool force = false;
     bool json = false;
     std::optional<uint16_t> password;
+    std::string capture;               // merlin: the run's frames into this pcapng file
     // Timing: Kestrel's repeat and wait, Merlin's retries, time-out, delay, silent interval.
     std::optional<int> retries;
     std::optional<int> timeoutMs;

@@ -57,6 +57,22 @@ ProgressFn BackupRun::bar()
 
 int BackupRun::run()
 {
+    std::string error;
+    if (!options_.capture.empty() && !bus_.startCapture(options_.capture, error)) {
+        err_ << "aviary-backup: " << error << '\n';
+        return kExitError;
+    }
+    const int status = runCommand();
+    // A capture that could not be completed is a failure of the run.
+    if (!options_.capture.empty() && !bus_.stopCapture(error)) {
+        err_ << "aviary-backup: " << error << '\n';
+        return kExitError;
+    }
+    return status;
+}
+
+int BackupRun::runCommand()
+{
     switch (options_.command) {
     case Command::Scan: return scan();
     case Command::Backup: return backup();

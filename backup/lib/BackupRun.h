@@ -36,6 +36,7 @@ public:
     int run();
 
 private:
+    int runCommand();
     int scan();
     int backup();
     int diff();

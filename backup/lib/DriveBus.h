@@ -49,6 +49,12 @@ public:
     // force: write a file made for another type or version anyway.
     virtual bool restore(int address, const std::string& path, bool force, const ProgressFn& progress,
                          std::string& error) = 0;
+    // Every frame on the line into a capture file, until stopCapture.
+    virtual bool startCapture(const std::string&, std::string& error)
+    {
+        return error = "--capture: the " + family() + " family has no bus monitor", false;
+    }
+    virtual bool stopCapture(std::string&) { return true; }
 };
 
 }  // namespace backup

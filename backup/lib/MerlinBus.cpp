@@ -257,4 +257,18 @@ bool MerlinBus::restore(int address, const std::string& path, bool force, const 
     return transfer(merlin::TransferDirection::Download, address, file, progress, error);
 }
 
+bool MerlinBus::startCapture(const std::string& path, std::string& error)
+{
+    capture_ = std::make_unique<tern::BusMonitorClient>(merlin::CTernLink::kConnectionName);
+    return capture_->startCapture(path, error);
+}
+
+bool MerlinBus::stopCapture(std::string& error)
+{
+    if (!capture_) return true;
+    const bool ok = capture_->stopCapture(error);
+    capture_.reset();
+    return ok;
+}
+
 }  // namespace backup

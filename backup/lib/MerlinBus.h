@@ -10,6 +10,8 @@
 #include <merlin/core/CDpfParSet.h>
 #include <merlin/link/CTernLink.h>
 
+#include <tern/client/BusMonitorClient.h>
+
 #include <memory>
 #include <optional>
 #include <string>
@@ -38,6 +40,8 @@ public:
               const ProgressFn& progress, std::string& error) override;
     bool restore(int address, const std::string& path, bool force, const ProgressFn& progress,
                  std::string& error) override;
+    bool startCapture(const std::string& path, std::string& error) override;
+    bool stopCapture(std::string& error) override;
 
 private:
     struct Identity {
@@ -56,6 +60,7 @@ private:
     std::optional<std::pair<int, Identity>> identified_;
     MessageCollector messages_;
     merlin::CTernLink link_;
+    std::unique_ptr<tern::BusMonitorClient> capture_;
 };
 
 }  // namespace backup

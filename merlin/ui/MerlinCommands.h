@@ -14,4 +14,5 @@ constexpr int ExportText = 32853;           // "&Export to Textfile"
 constexpr int GoOnline = 32854;             // "&Open Parameter List..." of a view
 constexpr int ActivateFilter = 32855;       // "&Activate Filter Settings"
 constexpr int ModbusTest = 32856;           // Options "Modbus"
+constexpr int BusMonitor = 32857;           // Options "Bus Monitor"
 }  // namespace merlin::cmd

@@ -82,6 +82,13 @@ MerlinDemoTour::MerlinDemoTour(const QString& directory)
     t->step("keypadDialog", "keypad", [](QWidget* w) {
         QTimer::singleShot(500, w, [w] {
             w->close();
+            // The frames of the whole tour, in the Bus Monitor.
+            qobject_cast<shell::CMainFrame*>(w->parentWidget())->execute(cmd::BusMonitor);
+        });
+    });
+    t->step("busMonitorDialog", "bus-monitor", [](QWidget* w) {
+        QTimer::singleShot(500, w, [w] {
+            w->close();
             auto* frame = qobject_cast<shell::CMainFrame*>(w->parentWidget());
             // The tour's document is not the user's: close without asking,
             // and before the frame, which refuses to close over open lists.

@@ -4,6 +4,7 @@
 #include <merlin/core/NetworkDialog.h>
 #include <merlin/core/ReceiveLog.h>
 #include <merlin/ui/CMerlinParamsDlg.h>
+#include <merlin/ui/CBusMonitorDlg.h>
 #include <merlin/ui/CModbusTestDlg.h>
 #include <merlin/ui/CNetworkDlg.h>
 #include <merlin/ui/CParameterFrame.h>
@@ -47,6 +48,7 @@ MenuPopup optionsPopup()
               "Show the communication settings when the program starts"},
              {cmd::Debug, "&Debug", true, "Show hidden values and trace connections"},
              {cmd::ModbusTest, "Modbus", false, "Read and write registers of any station\nModbus Test"},
+             {cmd::BusMonitor, "Bus Monitor", false, "Watch every frame on the line\nBus Monitor"},
              {},
              {cmd::HideOptions, "&Hide options menu", false, "Remove the Options menu until the next start"}}};
 }
@@ -193,6 +195,12 @@ void installMerlinCommands(shell::CMainFrame& frame)
     frame.setCommandHandler(cmd::ModbusTest, [&frame] {
         ui::CModbusTestDlg dialog(shell().makeLink(), &frame);
         dialog.exec();
+    });
+    frame.setCommandHandler(cmd::BusMonitor, [&frame] {
+        // Beside the other windows, so the traffic they cause can be watched.
+        auto* dialog = new ui::CBusMonitorDlg(ui::makeMonitorSource(), &frame);
+        dialog->setAttribute(Qt::WA_DeleteOnClose);
+        dialog->show();
     });
     frame.setCommandHandler(cmd::ProgramParameters, [&frame] { ui::CMerlinParamsDlg::run(state().link, &frame); });
     frame.setCommandHandler(cmd::CompareFile, [&frame] { ui::compareWithFile(frame); });

@@ -1,15 +1,21 @@
 // tern: the Modbus link server.
+#include <tern/gateway/GatewayProgram.h>
+#include <tern/gateway/TcpServerObjects.h>
+#include <tern/server/ModBusLinkServer.h>
 #include <tern/server/TernProgram.h>
 
 #include <AviaryVersion.h>
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
 constexpr const char* kHelp =
     "usage: tern [-RegServer | -UnregServer]\n"
+    "       tern --gateway LISTEN --line COMn [options]   (see tern --gateway --help)\n"
     "\n"
     "The Modbus link server of the Aviary suite. It serves ModBusLink objects\n"
     "(ProgID Tern.ModBusLink.1) on the D-Bus session bus under the name\n"
@@ -33,6 +39,18 @@ constexpr const char* kHelp =
 
 int main(int argc, char** argv)
 {
+    const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
+    if (tern::gateway::wantsGateway(args)) {
+        for (const auto& a : args)
+            if (a == "--help" || a == "-h") return std::fputs(tern::gateway::kGatewayUsage, stdout), 0;
+        tern::gateway::GatewayOptions options;
+        std::string error;
+        if (!tern::gateway::parseGatewayCommandLine(args, options, error)) {
+            std::fprintf(stderr, "tern: %s\n%s", error.c_str(), tern::gateway::kGatewayUsage);
+            return 2;
+        }
+        return tern::gateway::runGateway(argc, argv, options);
+    }
     for (int i = 1; i < argc; ++i) {
         if (!std::strcmp(argv[i], "--help") || !std::strcmp(argv[i], "-h")) {
             std::fputs(kHelp, stdout);
@@ -43,7 +61,13 @@ int main(int argc, char** argv)
             return 0;
         }
     }
-    const tern::HRESULT hr = tern::server::runTern(argc, argv);
+    // Every serial connection can hand out its Modbus/TCP gateway.
+    const auto gateways = [](tern::server::ModBusLinkServer& server, tern::server::LockCount& locks) {
+        auto objects = std::make_shared<tern::gateway::TcpServerObjects>(QDBusConnection::sessionBus(), locks);
+        server.setTcpServerProvider(objects.get());
+        return std::shared_ptr<void>(objects);
+    };
+    const tern::HRESULT hr = tern::server::runTern(argc, argv, gateways);
     if (tern::FAILED(hr)) std::fprintf(stderr, "tern: failed with 0x%08X\n", static_cast<unsigned>(hr));
     return tern::server::exitStatusOf(hr);
 }

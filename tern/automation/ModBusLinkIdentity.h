@@ -36,6 +36,9 @@ inline constexpr const char* kClassFactoryInterface = "org.aviary.Tern.IClassFac
 inline constexpr const char* kObjectPathPrefix = "/org/aviary/Tern/ModBusLink/";
 inline constexpr const char* kModBusLinkInterface = "org.aviary.Tern.IModBusLink";
 inline constexpr const char* kUnknownInterface = "org.aviary.Tern.IUnknown";
+// The bus monitor of an object's serial line, and the Modbus/TCP gateway object.
+inline constexpr const char* kBusMonitorInterface = "org.aviary.Tern.IBusMonitor";
+inline constexpr const char* kTcpServerInterface = "org.aviary.Tern.ITcpServer";
 // Error replies of failing calls.
 inline constexpr const char* kAutomationErrorName = "org.aviary.Tern.AutomationError";
 // Introspection annotations.

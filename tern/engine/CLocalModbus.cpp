@@ -115,6 +115,7 @@ platform::CommTimeouts CLocalModbus::exchangeTimeouts() const {
 }
 
 bool CLocalModbus::writeFrame(const uint8_t* data, size_t length) {
+    if (tap_) tappedTx_.assign(data, data + length);
     size_t written = 0;
     if (!isOk(port_->purge(true, true)) || !isOk(port_->write(data, length, written)) || written != length) {
         port_->takeEvents();
@@ -139,9 +140,11 @@ uint16_t CLocalModbus::Exchange(std::vector<uint8_t>& request, size_t requestLen
     if (response.size() < expectedLength) response.resize(expectedLength);
     if (!IsOpen()) return failed(result::kPortNotOpen);
     if (request.size() < requestLength) request.resize(requestLength);
+    const int64_t start = tap_ ? monotonicMicroseconds() : 0;
     const uint16_t code = transmissionMode_ == kAscii
                               ? exchangeAscii(request, requestLength, response, responseLength)
                               : exchangeRtu(request, requestLength, response, expectedLength, responseLength);
+    if (tap_) tapExchange(start, code, true);
     return failed(code);
 }
 
@@ -177,6 +180,7 @@ uint16_t CLocalModbus::exchangeRtu(std::vector<uint8_t>& request, size_t request
         }
         received += more;
     }
+    if (tap_) tappedRx_.assign(rx.begin(), rx.begin() + static_cast<long>(received));
     if (received == 0) return result::kTimeOut;
     const uint16_t code = decodeRtu(rx, received, expectedLength, response, responseLength);
     if (code == result::kOk) request.resize(requestLength);
@@ -216,7 +220,9 @@ uint16_t CLocalModbus::exchangeAscii(const std::vector<uint8_t>& request, size_t
     if (!writeFrame(reinterpret_cast<const uint8_t*>(frame.data()), frame.size())) return result::kWriteError;
 
     std::string rx;
-    if (!receiveAscii(rx)) return result::kReadError;
+    const bool read = receiveAscii(rx);
+    if (tap_) tappedRx_.assign(rx.begin(), rx.end());
+    if (!read) return result::kReadError;
     if (rx.empty()) return result::kTimeOut;
     const size_t length = rx.size();
     if (length < 5) return result::kCrcError;
@@ -283,6 +289,8 @@ uint16_t CLocalModbus::RawExchange(std::span<const uint8_t> query, std::span<uin
         if (!isOk(port_->setTimeouts(atOnce))) return failed(result::kPortNotOpen);
     }
     uint16_t code = result::kOk;
+    const int64_t start = tap_ ? monotonicMicroseconds() : 0;
+    if (tap_) tappedTx_.assign(query.begin(), query.end());
     size_t written = 0;
     if (!isOk(port_->purge(true, true)) || !isOk(port_->write(query.data(), query.size(), written)) ||
         written != query.size()) {
@@ -293,7 +301,29 @@ uint16_t CLocalModbus::RawExchange(std::span<const uint8_t> query, std::span<uin
     }
     // Restored on every path: the framed exchanges rely on the port's own time-outs.
     if (switched && !isOk(port_->setTimeouts(saved)) && code == result::kOk) code = result::kPortNotOpen;
+    if (tap_) {
+        tappedRx_.assign(response.begin(), response.begin() + static_cast<long>(received));
+        tapExchange(start, code, !response.empty());
+    }
     return failed(code);
+}
+
+void CLocalModbus::tapExchange(int64_t startUs, uint16_t code, bool expectsReply) {
+    FrameTap* tap = tap_;
+    if (!tap) return;
+    TappedExchange e;
+    e.startUs = startUs;
+    e.endUs = monotonicMicroseconds();
+    e.request.swap(tappedTx_);
+    e.response.swap(tappedRx_);
+    e.result = code;
+    e.expectsReply = expectsReply;
+    e.ascii = transmissionMode_ == kAscii;
+    e.baudRate = baudRate_;
+    e.byteSize = byteSize_;
+    tap->exchanged(e);
+    tappedTx_.clear();
+    tappedRx_.clear();
 }
 
 uint16_t CLocalModbus::collectRaw(std::span<uint8_t> response, size_t& received, uint32_t waitMs) {

@@ -7,6 +7,7 @@
 // thread. Exchanges, raw exchanges, Open() and Close() hold the connection
 // lock, so callers sharing the object get whole frames one at a time.
 #include <tern/engine/CModbus.h>
+#include <tern/engine/FrameTap.h>
 
 #include <platform/SerialPort.h>
 
@@ -68,6 +69,10 @@ public:
     uint16_t GetTransmissionMode() const { return transmissionMode_; }
     void SetTransmissionMode(uint16_t v) { transmissionMode_ = v; }
 
+    // A bus monitor told of every exchange (null: none). It must outlive
+    // the line or be removed first.
+    void SetFrameTap(FrameTap* tap) { tap_ = tap; }
+
 private:
     bool configurePort();
     bool setLineControls();
@@ -81,6 +86,7 @@ private:
                            std::vector<uint8_t>& response, size_t* responseLength);
     bool receiveAscii(std::string& rx);
     uint16_t collectRaw(std::span<uint8_t> response, size_t& received, uint32_t waitMs);
+    void tapExchange(int64_t startUs, uint16_t code, bool expectsReply);
 
     std::unique_ptr<platform::SerialPort> ownedPort_;
     platform::SerialPort* port_;
@@ -95,6 +101,9 @@ private:
     std::atomic<uint8_t> flowControl_{0};
     std::atomic<uint8_t> stopBits_{0};
     std::atomic<uint16_t> transmissionMode_{kRtu};
+
+    std::atomic<FrameTap*> tap_{nullptr};
+    std::vector<uint8_t> tappedTx_, tappedRx_;  // the last exchange's wire bytes, under the lock
 };
 
 }  // namespace tern

@@ -20,6 +20,15 @@ CConnection::CConnection(std::string name, std::unique_ptr<CModbus> engine)
     local_ = dynamic_cast<CLocalModbus*>(engine_.get());
     remote_ = dynamic_cast<CRemoteModbus*>(engine_.get());
     type_ = remote_ ? kTcpConnection : kSerialConnection;
+    if (local_) {
+        recorder_ = std::make_unique<FrameRecorder>(name_);
+        local_->SetFrameTap(recorder_.get());
+    }
+}
+
+CConnection::~CConnection()
+{
+    if (local_) local_->SetFrameTap(nullptr);
 }
 
 }  // namespace tern::server

@@ -5,6 +5,7 @@
 // objects using it; the connection table drops the connection when it
 // reaches 0, and destroying the engine closes the port or socket.
 #include <tern/server/CallQueue.h>
+#include <tern/server/FrameRecorder.h>
 
 #include <tern/engine/CLocalModbus.h>
 #include <tern/engine/CModbus.h>
@@ -25,6 +26,7 @@ public:
     CConnection(std::string name, int16_t type);
     // An engine supplied by the caller (tests: a serial engine on a memory line).
     CConnection(std::string name, std::unique_ptr<CModbus> engine);
+    ~CConnection();
     CConnection(const CConnection&) = delete;
     CConnection& operator=(const CConnection&) = delete;
 
@@ -34,6 +36,9 @@ public:
     // The engine as its concrete class; null for the other type.
     CLocalModbus* local() { return local_; }
     CRemoteModbus* remote() { return remote_; }
+
+    // The bus monitor of a serial line; null for a TCP peer.
+    FrameRecorder* recorder() { return recorder_.get(); }
 
     // The exchanges of this connection, one at a time.
     CallQueue& calls() { return calls_; }
@@ -45,6 +50,7 @@ public:
 private:
     std::string name_;
     int16_t type_ = 0;
+    std::unique_ptr<FrameRecorder> recorder_;  // outlives the engine that reports to it
     std::unique_ptr<CModbus> engine_;
     CLocalModbus* local_ = nullptr;
     CRemoteModbus* remote_ = nullptr;

@@ -36,7 +36,10 @@ bool fits(CModBusLink::Needs needs, const CConnection& c)
 
 }  // namespace
 
-CModBusLink::CModBusLink(server::ConnectionTable& table) : table_(table) {}
+CModBusLink::CModBusLink(server::ConnectionTable& table, server::TcpServerProvider* tcpServers)
+    : table_(table), tcpServers_(tcpServers)
+{
+}
 
 CModBusLink::~CModBusLink() { CloseConnection(); }
 
@@ -286,9 +289,14 @@ HRESULT CModBusLink::put_Delay(int32_t v)
 
 HRESULT CModBusLink::get_TcpServer(std::string* pVal)
 {
-    return readSetting(Needs::Serial, pVal, [](CConnection&) { return std::string(); });
+    return readSetting(Needs::Serial, pVal,
+                       [this](CConnection& c) { return tcpServers_ ? tcpServers_->tcpServerFor(c, false) : std::string(); });
 }
 
-HRESULT CModBusLink::CreateTCPServer(std::string* pVal) { return get_TcpServer(pVal); }
+HRESULT CModBusLink::CreateTCPServer(std::string* pVal)
+{
+    return readSetting(Needs::Serial, pVal,
+                       [this](CConnection& c) { return tcpServers_ ? tcpServers_->tcpServerFor(c, true) : std::string(); });
+}
 
 }  // namespace tern

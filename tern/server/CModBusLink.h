@@ -8,6 +8,7 @@
 // and settings run beside an exchange that another thread is making on the
 // same connection; the connection's engine serialises the frames.
 #include <tern/server/ConnectionTable.h>
+#include <tern/server/TcpServerProvider.h>
 #include <tern/automation/COleVariant.h>
 #include <tern/automation/IModBusLink.h>
 #include <tern/automation/OleTypes.h>
@@ -25,7 +26,8 @@ public:
     // Which connection a member needs.
     enum class Needs { Nothing, Any, Serial, Tcp };
 
-    explicit CModBusLink(server::ConnectionTable& table = server::ConnectionTable::instance());
+    explicit CModBusLink(server::ConnectionTable& table = server::ConnectionTable::instance(),
+                         server::TcpServerProvider* tcpServers = nullptr);
     ~CModBusLink() override;
     CModBusLink(const CModBusLink&) = delete;
     CModBusLink& operator=(const CModBusLink&) = delete;
@@ -121,6 +123,7 @@ private:
                            COleVariant* vResponse, size_t received, COleVariant* vNumOfBytesRead, int32_t* retval);
 
     server::ConnectionTable& table_;
+    server::TcpServerProvider* tcpServers_ = nullptr;
     mutable std::mutex mutex_;
     std::shared_ptr<server::CConnection> connection_;
     std::atomic<bool> raiseError_{false};

@@ -22,11 +22,13 @@ QThreadPool& exchangeThreads()
 
 CallQueue::CallQueue() : state_(std::make_shared<State>()) {}
 
-void CallQueue::post(std::function<void()> call)
+void CallQueue::post(std::function<void()> call, const std::string& client)
 {
     {
         std::lock_guard lock(state_->mutex);
-        state_->calls.push_back(std::move(call));
+        auto& own = state_->calls[client];
+        if (own.empty()) state_->turns.push_back(client);
+        own.push_back(std::move(call));
         if (state_->running) return;
         state_->running = true;
     }
@@ -39,15 +41,36 @@ void CallQueue::drain(const std::shared_ptr<State>& state)
         std::function<void()> call;
         {
             std::lock_guard lock(state->mutex);
-            if (state->calls.empty()) {
+            call = takeNext(*state);
+            if (!call) {
                 state->running = false;
                 return;
             }
-            call = std::move(state->calls.front());
-            state->calls.pop_front();
         }
         call();
     }
+}
+
+std::function<void()> CallQueue::takeNext(State& state)
+{
+    if (state.turns.empty()) return {};
+    const std::string client = std::move(state.turns.front());
+    state.turns.pop_front();
+    auto it = state.calls.find(client);
+    std::function<void()> call = std::move(it->second.front());
+    it->second.pop_front();
+    // Back to the end of the round while it still has calls waiting.
+    if (it->second.empty()) state.calls.erase(it);
+    else state.turns.push_back(client);
+    return call;
+}
+
+size_t CallQueue::waiting() const
+{
+    std::lock_guard lock(state_->mutex);
+    size_t n = 0;
+    for (const auto& entry : state_->calls) n += entry.second.size();
+    return n;
 }
 
 void CallQueue::waitForAll() { exchangeThreads().waitForDone(); }

@@ -1,5 +1,6 @@
 #include <tern/server/ModBusLinkServer.h>
 
+#include <tern/server/BusMonitorDispatch.h>
 #include <tern/server/ModBusLinkDispatch.h>
 #include <tern/server/ModBusLinkIntrospection.h>
 #include <tern/automation/AutomationReply.h>
@@ -100,7 +101,7 @@ QString ModBusLinkServer::introspect(const QString& path) const
         for (const auto& entry : objects_) children << QString::number(entry.first);
         return classObjectXml(children);
     }
-    return objects_.count(idOf(path)) ? modBusLinkInterfaceXml() : QString();
+    return objects_.count(idOf(path)) ? modBusLinkInterfaceXml() + busMonitorInterfaceXml() : QString();
 }
 
 bool ModBusLinkServer::handleMessage(const QDBusMessage& message, const QDBusConnection&)
@@ -121,6 +122,8 @@ bool ModBusLinkServer::handleMessage(const QDBusMessage& message, const QDBusCon
         return true;
     }
     if (message.interface() == QLatin1String(identity::kUnknownInterface)) unknownCall(id, message);
+    else if (message.interface() == QLatin1String(identity::kBusMonitorInterface))
+        answer(bus_, message, busMonitorCall(it->second.link->connection().get(), message));
     else memberCall(it->second.link, message);
     return true;
 }
@@ -133,7 +136,7 @@ void ModBusLinkServer::classObjectCall(const QDBusMessage& message)
         if (suspended_) return answer(bus_, message, automationFailure(message, CO_E_SERVER_STOPPING, "Server is stopping"));
         if (!watchOwner(owner)) return;  // the caller has already left
         const quint64 id = nextId_++;
-        objects_[id] = Instance{std::make_shared<CModBusLink>(table_), {{owner, 1u}}};
+        objects_[id] = Instance{std::make_shared<CModBusLink>(table_, tcpServers_), {{owner, 1u}}};
         locks_.Lock();
         return answer(bus_, message, message.createReply(QVariant::fromValue(QDBusObjectPath(pathOf(id)))));
     }
@@ -190,7 +193,8 @@ void ModBusLinkServer::memberCall(const std::shared_ptr<CModBusLink>& link, cons
     }
     auto connection = entry->usesLine ? link->connection() : nullptr;
     if (!connection) return answer(bus_, message, safeInvoke(*entry, *link, message));
-    connection->calls().post([bus = bus_, link, message, entry] { answer(bus, message, safeInvoke(*entry, *link, message)); });
+    connection->calls().post([bus = bus_, link, message, entry] { answer(bus, message, safeInvoke(*entry, *link, message)); },
+                            message.service().toStdString());
 }
 
 bool ModBusLinkServer::watchOwner(const QString& owner)

@@ -33,6 +33,9 @@ public:
     bool registerObjects();
     void unregisterObjects();
 
+    // Gives new objects their gateways; the provider must outlive them.
+    void setTcpServerProvider(TcpServerProvider* provider) { tcpServers_ = provider; }
+
     // While suspended, the class object creates nothing.
     void suspend() { suspended_ = true; }
     void resume() { suspended_ = false; }
@@ -65,6 +68,7 @@ private:
     QDBusConnection bus_;
     LockCount& locks_;
     ConnectionTable& table_;
+    TcpServerProvider* tcpServers_ = nullptr;
     QDBusServiceWatcher watcher_;
     std::map<quint64, Instance> objects_;
     std::map<QString, unsigned> serverLocks_;

@@ -68,7 +68,7 @@ HRESULT unregisterProgram()
     return hr;
 }
 
-HRESULT serve(QCoreApplication& app, const ServeTiming& timing)
+HRESULT serve(QCoreApplication& app, const ServeTiming& timing, const ServeExtension& extend)
 {
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
@@ -79,6 +79,7 @@ HRESULT serve(QCoreApplication& app, const ServeTiming& timing)
     HRESULT result = S_OK;
     {
         ModBusLinkServer server(bus, locks);
+        const std::shared_ptr<void> extension = extend ? extend(server, locks) : nullptr;
         // Decided on the thread that creates objects, so no object can be
         // created between the last look at the count and the end.
         ShutdownMonitor monitor(locks, timing.idleTime, [&] {
@@ -133,7 +134,7 @@ ServeTiming ServeTiming::fromEnvironment()
     return t;
 }
 
-HRESULT runTern(int argc, char** argv)
+HRESULT runTern(int argc, char** argv, const ServeExtension& extend)
 {
     const std::vector<std::string> args(argv + (argc > 0 ? 1 : 0), argv + argc);
     switch (parseTernCommandLine(args)) {
@@ -145,7 +146,7 @@ HRESULT runTern(int argc, char** argv)
     // thread faster than the GLib one, which is most of a call's cost.
     setenv("QT_NO_GLIB", "1", 1);
     QCoreApplication app(argc, argv);
-    return serve(app, ServeTiming::fromEnvironment());
+    return serve(app, ServeTiming::fromEnvironment(), extend);
 }
 
 int exitStatusOf(HRESULT hr)

@@ -10,6 +10,8 @@
 #include <tern/automation/OleTypes.h>
 
 #include <chrono>
+#include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,8 +28,15 @@ struct ServeTiming {
     static ServeTiming fromEnvironment();
 };
 
+class LockCount;
+class ModBusLinkServer;
+
+// What the program adds to the server while it serves (the Modbus/TCP
+// gateway objects); it lives as long as the server.
+using ServeExtension = std::function<std::shared_ptr<void>(ModBusLinkServer&, LockCount&)>;
+
 // Runs the program; the result is the process's HRESULT.
-HRESULT runTern(int argc, char** argv);
+HRESULT runTern(int argc, char** argv, const ServeExtension& extend = {});
 // The exit status for an HRESULT: 0 for success, never 0 for a failure.
 int exitStatusOf(HRESULT hr);
 

@@ -1,0 +1,30 @@
+# libFuzzer target of the gateway's MBAP reader: whatever a TCP client
+# sends, the reader either takes whole requests out of it, asks for more, or
+# refuses the stream, and every request it hands on passes the checks
+# before the line without reading outside its PDU.
+#
+# Built only when clang++ can link a fuzz target (aviary_fuzz_compiler). CTest
+# runs it for a few seconds (tern_fuzz_mbap). Longer by hand:
+#   build/tern/gateway/fuzz/mbap_reader_fuzzer -max_total_time=600 work/ tern/gateway/fuzz/corpus
+aviary_fuzz_compiler(_tfuzz_ok)
+if(NOT _tfuzz_ok)
+  message(STATUS "Tern fuzz targets: no clang++ with libFuzzer, skipped")
+  return()
+endif()
+
+set(_fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
+set(_fuzz_src ${CMAKE_CURRENT_SOURCE_DIR}/MbapReader.cpp ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/MbapReaderFuzz.cpp)
+set(_exe ${_fuzz_dir}/mbap_reader_fuzzer)
+add_custom_command(OUTPUT ${_exe}
+  COMMAND ${AVIARY_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
+          -I${PROJECT_SOURCE_DIR} ${_fuzz_src} -o ${_exe}
+  DEPENDS ${_fuzz_src} ${CMAKE_CURRENT_SOURCE_DIR}/MbapReader.h
+  COMMENT "Building mbap_reader_fuzzer with clang++"
+  VERBATIM)
+add_custom_target(tern_fuzzers ALL DEPENDS ${_exe})
+file(MAKE_DIRECTORY ${_fuzz_dir}/work)
+add_test(NAME tern_fuzz_mbap
+  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
+          ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
+          ${_fuzz_dir}/work ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus)
+set_tests_properties(tern_fuzz_mbap PROPERTIES TIMEOUT 120)
