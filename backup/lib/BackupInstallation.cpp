@@ -36,7 +36,9 @@ InstallationChoice chooseInstallation(const std::string& given, const std::strin
     const char* data = family == "kestrel" ? "tvk" : "DeviceData";
     std::error_code ec;
     if (!fs::is_directory(dir, ec)) return {{}, "no installation at " + dir};
-    if (!fs::is_directory(fs::path(dir) / data, ec))
+    // A folder named by hand must be one; the program's own may still lack
+    // the catalogues a first run uploads.
+    if (!given.empty() && !fs::is_directory(fs::path(dir) / data, ec))
         return {{}, dir + " is no installation of the suite: it has no " + data + " folder"};
     if (!isSystemInstallation(dir, shipped, programDir)) return {platform::workingInstallation(dir, userDir), {}};
     if (!platform::mirrorInstallation(dir, userDir))

@@ -118,8 +118,15 @@ TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
 
     ProgramRun diff = runProgram(args({"diff", "5", file}));
     EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.all();
-    EXPECT_NE(diff.all().find("0031"), std::string::npos) << diff.all();
     EXPECT_NE(diff.all().find("1 difference"), std::string::npos) << diff.all();
+    // The row names the parameter as the drive's database does.
+    std::string name;
+    for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(1812)->records())
+        if (p.number == 0x0031) name = p.name.substr(0, p.name.find_last_not_of(' ') + 1);
+    ASSERT_FALSE(name.empty());
+    const size_t row = diff.output.find("\n0031");
+    ASSERT_NE(row, std::string::npos) << diff.all();
+    EXPECT_EQ(diff.output.substr(row + 1, 11 + name.size()), "0031       " + name) << diff.all();
 
     // A file of another software version is refused unless forced.
     ProgramRun other = runProgram(args({"restore", "1", file}));

@@ -32,7 +32,7 @@ const char* const kNormal = "LM3_Normal_V3.dpf";
 int rounds()
 {
     const char* n = std::getenv("AVIARY_BACKUP_ROUNDS");
-    return n && std::atoi(n) > 0 ? std::atoi(n) : 2;
+    return n && std::atoi(n) > 0 ? std::atoi(n) : 8;
 }
 
 struct SimulatedLine {
@@ -54,7 +54,9 @@ struct SimulatedLine {
             int k = 0;
             for (int i = 0; i < definition.Count(); ++i) {
                 const merlin::CPar& p = definition.At(i);
-                if (p.access == 0 && !p.IsChoice() && p.min >= 0 && p.max > p.min && d.has(p.RegisterOffset()))
+                // Settings only, away from the family's fixed registers (password, control).
+                if (p.access == 0 && !p.IsChoice() && p.min >= 0 && p.max > p.min && p.RegisterOffset() > 300 &&
+                    p.RegisterOffset() < 900 && d.has(p.RegisterOffset()))
                     d.setValue(p.RegisterOffset(), static_cast<uint16_t>(p.min + (base + k++) % (p.max - p.min)));
             }
         });
@@ -118,7 +120,7 @@ protected:
 
     platform::testing::TempDir install_, out_;
     std::string portsFile_ = tern::testkit::TernBusEnvironment::registryDirectory() + "/ports.ini";
-    std::string portsText_ = "; the plant's lines, kept by hand\n[Ports]\n\n; the drives' cabinet\nCOM3 = ";
+    std::string portsText_ = "; the plant's lines, kept by hand\n[Ports]\n\n; the drives' cabinet\nCOM3=";
     merlin::CDpfParSet definition_;
     SimulatedLine a_, b_;
 };
