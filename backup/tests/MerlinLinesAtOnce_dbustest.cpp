@@ -32,7 +32,7 @@ const char* const kNormal = "LM3_Normal_V3.dpf";
 int rounds()
 {
     const char* n = std::getenv("AVIARY_BACKUP_ROUNDS");
-    return n && std::atoi(n) > 0 ? std::atoi(n) : 8;
+    return n && std::atoi(n) > 0 ? std::atoi(n) : 6;
 }
 
 struct SimulatedLine {
