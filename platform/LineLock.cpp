@@ -95,11 +95,9 @@ bool LineLock::take(const std::string& device, const std::string& detail, std::s
     name += " (pid " + std::to_string(::getpid()) + ")";
     if (!detail.empty()) name += ", " + detail;
     name += '\n';
-    // A holder the file cannot name still holds the line: the others are
-    // told "another program".
-    if (::ftruncate(fd, 0) == 0) {
-        const ssize_t written = ::pwrite(fd, name.data(), name.size(), 0);
-        (void)written;
+    if (::ftruncate(fd, 0) != 0 || ::pwrite(fd, name.data(), name.size(), 0) != static_cast<ssize_t>(name.size())) {
+        // A holder the file cannot name still holds the line: the others are
+        // told "another program".
     }
     fd_ = fd;
     device_ = device;

@@ -19,6 +19,7 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace backup {
@@ -153,7 +154,8 @@ std::string KestrelBus::failure(const std::string& fallback)
 
 bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error)
 {
-    const InstallationSwap inFolder(folder_.path());
+    std::optional<InstallationSwap> inFolder;
+    inFolder.emplace(folder_.path());
     kestrel::CNetworkExamination exam(telegram_);
     int result = exam.start();
     if (result == 0) {
@@ -162,6 +164,8 @@ bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress
         if (result == kestrel::CNetworkExamination::Finished) result = kestrel::CNetworkExamination::Done;
     }
     messages_.add(exam.finish(result));
+    // The table is written; the drives' databases are the installation's.
+    inFolder.reset();
     if (result != kestrel::CNetworkExamination::Done) {
         error = failure("the network examination failed");
         return false;
