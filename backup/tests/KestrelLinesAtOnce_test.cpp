@@ -22,6 +22,7 @@
 #include <sys/stat.h>
 
 #include <filesystem>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -68,11 +69,14 @@ struct SimulatedLine {
                     d.setValue(p.number, static_cast<uint16_t>(p.minimum + (base + k++) % (p.maximum - p.minimum)));
         });
     }
-    uint16_t value(uint16_t number)
+    // Every value of the drive, as a run started now should save them.
+    std::map<uint16_t, uint16_t> values()
     {
-        uint16_t v = 0;
-        bus->withDrive(1, [&](sim::SioDrive& d) { v = d.value(number); });
-        return v;
+        std::map<uint16_t, uint16_t> out;
+        bus->withDrive(1, [&](sim::SioDrive& d) {
+            for (const sim::SioParameter& p : d.catalogue().records()) out[p.number] = d.value(p.number);
+        });
+        return out;
     }
 };
 
@@ -126,7 +130,7 @@ protected:
             }
         return found;
     }
-    void expectValuesOf(SimulatedLine& line, const std::string& file)
+    void expectValuesOf(const std::map<uint16_t, uint16_t>& expected, const std::string& file)
     {
         ASSERT_NE(file, "");
         const std::string body = readFile(file).substr(kestrel::ListFile::kHeaderSize);
@@ -136,7 +140,7 @@ protected:
             const auto value = kestrel::parseHex4(body.substr(at + 4, 4));
             ASSERT_TRUE(number && value) << file;
             if (*number == 0x00AC) continue;  // the error register is stored as 0000, never read
-            ASSERT_EQ(*value, line.value(*number)) << file << " " << body.substr(at, 4);
+            ASSERT_EQ(*value, expected.at(*number)) << file << " " << body.substr(at, 4);
         }
     }
     void runRounds(const std::vector<std::string>& asUser)
@@ -145,12 +149,13 @@ protected:
         for (int round = 0; round < rounds(); ++round) {
             a_.setValues(100 + round);
             b_.setValues(7000 + round);
+            const auto valuesA = a_.values(), valuesB = b_.values();
             ChildProcess first(command(a_, asUser)), second(command(b_, asUser));
             const auto endA = first.wait(9s), endB = second.wait(9s);
             ASSERT_TRUE(exitedWith(endA, 0)) << first.finalOutput();
             ASSERT_TRUE(exitedWith(endB, 0)) << second.finalOutput();
-            expectValuesOf(a_, newFile(a_, seen));
-            expectValuesOf(b_, newFile(b_, seen));
+            expectValuesOf(valuesA, newFile(a_, seen));
+            expectValuesOf(valuesB, newFile(b_, seen));
         }
         // Nothing of the runs' work is left in the installation.
         EXPECT_FALSE(std::filesystem::exists(install_.path() + "/parameter"));
@@ -196,6 +201,7 @@ TEST_F(KestrelLinesAtOnce, ALineInUseIsRefusedAndARunHoldsItsLineToTheEnd)
     // A run has the line from its start to its end: Kestrel is refused
     // meanwhile, told who has it, and the run's file is whole.
     a_.setValues(300);
+    const auto values = a_.values();
     ChildProcess run(command(a_));
     ASSERT_TRUE(tern::testkit::eventually(
         [&] { return platform::LineLock::holder(a_.pty.slavePath()).find("aviary-backup") == 0; }, 5s));
@@ -204,7 +210,7 @@ TEST_F(KestrelLinesAtOnce, ALineInUseIsRefusedAndARunHoldsItsLineToTheEnd)
     EXPECT_EQ(kestrel.lineHolder(), "aviary-backup (pid " + std::to_string(run.pid()) + ")");
     ASSERT_TRUE(exitedWith(run.wait(9s), 0)) << run.finalOutput();
     std::set<std::string> seen;
-    expectValuesOf(a_, newFile(a_, seen));
+    expectValuesOf(values, newFile(a_, seen));
     EXPECT_TRUE(kestrel.SetPortOpen(true));
 }
 
