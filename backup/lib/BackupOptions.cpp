@@ -10,7 +10,8 @@ const char* const kUsage =
     "commands:\n"
     "  scan                     find the drives on the line: address, name, type and version\n"
     "  backup [ADDR...]         save every drive found (or those named) into a parameter file each,\n"
-    "                           <address>_<name>_<date>.par in the output directory\n"
+    "                           <address>_<name>_<family>-<line>_<date>_<time>.par in the output\n"
+    "                           directory; an existing file is never replaced\n"
     "  diff ADDR FILE           compare the drive's live settings with FILE (what a restore\n"
     "                           would write; status and process values are left out);\n"
     "                           exit 0 equal, 1 different, 2 error\n"
@@ -20,10 +21,11 @@ const char* const kUsage =
     "  --port P                 COM1..COM8 or a device path such as /dev/ttyUSB0\n"
     "  --baud N                 baud rate\n"
     "  --install DIR            the installation: tvk/, DeviceData/, netlist files (default: beside\n"
-    "                           this program, or share/aviary of an installed one)\n"
+    "                           this program, or share/aviary of an installed one); a system\n"
+    "                           installation is used through the user's working copy of it\n"
     "  --dir DIR                where backup writes its files (default: the current directory)\n"
-    "  --force                  backup: overwrite existing files; restore: write a file made for\n"
-    "                           another type or version, switch the parameter set\n"
+    "  --force                  restore: write a file made for another type or version, switch\n"
+    "                           the parameter set\n"
     "  --json                   scan and diff: JSON on stdout\n"
     "  --password N             merlin restore: the drive's password, when it refuses writes\n"
     "  --capture FILE           merlin: every frame of the run into FILE (pcapng; Wireshark opens it)\n"
@@ -36,7 +38,9 @@ const char* const kUsage =
     "  --help, --version\n"
     "Port, baud rate and timing not given are those Kestrel or Merlin keep in their settings\n"
     "(the \"Settings\" and \"Times\" sections of their profiles), else the programs' defaults.\n"
-    "Progress goes to stderr when it is a terminal; a summary ends every backup.\n";
+    "Progress goes to stderr when it is a terminal; a summary ends every backup.\n"
+    "A run has its line to itself: one that finds the line in use (by Kestrel, by the link\n"
+    "server for Merlin, or by another run) says who has it and ends with exit status 2.\n";
 
 namespace {
 

@@ -30,6 +30,8 @@ struct BackupOptions {
     std::optional<int> silentMs;
     std::optional<int> waitMs;
     std::optional<int> rtsMs;
+    // The date and time in the names of a backup's files; empty: now.
+    std::string stamp;
 };
 
 // The options, or the message for a bad command line in error.

@@ -1,40 +1,78 @@
 #include <backup/lib/BackupRun.h>
 
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <ctime>
 #include <filesystem>
 #include <iomanip>
+
+#include <fcntl.h>
+#include <stdio.h>
+#include <unistd.h>
 
 namespace backup {
 
 namespace fs = std::filesystem;
 
-std::string backupFileName(int address, const std::string& name, const std::string& date)
+namespace {
+
+std::string safeText(const std::string& text, const char* empty)
 {
     std::string safe;
-    for (const char c : name) {
+    for (const char c : text) {
         const bool keep = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' ||
                           c == '_' || c == '.';
         safe += keep ? c : '-';
     }
     // Never a hidden file or a way out of the directory.
     while (!safe.empty() && safe.front() == '.') safe.erase(safe.begin());
-    if (safe.empty()) safe = "drive";
-    char head[8];
-    std::snprintf(head, sizeof head, "%02d_", address);
-    return head + safe + "_" + date + ".par";
+    return safe.empty() ? empty : safe;
 }
 
-std::string today()
+std::string localTime(const char* format)
 {
     const std::time_t now = std::time(nullptr);
     std::tm local{};
     localtime_r(&now, &local);
-    char text[16];
-    std::strftime(text, sizeof text, "%Y-%m-%d", &local);
+    char text[32];
+    std::strftime(text, sizeof text, format, &local);
     return text;
 }
+
+// "x.par" -> "x-2.par": the n-th name of a file whose first name is taken.
+std::string numbered(const std::string& file, int n)
+{
+    if (n < 2) return file;
+    return file.substr(0, file.size() - 4) + "-" + std::to_string(n) + ".par";
+}
+
+// Gives part the name target only when nothing has it: a file is never
+// replaced, also not one made a moment ago by another run.
+int linkNoReplace(const std::string& part, const std::string& target)
+{
+    if (::renameat2(AT_FDCWD, part.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) == 0) return 0;
+    if (errno != EINVAL && errno != ENOSYS) return errno;
+    // A file system without the flag: a hard link fails on an existing name too.
+    if (::link(part.c_str(), target.c_str()) != 0) return errno;
+    return ::unlink(part.c_str()) == 0 ? 0 : errno;
+}
+
+}  // namespace
+
+std::string backupFileName(int address, const std::string& name, const std::string& family, const std::string& line,
+                           const std::string& stamp)
+{
+    char head[8];
+    std::snprintf(head, sizeof head, "%02d_", address);
+    return head + safeText(name, "drive") + "_" + safeText(family, "drive") + "-" + safeText(line, "line") + "_" +
+           stamp + ".par";
+}
+
+std::string timeStamp() { return localTime("%Y-%m-%d_%H%M%S"); }
+
+std::string today() { return localTime("%Y-%m-%d"); }
 
 std::string jsonString(const std::string& text)
 {
@@ -134,31 +172,43 @@ bool BackupRun::drivesToSave(std::vector<FoundDrive>& drives, int& failed)
 
 bool BackupRun::saveOne(const FoundDrive& drive, std::string& file, std::string& error)
 {
-    const fs::path path = fs::path(options_.outputDir) / backupFileName(drive.address, drive.name, today());
-    file = path.string();
-    std::error_code ec;
-    if (fs::exists(path, ec) && !options_.force) {
-        error = "exists, not overwritten (--force overwrites it)";
-        return false;
-    }
-    // Written beside the target and renamed into place: an existing backup
-    // is never left half-replaced by a drive that stops answering.
-    const std::string part = file + ".part";
+    const fs::path first = fs::path(options_.outputDir) /
+                           backupFileName(drive.address, drive.name, bus_.family(), bus_.lineName(), stamp_);
+    file = first.string();
+    // Written beside the target under a name of this run and given its own
+    // name only when complete: a drive that stops answering leaves no file.
+    const std::string part = file + ".part" + std::to_string(::getpid());
     progress_.begin((drive.address < 10 ? "0" : "") + std::to_string(drive.address) + " " + drive.name);
     const bool ok = bus_.backup(drive, part, bar(), error);
     progress_.end();
-    if (ok) fs::rename(part, path, ec);
-    if (!ok || ec) {
-        fs::remove(part, ec);
-        if (ok) error = "cannot rename " + part + ": " + ec.message();
-        return false;
+    if (ok && placeFile(part, file, error)) return true;
+    std::error_code ec;
+    fs::remove(part, ec);
+    return false;
+}
+
+bool BackupRun::placeFile(const std::string& part, std::string& file, std::string& error)
+{
+    const std::string first = file;
+    // An existing file is never replaced: the next free number is taken.
+    constexpr int kMostNumbers = 100;
+    for (int n = 1; n <= kMostNumbers; ++n) {
+        file = numbered(first, n);
+        const int failed = linkNoReplace(part, file);
+        if (failed == 0) return true;
+        if (failed != EEXIST) {
+            error = "cannot name " + part + " " + file + ": " + std::strerror(failed);
+            return false;
+        }
     }
-    return true;
+    error = "exists " + std::to_string(kMostNumbers) + " times, not overwritten: " + first;
+    return false;
 }
 
 int BackupRun::backup()
 {
     const auto start = std::chrono::steady_clock::now();
+    stamp_ = options_.stamp.empty() ? timeStamp() : options_.stamp;
     std::vector<FoundDrive> drives;
     int failed = 0;
     if (!drivesToSave(drives, failed)) return kExitError;

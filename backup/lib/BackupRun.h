@@ -18,9 +18,14 @@ constexpr int kExitDifferent = 1;
 constexpr int kExitPartial = 1;
 constexpr int kExitError = 2;
 
-// "05_Pump-2_2026-12-08.par": the address, the name with everything but
-// letters, digits, '-', '_' and '.' made '-', and the date.
-std::string backupFileName(int address, const std::string& name, const std::string& date);
+// "05_Pump-2_kestrel-COM1_2026-12-08_023000.par": the address, the name,
+// the family and line, the date and time of the run; in the name and line
+// everything but letters, digits, '-', '_' and '.' made '-'. Files of the
+// two families, of two lines or of two runs of a day never share a name.
+std::string backupFileName(int address, const std::string& name, const std::string& family, const std::string& line,
+                           const std::string& stamp);
+// Now in local time, "YYYY-MM-DD_HHMMSS".
+std::string timeStamp();
 // Today in local time, "YYYY-MM-DD".
 std::string today();
 // A JSON string literal.
@@ -43,6 +48,8 @@ private:
     int restore();
     bool drivesToSave(std::vector<FoundDrive>& drives, int& failed);
     bool saveOne(const FoundDrive& drive, std::string& file, std::string& error);
+    // Moves the finished part to the first free name of the drive's file.
+    bool placeFile(const std::string& part, std::string& file, std::string& error);
     ProgressFn bar();
 
     DriveBus& bus_;
@@ -50,6 +57,7 @@ private:
     std::ostream& out_;
     std::ostream& err_;
     ProgressBar& progress_;
+    std::string stamp_;
 };
 
 }  // namespace backup

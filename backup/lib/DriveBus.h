@@ -22,7 +22,7 @@ struct FoundDrive {
 // A parameter whose live value differs from the file's.
 struct ValueDifference {
     std::string parameter;  // number ("00E4") or register ("40104")
-    std::string name;       // Merlin's parameter name; empty for Kestrel
+    std::string name;       // the parameter's name
     std::string live;
     std::string file;
 };
@@ -35,6 +35,8 @@ public:
     virtual ~DriveBus() = default;
     // "kestrel" or "merlin".
     virtual std::string family() const = 0;
+    // The line, as files and messages name it ("COM1", "ttyUSB0").
+    virtual std::string lineName() const { return {}; }
     // The lowest and highest address the family knows.
     virtual int firstAddress() const = 0;
     virtual int lastAddress() const = 0;

@@ -13,11 +13,13 @@
 #include <kestrel/core/ListFile.h>
 #include <kestrel/core/TransferCommands.h>
 
+#include <platform/PortMap.h>
 #include <plumage/plumage.h>
 
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <optional>
 #include <sstream>
 
 namespace backup {
@@ -55,39 +57,40 @@ bool isProcessValue(const std::string& number)
     return n && ((*n >= 0x00A8 && *n <= 0x00AD) || *n == 0x00E8 || *n == 0x00EA);
 }
 
-// The working file of a drive's online list is Kestrel's only copy of that
-// list's values while its window is open. One found where the backup needs
-// it is set aside for the time and put back, never overwritten or deleted.
-class BorrowedWorkPath {
+// The program's installation in the process-wide state for as long as this
+// lives, the run's folder outside it: what a scan writes (the device table)
+// goes to the run's folder.
+class InstallationSwap {
 public:
-    explicit BorrowedWorkPath(std::string path) : path_(std::move(path))
-    {
-        std::error_code ec;
-        if (!std::filesystem::exists(path_, ec)) return;
-        held_ = path_ + ".held";
-        std::filesystem::rename(path_, held_, ec);
-        if (ec) {
-            held_.clear();
-            ok_ = false;
-        }
-    }
-    ~BorrowedWorkPath()
-    {
-        if (!ok_) return;
-        std::error_code ec;
-        std::filesystem::remove(path_, ec);
-        if (!held_.empty()) std::filesystem::rename(held_, path_, ec);
-    }
-    BorrowedWorkPath(const BorrowedWorkPath&) = delete;
-    BorrowedWorkPath& operator=(const BorrowedWorkPath&) = delete;
-    bool ok() const { return ok_; }
-    const std::string& path() const { return path_; }
+    explicit InstallationSwap(const std::string& dir) : saved_(state().installDir) { state().installDir = dir; }
+    ~InstallationSwap() { state().installDir = saved_; }
+    InstallationSwap(const InstallationSwap&) = delete;
+    InstallationSwap& operator=(const InstallationSwap&) = delete;
 
 private:
-    std::string path_;
-    std::string held_;
-    bool ok_ = true;
+    std::string saved_;
 };
+
+// The working file of a list, as an online list makes it: number and value
+// of every database record, CR LF.
+bool writeWorkingFile(const std::string& databasePath, const std::string& path)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    kestrel::DatabaseReader db(databasePath);
+    if (!out || !db.atRecord()) return false;
+    for (; db.atRecord(); db.advance()) out << db.record().numberText() << db.record().valueText() << "\r\n";
+    out.close();
+    return static_cast<bool>(out);
+}
+
+// Parameter number -> name, from the drive's database.
+std::map<std::string, std::string> parameterNames(const std::string& databasePath)
+{
+    std::map<std::string, std::string> names;
+    for (kestrel::DatabaseReader db(databasePath); db.atRecord(); db.advance())
+        names.emplace(std::string(db.record().numberText()), db.record().name());
+    return names;
+}
 
 // Number -> value of the records of a working-file body, in order.
 std::vector<std::pair<std::string, std::string>> records(const std::string& body)
@@ -125,12 +128,36 @@ KestrelBus::KestrelBus(const KestrelLine& line) : line_(line)
     s.settings.tRts = line.tRts;
     s.settings.delayNak = line.delayNak;
     s.settings.rtsMode = line.rtsMode;
-    std::error_code ec;
-    std::filesystem::create_directories(line.installDir + "/tvk", ec);
-    std::filesystem::create_directories(line.installDir + "/parameter", ec);
+    // This run holds the line itself, for all of its operations.
+    telegram_.control().SetLineLocking(false);
+}
+
+bool KestrelBus::ready(std::string& error)
+{
+    if (!folder_.ok()) {
+        error = "cannot make a working folder for this run";
+        return false;
+    }
+    // The names given in Kestrel's network dialog are what the files are named by.
+    if (!folder_.copyIn(line_.installDir, kestrel::CDeviceTable::kFileName + 1)) {
+        error = "cannot copy the device table of " + line_.installDir;
+        return false;
+    }
+    const std::string device = platform::comPortDevice(line_.port);
+    std::string holder;
+    if (!lineLock_.take(device, "", holder)) {
+        error = line_.lineName + " is in use by " + holder + "; try again when it has finished";
+        return false;
+    }
+    return true;
 }
 
 KestrelBus::~KestrelBus() = default;
+
+std::string KestrelBus::workPath() const
+{
+    return folder_.path() + "/List-" + state().currentAddress + ".~pa";
+}
 
 std::string KestrelBus::failure(const std::string& fallback)
 {
@@ -140,6 +167,8 @@ std::string KestrelBus::failure(const std::string& fallback)
 
 bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error)
 {
+    std::optional<InstallationSwap> inFolder;
+    inFolder.emplace(folder_.path());
     kestrel::CNetworkExamination exam(telegram_);
     int result = exam.start();
     if (result == 0) {
@@ -148,6 +177,8 @@ bool KestrelBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress
         if (result == kestrel::CNetworkExamination::Finished) result = kestrel::CNetworkExamination::Done;
     }
     messages_.add(exam.finish(result));
+    // The table is written; the drives' databases are the installation's.
+    inFolder.reset();
     if (result != kestrel::CNetworkExamination::Done) {
         error = failure("the network examination failed");
         return false;
@@ -171,7 +202,7 @@ bool KestrelBus::identify(int address, FoundDrive& drive, std::string& error)
     // The next transfer of this drive starts from what was just read.
     identified_ = Identified{address, state().databaseFileName};
     kestrel::CDeviceTable table;
-    table.load(line_.installDir + kestrel::CDeviceTable::kFileName);
+    table.load(folder_.path() + kestrel::CDeviceTable::kFileName);
     drive.address = address;
     drive.name = table.name(address).empty() ? "NEW" : table.name(address);
     drive.type = getInverterName() + " " + kestrel::CDatabase::versionText(state().databaseFileName);
@@ -228,10 +259,27 @@ bool KestrelBus::checkVersion(int address, std::string& versionText, bool& missi
 
 bool KestrelBus::uploadDatabase(const ProgressFn& progress, std::string& error)
 {
-    // The catalogue of a version is uploaded once and kept, as Kestrel does.
-    if (runTransfer(true, progress, error)) return true;
-    error = "database upload: " + error;
-    return false;
+    // The catalogue of a version is uploaded once and kept, as Kestrel does;
+    // it is made in the run's folder and put in place whole, so a run on
+    // another line reading the same version never meets half of it.
+    const std::string name = state().databaseFileName;
+    std::error_code ec;
+    std::filesystem::create_directories(folder_.path() + "/tvk", ec);
+    bool ok;
+    {
+        const InstallationSwap inFolder(folder_.path());
+        ok = runTransfer(true, progress, error);
+    }
+    if (!ok) {
+        error = "database upload: " + error;
+        return false;
+    }
+    if (kestrel::CDatabase(state().installPath(name)).isComplete()) return true;  // another run was first
+    if (!publishFile(folder_.path() + name, state().installPath(name))) {
+        error = "cannot put the uploaded database into " + state().installPath(name);
+        return false;
+    }
+    return true;
 }
 
 bool KestrelBus::prepareDatabase(int address, const ProgressFn& progress, std::string& versionText,
@@ -246,21 +294,17 @@ bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::stri
                               std::string& error)
 {
     if (!prepareDatabase(address, progress, versionText, error)) return false;
-    BorrowedWorkPath work(kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress));
-    if (!work.ok()) {
-        error = "cannot set aside the open list's working file " + work.path();
-        return false;
-    }
-    if (kestrel::MakeWorkingFile(state().installPath(state().databaseFileName)) != work.path()) {
+    const std::string work = workPath();
+    if (!writeWorkingFile(state().installPath(state().databaseFileName), work)) {
         error = "cannot make the working file from " + state().databaseFileName;
         return false;
     }
-    state().listFileName = work.path();
+    state().listFileName = work;
     state().uploadDirection = kestrel::TransferDirection::Upload;
     if (!runTransfer(false, progress, error)) return false;
-    const auto bytes = readAll(work.path());
+    const auto bytes = readAll(work);
     if (!bytes) {
-        error = "cannot read the working file " + work.path();
+        error = "cannot read the working file " + work;
         return false;
     }
     body = *bytes;
@@ -302,11 +346,16 @@ bool KestrelBus::diff(int address, const std::string& path, std::vector<ValueDif
     if (!uploadValues(address, progress, live, versionText, error)) return false;
     std::map<std::string, std::string> fileValues;
     for (const auto& [number, value] : records(*body)) fileValues.emplace(number, value);
+    const auto names = parameterNames(state().installPath(state().databaseFileName));
+    const auto nameOf = [&names](const std::string& number) {
+        const auto it = names.find(number);
+        return it == names.end() ? std::string() : it->second;
+    };
     for (const auto& [number, value] : records(live)) {
         if (isProcessValue(number)) continue;
         const auto it = fileValues.find(number);
-        if (it == fileValues.end()) differences.push_back({number, "", value, ""});
-        else if (it->second != value) differences.push_back({number, "", value, it->second});
+        if (it == fileValues.end()) differences.push_back({number, nameOf(number), value, ""});
+        else if (it->second != value) differences.push_back({number, nameOf(number), value, it->second});
     }
     return true;
 }
@@ -341,9 +390,8 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
     const auto body = checkedBody(path, databasePath, error);
     if (!body) return false;
     state().currentAddress = std::to_string(address);
-    BorrowedWorkPath work(kestrel::CWorkFile::onlinePath(line_.installDir, state().currentAddress));
-    const std::string& workPath = work.path();
-    if (!body || !work.ok() || !writeAll(workPath, *body)) {
+    const std::string workPath = this->workPath();
+    if (!body || !writeAll(workPath, *body)) {
         error = "cannot make the working file " + workPath;
         return false;
     }

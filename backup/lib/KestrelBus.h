@@ -6,8 +6,10 @@
 // first when the installation does not have it yet.
 #include <backup/lib/DriveBus.h>
 #include <backup/lib/MessageCollector.h>
+#include <backup/lib/RunFolder.h>
 
 #include <kestrel/core/CTelegram.h>
+#include <platform/LineLock.h>
 
 #include <memory>
 #include <optional>
@@ -24,14 +26,19 @@ struct KestrelLine {
     int tRts = 30;
     int delayNak = 1200;
     bool rtsMode = false;             // RS-485 direction by RTS, requests echoed
+    std::string lineName = "COM1";    // the line in messages and file names
 };
 
 class KestrelBus : public DriveBus {
 public:
     explicit KestrelBus(const KestrelLine& line);
     ~KestrelBus() override;
+    // The run's own folder made and the line taken for the whole run; false
+    // (with what stands in the way) when another program has the line.
+    bool ready(std::string& error);
 
     std::string family() const override { return "kestrel"; }
+    std::string lineName() const override { return line_.lineName; }
     int firstAddress() const override { return 0; }
     int lastAddress() const override { return 31; }
     bool scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error) override;
@@ -55,12 +62,16 @@ private:
     bool uploadValues(int address, const ProgressFn& progress, std::string& body, std::string& versionText,
                       std::string& error);
     std::string failure(const std::string& fallback);
+    // The working file of the current drive, in the run's folder.
+    std::string workPath() const;
 
     struct Identified {
         int address;
         std::string databaseFileName;
     };
     KestrelLine line_;
+    RunFolder folder_;
+    platform::LineLock lineLock_;
     std::optional<Identified> identified_;
     MessageCollector messages_;
     kestrel::CTelegram telegram_;

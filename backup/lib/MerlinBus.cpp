@@ -9,9 +9,12 @@
 #include <merlin/core/EndCodes.h>
 
 #include <platform/Clock.h>
+#include <platform/LineLock.h>
 #include <platform/Notice.h>
+#include <platform/PortMap.h>
 
 #include <strings.h>
+#include <unistd.h>
 
 namespace backup {
 
@@ -37,11 +40,23 @@ std::string resultText(int result)
 
 MerlinBus::MerlinBus(const std::string& installDir, const merlin::LinkSettings& settings,
                      std::optional<uint16_t> password)
-    : installDir_(installDir), password_(password), link_(settings)
+    : installDir_(installDir),
+      settings_(settings),
+      lineName_(platform::comPortName(settings.comPort)),
+      // Never Merlin's shared "XYZ", never another run's: a connection
+      // shared with a program on another line would move it to this one.
+      connectionName_("aviary-backup " + std::to_string(::getpid())),
+      password_(password),
+      link_(settings)
 {
+    link_.SetConnectionName(connectionName_);
 }
 
-MerlinBus::~MerlinBus() { link_.CloseLink(); }
+MerlinBus::~MerlinBus()
+{
+    link_.CloseLink();
+    if (keeper_.isAttached()) keeper_.CloseConnection();
+}
 
 std::string MerlinBus::failure(const std::string& fallback)
 {
@@ -51,15 +66,41 @@ std::string MerlinBus::failure(const std::string& fallback)
 
 bool MerlinBus::linked(std::string& error)
 {
-    if (link_.IsStarted() && link_.OpenLink()) return true;
-    error = failure("Unable to Start Link Server");
+    if (!folder_.ok() || !folder_.copyIn(installDir_, merlin::CDeviceTable::kFileName)) {
+        error = "cannot make a working folder for this run";
+        return false;
+    }
+    if (!link_.IsStarted() || !link_.OpenLink()) {
+        error = failure("Unable to Start Link Server");
+        return false;
+    }
+    return holdLine(error);
+}
+
+bool MerlinBus::holdLine(std::string& error)
+{
+    using tern::VARIANT_BOOL;
+    VARIANT_BOOL joined = tern::VARIANT_FALSE, active = tern::VARIANT_FALSE;
+    if (tern::FAILED(keeper_.CreateInstance()) ||
+        tern::FAILED(keeper_.OpenConnection(connectionName_, 1, &joined)) || joined == tern::VARIANT_FALSE ||
+        tern::FAILED(keeper_.get_IsActive(&active))) {
+        error = "Unable to Start Link Server";
+        return false;
+    }
+    if (active != tern::VARIANT_FALSE) return true;
+    // The link server opened the port under its line lock: who holds the
+    // line, if anyone, is why it is not open.
+    const std::string device = platform::comPortDevice(settings_.comPort);
+    const std::string holder = platform::LineLock::holder(device);
+    if (!holder.empty()) error = lineName_ + " is in use by " + holder + "; try again when it has finished";
+    else error = "the link server cannot open " + lineName_ + " (" + device + ")";
     return false;
 }
 
 bool MerlinBus::scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error)
 {
     merlin::CDeviceTable table;
-    merlin::CNetworkExamination exam(link_, table, installDir_);
+    merlin::CNetworkExamination exam(link_, table, folder_.path());
     exam.start();
     int result;
     while ((result = exam.step()) == 1)
@@ -100,7 +141,7 @@ bool MerlinBus::identify(int address, FoundDrive& drive, std::string& error)
     // The drive's next transfer starts from what was just read.
     identified_ = std::pair{address, identity};
     merlin::CDeviceTable table;
-    table.load(installDir_);
+    table.load(folder_.path());
     drive.address = address;
     drive.name = table.present(address) && !table.name(address).empty() ? table.name(address) : "NEW";
     drive.type = merlin::deviceTypeName(identity.deviceType) + " " +

@@ -5,10 +5,12 @@
 // registers name, in DeviceData of the installation.
 #include <backup/lib/DriveBus.h>
 #include <backup/lib/MessageCollector.h>
+#include <backup/lib/RunFolder.h>
 
 #include <merlin/core/CBulkTransfer.h>
 #include <merlin/core/CDpfParSet.h>
 #include <merlin/link/CTernLink.h>
+#include <tern/client/ModBusLinkClient.h>
 
 #include <tern/client/BusMonitorClient.h>
 
@@ -26,10 +28,15 @@ public:
               std::optional<uint16_t> password = std::nullopt);
     ~MerlinBus() override;
 
-    // False (after "Unable to Start Link Server") when Tern cannot be had.
+    // The line as files and messages name it; before linked().
+    void setLineName(const std::string& name) { lineName_ = name; }
+    // Opens this run's own connection of the link server and holds the line
+    // with it for the whole run. False (after "Unable to Start Link Server")
+    // when Tern cannot be had, or when another program has the line.
     bool linked(std::string& error);
 
     std::string family() const override { return "merlin"; }
+    std::string lineName() const override { return lineName_; }
     int firstAddress() const override { return 1; }
     int lastAddress() const override { return 32; }
     bool scan(std::vector<FoundDrive>& found, const ProgressFn& progress, std::string& error) override;
@@ -54,13 +61,22 @@ private:
     bool transfer(merlin::TransferDirection direction, int station, merlin::CDpfParSet& set,
                   const ProgressFn& progress, std::string& error);
     std::string failure(const std::string& fallback);
+    bool holdLine(std::string& error);
 
     std::string installDir_;
+    merlin::LinkSettings settings_;
+    std::string lineName_;
+    std::string connectionName_;
+    RunFolder folder_;
     std::optional<uint16_t> password_;
     std::optional<std::pair<int, Identity>> identified_;
     MessageCollector messages_;
     merlin::CTernLink link_;
     std::unique_ptr<tern::BusMonitorClient> capture_;
+    // A second reference to the run's connection: the link server keeps a
+    // connection's port open only while someone references it, and the
+    // network examination lets go of its link at the end.
+    tern::ModBusLinkClient keeper_;
 };
 
 }  // namespace backup

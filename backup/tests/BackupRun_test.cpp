@@ -10,10 +10,17 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
+#include <set>
 #include <sstream>
 
 namespace backup {
 namespace {
+
+std::string contents(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
+}
 
 std::optional<BackupOptions> parse(std::vector<std::string> words, std::string& error)
 {
@@ -59,10 +66,19 @@ TEST(BackupOptions, CommandsAddressesAndBadLines)
 
 TEST(BackupFiles, NamesAreSafeAndDatedAndJsonIsEscaped)
 {
-    EXPECT_EQ(backupFileName(5, "Pump 2", "2026-12-08"), "05_Pump-2_2026-12-08.par");
-    EXPECT_EQ(backupFileName(12, "../../etc/passwd", "2026-12-08"), "12_-..-etc-passwd_2026-12-08.par");
-    EXPECT_EQ(backupFileName(1, "", "d"), "01_drive_d.par");
+    EXPECT_EQ(backupFileName(5, "Pump 2", "kestrel", "COM1", "2026-12-08_023000"),
+              "05_Pump-2_kestrel-COM1_2026-12-08_023000.par");
+    EXPECT_EQ(backupFileName(12, "../../etc/passwd", "merlin", "../x", "2026-12-08_023000"),
+              "12_-..-etc-passwd_merlin--x_2026-12-08_023000.par");
+    EXPECT_EQ(backupFileName(1, "", "kestrel", "", "d"), "01_drive_kestrel-line_d.par");
+    // Two families, two lines, two runs of one day: never one name.
+    const std::set<std::string> names{backupFileName(1, "NEW", "kestrel", "COM1", "2026-12-08_023000"),
+                                      backupFileName(1, "NEW", "merlin", "COM1", "2026-12-08_023000"),
+                                      backupFileName(1, "NEW", "kestrel", "pts-3", "2026-12-08_023000"),
+                                      backupFileName(1, "NEW", "kestrel", "COM1", "2026-12-08_143000")};
+    EXPECT_EQ(names.size(), 4u);
     EXPECT_EQ(today().size(), 10u);
+    EXPECT_EQ(timeStamp().size(), 17u);
     EXPECT_EQ(jsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
     EXPECT_EQ(ProgressBar::render("05 Pump", 15, 30, 4), "05 Pump [###############...............] 15/30  4s");
 }
@@ -119,6 +135,7 @@ struct BackupRunTest : ::testing::Test {
                       {9, {9, "Mixer", "RQ9000 A18.08"}}};
         options.family = "kestrel";
         options.outputDir = dir.path();
+        options.stamp = "2026-12-08_023000";
     }
     int run(Command command)
     {
@@ -129,7 +146,7 @@ struct BackupRunTest : ::testing::Test {
     }
     std::string file(int address, const std::string& name) const
     {
-        return dir.path() + "/" + backupFileName(address, name, today());
+        return dir.path() + "/" + backupFileName(address, name, "kestrel", "", options.stamp);
     }
     platform::testing::TempDir dir;
     ScriptedBus bus;
@@ -151,21 +168,27 @@ TEST_F(BackupRunTest, AFailingDriveIsReportedAndTheOthersAreSaved)
     EXPECT_NE(out.str().find("backup: 2 saved, 1 failed"), std::string::npos) << out.str();
 }
 
-TEST_F(BackupRunTest, NamedDrivesThatDoNotAnswerAndExistingFiles)
+TEST_F(BackupRunTest, NamedDrivesThatDoNotAnswerAndExistingFilesAreNeverReplaced)
 {
     options.addresses = {1, 4};
     std::ofstream(file(1, "Fan")) << "last night";
-    EXPECT_EQ(run(Command::Backup), kExitError);
-    std::ifstream kept(file(1, "Fan"));
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(kept), {}), "last night");
+    EXPECT_EQ(run(Command::Backup), kExitPartial);
+    const std::string second = dir.path() + "/01_Fan_kestrel-line_2026-12-08_023000-2.par";
+    EXPECT_EQ(contents(file(1, "Fan")), "last night");
+    EXPECT_EQ(contents(second), "values of 1");
     EXPECT_NE(out.str().find("04  FAILED  no answer"), std::string::npos) << out.str();
-    EXPECT_NE(out.str().find("exists, not overwritten"), std::string::npos) << out.str();
+    EXPECT_NE(out.str().find("01  saved   Fan  " + second), std::string::npos) << out.str();
 
+    // Not even when forced: the next free number is taken.
     options.force = true;
     options.addresses = {1};
     EXPECT_EQ(run(Command::Backup), kExitOk);
-    std::ifstream replaced(file(1, "Fan"));
-    EXPECT_EQ(std::string(std::istreambuf_iterator<char>(replaced), {}), "values of 1");
+    EXPECT_EQ(contents(file(1, "Fan")), "last night");
+    EXPECT_EQ(contents(second), "values of 1");
+    EXPECT_TRUE(std::filesystem::exists(dir.path() + "/01_Fan_kestrel-line_2026-12-08_023000-3.par"));
+    // No part file is left anywhere.
+    for (const auto& e : std::filesystem::directory_iterator(dir.path()))
+        EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
 }
 
 TEST_F(BackupRunTest, DiffExitsByTheDifferencesInTableOrJson)

@@ -5,6 +5,8 @@
 #include <backup/lib/DriveBus.h>
 #include <tern/tests/ServerBusTesting.h>
 
+#include <filesystem>
+#include <algorithm>
 #include <fstream>
 #include <functional>
 #include <map>
@@ -50,6 +52,27 @@ inline ProgramRun runProgram(std::vector<std::string> args, std::chrono::millise
     }
     r.messages = readFile(errors);
     return r;
+}
+
+// The backup files in dir whose names begin with prefix ("05_NEW_kestrel-"), sorted.
+inline std::vector<std::string> backupFiles(const std::string& dir, const std::string& prefix)
+{
+    std::vector<std::string> found;
+    std::error_code ec;
+    for (const auto& e : std::filesystem::directory_iterator(dir, ec)) {
+        const std::string name = e.path().filename().string();
+        if (name.rfind(prefix, 0) == 0 && name.size() > 4 && name.compare(name.size() - 4, 4, ".par") == 0)
+            found.push_back(e.path().string());
+    }
+    std::sort(found.begin(), found.end());
+    return found;
+}
+
+// The one backup file of a prefix; empty when there is none or several.
+inline std::string onlyBackupFile(const std::string& dir, const std::string& prefix)
+{
+    const auto found = backupFiles(dir, prefix);
+    return found.size() == 1 ? found.front() : std::string();
 }
 
 // True when python's own JSON reader takes the text.

@@ -43,7 +43,7 @@ protected:
     }
     std::string fileOf(int address) const
     {
-        return out_.path() + "/" + backupFileName(address, "NEW", today());
+        return onlyBackupFile(out_.path(), (address < 10 ? "0" : "") + std::to_string(address) + "_NEW_kestrel-");
     }
     uint16_t driveValue(int address, uint16_t number)
     {
@@ -55,6 +55,7 @@ protected:
     platform::testing::TempDir registry_;
     platform::testing::RegistryRedirect redirect_{registry_.path()};
     platform::testing::TempDir install_, out_;
+    std::string catalogues_ = install_.write("tvk/README", "");
     // Drives of two software versions, so that a file can meet the wrong one.
     std::string drives_ = "1:1808,5:1812";
     std::unique_ptr<sim::SioBus> bus_;
@@ -100,10 +101,12 @@ TEST_F(KestrelLineTest, BackupGivesFilesKestrelReadsWithTheDrivesValues)
     }
     EXPECT_EQ(readFile(openList), "00E40710\r\n");
     EXPECT_FALSE(std::filesystem::exists(install_.path() + "/parameter/List-5.~pa"));
-    // Last night's files are kept unless asked.
+    // A second run the same day keeps the first run's file and adds its own.
+    const std::string first = fileOf(5), firstBytes = readFile(first);
     ProgramRun again = runProgram(args({"backup", "5"}));
-    EXPECT_EQ(again.exitCode(), kExitError);
-    EXPECT_NE(again.all().find("exists, not overwritten"), std::string::npos) << again.all();
+    EXPECT_EQ(again.exitCode(), 0) << again.all();
+    EXPECT_EQ(backupFiles(out_.path(), "05_NEW_kestrel-").size(), 2u);
+    EXPECT_EQ(readFile(first), firstBytes);
 }
 
 TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
@@ -115,8 +118,15 @@ TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
 
     ProgramRun diff = runProgram(args({"diff", "5", file}));
     EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.all();
-    EXPECT_NE(diff.all().find("0031"), std::string::npos) << diff.all();
     EXPECT_NE(diff.all().find("1 difference"), std::string::npos) << diff.all();
+    // The row names the parameter as the drive's database does.
+    std::string name;
+    for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(1812)->records())
+        if (p.number == 0x0031) name = p.name.substr(0, p.name.find_last_not_of(' ') + 1);
+    ASSERT_FALSE(name.empty());
+    const size_t row = diff.output.find("\n0031");
+    ASSERT_NE(row, std::string::npos) << diff.all();
+    EXPECT_EQ(diff.output.substr(row + 1, 11 + name.size()), "0031       " + name) << diff.all();
 
     // A file of another software version is refused unless forced.
     ProgramRun other = runProgram(args({"restore", "1", file}));
@@ -145,6 +155,8 @@ TEST_F(KestrelOneVersionLine, ADriveThatGoesSilentMidBackupIsReportedAndTheOther
     line.tRts = 0;
     ::setenv("AVIARY_COM7", pty_.slavePath().c_str(), 1);
     KestrelBus kestrelBus(line);
+    std::string error;
+    ASSERT_TRUE(kestrelBus.ready(error)) << error;
     DriveLeavesMidway bus(kestrelBus, 5, [this] { bus_->removeDrive(5); });
     BackupOptions options;
     options.family = "kestrel";
@@ -158,10 +170,11 @@ TEST_F(KestrelOneVersionLine, ADriveThatGoesSilentMidBackupIsReportedAndTheOther
     EXPECT_NE(out.str().find("05  FAILED  NEW  There was some error while uploading data."), std::string::npos)
         << out.str();
     EXPECT_NE(out.str().find("backup: 2 saved, 1 failed"), std::string::npos) << out.str();
-    EXPECT_TRUE(std::filesystem::exists(fileOf(1)));
-    EXPECT_TRUE(std::filesystem::exists(fileOf(9)));
-    EXPECT_FALSE(std::filesystem::exists(fileOf(5)));
-    EXPECT_FALSE(std::filesystem::exists(fileOf(5) + ".part"));
+    EXPECT_NE(fileOf(1), "");
+    EXPECT_NE(fileOf(9), "");
+    EXPECT_EQ(backupFiles(out_.path(), "05_").size(), 0u);
+    for (const auto& e : std::filesystem::directory_iterator(out_.path()))
+        EXPECT_EQ(e.path().string().find(".part"), std::string::npos) << e.path();
 }
 
 }  // namespace

@@ -126,6 +126,7 @@ bool CMSComm::SetPortOpen(bool open)
             line()->close();
         if (!attached_)
             owned_.reset();
+        lineLock_.release();
         open_ = false;
         rts_ = false;
         return true;
@@ -136,9 +137,14 @@ bool CMSComm::SetPortOpen(bool open)
     if (!attached_) {
         owned_ = std::make_unique<platform::PosixSerialPort>();
         device = platform::comPortDevice(commPort_);
+        if (lineLocking_ && !lineLock_.take(device, "", lineHolder_)) {
+            owned_.reset();
+            return raise(commErrPortOpen);
+        }
     }
     const SerialResult r = line()->open(device);
     if (r != SerialResult::Ok) {
+        lineLock_.release();
         if (!attached_)
             owned_.reset();
         return raise(r == SerialResult::AccessDenied ? commErrPortOpen : commErrHardware);

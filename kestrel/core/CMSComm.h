@@ -8,6 +8,7 @@
 // By default the port number names a device through platform::comPortDevice;
 // attach() puts any SerialPort (a memory line end in tests and the demo) in
 // its place.
+#include <platform/LineLock.h>
 #include <platform/SerialPort.h>
 
 #include <cstdint>
@@ -63,6 +64,12 @@ public:
 
     bool SetPortOpen(bool open);
     bool GetPortOpen() const;
+    // While the port is open the control holds the device's line lock, so no
+    // other program takes the line between two telegrams. A port refused for
+    // that raises commErrPortOpen and lineHolder() names who has the line.
+    // Off for an owner that holds the line itself for longer (a backup run).
+    void SetLineLocking(bool on) { lineLocking_ = on; }
+    const std::string& lineHolder() const { return lineHolder_; }
 
     bool SetRTSEnable(bool on);
     bool GetRTSEnable() const { return rts_; }
@@ -109,6 +116,9 @@ private:
     int lastEvent_ = 0;
     int lastError_ = commErrNone;
     std::function<void(int)> onComm_;
+    bool lineLocking_ = true;
+    platform::LineLock lineLock_;
+    std::string lineHolder_;
 };
 
 }  // namespace kestrel

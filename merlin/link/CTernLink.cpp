@@ -67,7 +67,7 @@ void CTernLink::updateCallTimeout()
 bool CTernLink::openConnection()
 {
     VARIANT_BOOL ok = VARIANT_FALSE;
-    return SUCCEEDED(client_.OpenConnection(kConnectionName, kSerialLine, &ok)) && ok != VARIANT_FALSE;
+    return SUCCEEDED(client_.OpenConnection(connectionName_, kSerialLine, &ok)) && ok != VARIANT_FALSE;
 }
 
 void CTernLink::writeTiming(uint32_t timeoutMs)

@@ -47,6 +47,9 @@ public:
 
     // The named connection every Merlin link shares, of type 1 (serial line).
     static constexpr const char* kConnectionName = "XYZ";
+    // Another name: a line of its own beside the program's (a backup of
+    // another line), shared only by the links that name it too.
+    void SetConnectionName(const std::string& name) { connectionName_ = name; }
 
 private:
     bool openConnection();
@@ -56,6 +59,7 @@ private:
 
     tern::ModBusLinkClient client_;
     std::string progId_;
+    std::string connectionName_ = kConnectionName;
     LinkSettings settings_;
     uint32_t timeoutMs_ = 0;   // what the server was last given
     int retries_ = 0;

@@ -10,6 +10,9 @@
 #include <cstring>
 #include <string>
 #include <vector>
+#include <fcntl.h>
+#include <strings.h>
+#include <unistd.h>
 
 namespace {
 
@@ -34,6 +37,27 @@ constexpr const char* kHelp =
     "Environment: AVIARY_REGISTRY (registry directory), AVIARY_DBUS_SERVICES\n"
     "(where -RegServer puts the activation file), AVIARY_COM1..AVIARY_COM8\n"
     "(serial devices of COM1..COM8).\n";
+
+// Started on demand by a client ("-Embedding", also by bus activation), the
+// server outlives that client by its idle time: holding the client's
+// standard streams would keep a caller such as out=$(aviary-backup ...)
+// waiting for it. It detaches them like any daemon.
+bool startedOnDemand(int argc, char** argv)
+{
+    for (int i = 1; i < argc; ++i)
+        if ((argv[i][0] == '-' || argv[i][0] == '/') && strcasecmp(argv[i] + 1, "Embedding") == 0) return true;
+    return false;
+}
+
+bool detachStandardStreams()
+{
+    const int null = ::open("/dev/null", O_RDWR | O_CLOEXEC);
+    if (null < 0) return false;
+    bool ok = true;
+    for (const int fd : {STDIN_FILENO, STDOUT_FILENO, STDERR_FILENO}) ok = ::dup2(null, fd) == fd && ok;
+    ::close(null);
+    return ok;
+}
 
 }  // namespace
 
@@ -67,6 +91,8 @@ int main(int argc, char** argv)
         server.setTcpServerProvider(objects.get());
         return std::shared_ptr<void>(objects);
     };
+    if (startedOnDemand(argc, argv) && !detachStandardStreams())
+        std::fprintf(stderr, "tern: cannot detach from the caller's output\n");
     const tern::HRESULT hr = tern::server::runTern(argc, argv, gateways);
     if (tern::FAILED(hr)) std::fprintf(stderr, "tern: failed with 0x%08X\n", static_cast<unsigned>(hr));
     return tern::server::exitStatusOf(hr);

@@ -47,6 +47,13 @@ uint32_t CLocalModbus::silentTime(uint8_t byteSize, uint32_t baudRate) {
 bool CLocalModbus::IsOpen() const { return opened_ && port_->isOpen(); }
 
 bool CLocalModbus::Close() {
+    Lock lock(*this);
+    if (!lock.owns() || !closePort()) return false;
+    lineLock_.release();
+    return true;
+}
+
+bool CLocalModbus::closePort() {
     // An exchange running on another thread keeps the port until it is done.
     Lock lock(*this);
     if (!lock.owns()) return false;
@@ -59,13 +66,28 @@ bool CLocalModbus::Close() {
     return true;
 }
 
+// Only a device this engine opens itself: an injected port is its owner's.
+bool CLocalModbus::holdLine(const std::string& device) {
+    if (!ownedPort_ || (lineLock_.held() && lineLock_.device() == device)) return true;
+    std::string holder;
+    return lineLock_.take(device, lineDetail_, holder);
+}
+
 bool CLocalModbus::Open(uint8_t port, uint32_t baud, uint8_t parity) {
     Lock lock(*this);
-    if (!lock.owns() || !Close()) return false;
+    if (!lock.owns() || !closePort()) return false;
     const uint8_t number = port == 0 ? comPort_.load() : port;
-    if (number < 1 || number > 8) return false;
+    if (number < 1 || number > 8) {
+        lineLock_.release();
+        return false;
+    }
     comPort_ = number;
-    if (!isOk(port_->open(platform::comPortDevice(number)))) return false;
+    const std::string device = platform::comPortDevice(number);
+    if (!holdLine(device)) return false;
+    if (!isOk(port_->open(device))) {
+        lineLock_.release();
+        return false;
+    }
     opened_ = true;
 
     baudRate_ = baud == 0 ? baudRate_.load() : baud;

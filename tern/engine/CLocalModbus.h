@@ -9,6 +9,7 @@
 #include <tern/engine/CModbus.h>
 #include <tern/engine/FrameTap.h>
 
+#include <platform/LineLock.h>
 #include <platform/SerialPort.h>
 
 #include <atomic>
@@ -33,8 +34,14 @@ public:
     // the stored Parity. False when the port number is not 1..8, the device
     // does not open, or the line refuses the settings (the port then stays
     // open, so that IsOpen() tells the caller to Close() it).
+    // A device it opens itself is also held under the device's line lock
+    // until Close(), kept across a reopen of the same device, so no other
+    // program takes the line while this connection has it.
     bool Open(uint8_t port = 0, uint32_t baud = 0, uint8_t parity = 255);
     bool Close();
+    // What others are told besides this program's name when they find the
+    // line held ("connection XYZ"); set before the first Open().
+    void SetLineHolder(const std::string& detail) { lineDetail_ = detail; }
     bool IsOpen() const override;
 
     uint16_t Exchange(std::vector<uint8_t>& request, size_t requestLength, std::vector<uint8_t>& response,
@@ -74,6 +81,8 @@ public:
     void SetFrameTap(FrameTap* tap) { tap_ = tap; }
 
 private:
+    bool closePort();
+    bool holdLine(const std::string& device);
     bool configurePort();
     bool setLineControls();
     platform::CommTimeouts exchangeTimeouts() const;
@@ -91,6 +100,8 @@ private:
     std::unique_ptr<platform::SerialPort> ownedPort_;
     platform::SerialPort* port_;
     std::atomic<bool> opened_{false};
+    platform::LineLock lineLock_;
+    std::string lineDetail_;
 
     std::atomic<uint8_t> byteSize_{8};
     std::atomic<uint32_t> timeOut_{1000};

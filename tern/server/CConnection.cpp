@@ -19,6 +19,8 @@ CConnection::CConnection(std::string name, std::unique_ptr<CModbus> engine)
 {
     local_ = dynamic_cast<CLocalModbus*>(engine_.get());
     remote_ = dynamic_cast<CRemoteModbus*>(engine_.get());
+    // Whoever finds the line held learns which connection has it.
+    if (local_) local_->SetLineHolder("connection " + name_);
     type_ = remote_ ? kTcpConnection : kSerialConnection;
     if (local_) {
         recorder_ = std::make_unique<FrameRecorder>(name_);
