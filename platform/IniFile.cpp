@@ -4,6 +4,7 @@
 #include <platform/WholeFile.h>
 
 #include <algorithm>
+#include <filesystem>
 #include <strings.h>
 
 namespace platform {
@@ -138,8 +139,16 @@ std::string IniFile::text() const
 bool IniFile::save(const std::string& path) const
 {
     // Written beside the old file and renamed over it: a crash or a full disk
-    // never leaves a settings file cut short.
-    return !AtomicFile::replace(path, text());
+    // never leaves a settings file cut short. A new user has no settings
+    // folder yet: the first file written makes it.
+    const std::string bytes = text();
+    std::error_code err = AtomicFile::replace(path, bytes);
+    if (err == std::errc::no_such_file_or_directory) {
+        std::error_code made;
+        std::filesystem::create_directories(std::filesystem::path(path).parent_path(), made);
+        if (!made) err = AtomicFile::replace(path, bytes);
+    }
+    return !err;
 }
 
 IniFile::Line* IniFile::findValue(const std::string& section, const std::string& key)

@@ -58,6 +58,16 @@ TEST(IniFile, KeysAndValuesAreReadWithoutTheSpacesAroundThem)
     EXPECT_EQ(back.get("s", "PADDED"), "  two spaces, a tab\t");
 }
 
+TEST(IniFile, TheFirstSettingOfANewUserMakesTheSettingsFolder)
+{
+    TempDir home;
+    platform::testing::RegistryRedirect redirect(home.file(".config/aviary"));
+    ScopedEnv noOverride("AVIARY_COM2", nullptr);
+    ASSERT_TRUE(setComPortDevice(2, "/dev/pts/7"));
+    EXPECT_EQ(comPortDevice(2), "/dev/pts/7");
+    EXPECT_EQ(home.read(".config/aviary/ports.ini"), "[Ports]\nCOM2=/dev/pts/7\n\n");
+}
+
 TEST(IniFile, WritingOneKeyKeepsEveryOtherLineByteForByte)
 {
     TempDir dir;
