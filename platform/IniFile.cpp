@@ -210,8 +210,10 @@ void IniFile::addSection(const std::string& section)
 {
     if (hasSection(section)) return;
     const std::string end = crlf_ ? "\r" : "";
-    Line header{"[" + section + "]" + end};
-    Line blank{end};
+    Line header;
+    header.text = "[" + section + "]" + end;
+    Line blank;
+    blank.text = end;
     sections_.push_back({section, std::move(header), {std::move(blank)}});
 }
 
