@@ -68,7 +68,7 @@ kestrel)
     sio="$(simulate "$work/sio.log" sio --pty --drives 1:1808)"
     for round in 1 2; do
         out="$work/kestrel-scan-$round.log"
-        timeout 20 "$bin/aviary-backup" --family kestrel --port "$sio" --wait 2 --rts-hold 0 --retries 2 --delay 1 \
+        timeout 20 "$bin/aviary-backup" --family kestrel --port "$sio" --wait 20 --rts-hold 0 --retries 2 --delay 1 \
             --json scan >"$out" 2>&1 || fail "Kestrel's family, scan $round as $(id -un): $(cat "$out")"
         grep -qF '"address": 1,' "$out" || fail "Kestrel's family, scan $round found no drive 1: $(cat "$out")"
     done
