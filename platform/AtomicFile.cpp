@@ -36,17 +36,28 @@ bool writeAll(int fd, std::string_view bytes)
 // The rename itself must reach the disk too, or a crash can bring back the
 // old directory entry; a folder that cannot be synced (some file systems
 // refuse) does not make the write fail, the data is already safe.
-void syncFolder(const std::string& folder)
+void syncFolder(const std::string& folder, const AtomicFile::SyncCalls& calls)
 {
     const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
     if (fd < 0) return;
-    (void)::fsync(fd);
+    (void)calls.fsync(fd);
     (void)::close(fd);
 }
 
 }  // namespace
 
+AtomicFile::SyncCalls AtomicFile::SyncCalls::system()
+{
+    return {[](int fd) { return ::fsync(fd); },
+            [](const char* from, const char* to) { return ::rename(from, to); }};
+}
+
 std::error_code AtomicFile::replace(const std::string& path, std::string_view bytes)
+{
+    return replace(path, bytes, SyncCalls::system());
+}
+
+std::error_code AtomicFile::replace(const std::string& path, std::string_view bytes, const SyncCalls& calls)
 {
     const std::string folder = folderOf(path);
     std::string tmp = path + ".XXXXXX";
@@ -64,14 +75,14 @@ std::error_code AtomicFile::replace(const std::string& path, std::string_view by
         if (::fchmod(fd, 0666 & ~mask & 0644) != 0) err = lastError();
     }
     if (!err && !writeAll(fd, bytes)) err = lastError();
-    if (!err && ::fsync(fd) != 0) err = lastError();
+    if (!err && calls.fsync(fd) != 0) err = lastError();
     if (::close(fd) != 0 && !err) err = lastError();
-    if (!err && ::rename(tmp.c_str(), path.c_str()) != 0) err = lastError();
+    if (!err && calls.rename(tmp.c_str(), path.c_str()) != 0) err = lastError();
     if (err) {
         (void)::unlink(tmp.c_str());
         return err;
     }
-    syncFolder(folder);
+    syncFolder(folder, calls);
     return {};
 }
 

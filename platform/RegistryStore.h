@@ -16,6 +16,8 @@
 // file lacks is read from there; changes always go to the user's file, so a
 // user can neither change nor delete the system's records. The user profile
 // (HKCU) has no system layer.
+#include <platform/IniFile.h>
+
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -78,27 +80,6 @@ public:
 private:
     std::string base_;
     RegistryStore& store_;
-};
-
-// A simple INI file: [section] then key=value lines. Used by the store and by
-// ports.ini; keeps sections and keys in file order.
-class IniFile {
-public:
-    bool load(const std::string& path);     // false when the file cannot be read (missing is not an error: empty)
-    bool save(const std::string& path) const;  // atomic: temp file + rename
-    std::optional<std::string> get(const std::string& section, const std::string& key) const;
-    void set(const std::string& section, const std::string& key, const std::string& value);
-    bool remove(const std::string& section, const std::string& key);
-    bool hasSection(const std::string& section) const;
-    void addSection(const std::string& section);
-    int removeSections(const std::string& prefixOrSelf);  // the section and every "<it>\\..."
-    std::vector<std::string> sections() const;
-    std::vector<std::string> keys(const std::string& section) const;
-private:
-    struct Section { std::string name; std::vector<std::pair<std::string, std::string>> values; };
-    std::vector<Section> sections_;
-    Section* find(const std::string& name);
-    const Section* find(const std::string& name) const;
 };
 
 }  // namespace platform

@@ -106,7 +106,13 @@ bool mirrorInstallation(const std::string& installDir, const std::string& userDi
 
 std::string workingInstallation(const std::string& installDir, const std::string& userDir)
 {
-    if (installDir.empty() || access(installDir.c_str(), W_OK) == 0) return installDir;
+    return workingInstallation(installDir, userDir,
+                               [](const std::string& dir) { return access(dir.c_str(), W_OK) == 0; });
+}
+
+std::string workingInstallation(const std::string& installDir, const std::string& userDir, const MayWrite& mayWrite)
+{
+    if (installDir.empty() || mayWrite(installDir)) return installDir;
     if (!mirrorInstallation(installDir, userDir)) return installDir;
     std::error_code ec;
     return withoutSlash(fs::absolute(userDir, ec).lexically_normal()).string();

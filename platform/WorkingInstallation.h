@@ -5,6 +5,7 @@
 // root, so each user works in a mirror of it instead: the same folders, every
 // shipped file linked (a package update reaches every user), and whatever the
 // programs write stays the user's own.
+#include <functional>
 #include <string>
 
 namespace platform {
@@ -27,6 +28,10 @@ std::string programInstallation();
 // made, installDir: the programs then run as they would on a read-only disk.
 std::string workingInstallation(const std::string& installDir,
                                 const std::string& userDir = userInstallationDirectory());
+// The same with the question "may this user write there?" answered by the
+// caller (tests, which also run as root, whom access() never refuses).
+using MayWrite = std::function<bool(const std::string& dir)>;
+std::string workingInstallation(const std::string& installDir, const std::string& userDir, const MayWrite& mayWrite);
 
 // Makes or refreshes userDir as a mirror of installDir: its folders made,
 // each file of its folders that the user has no file of that name for

@@ -186,6 +186,38 @@ for d in libqt6widgets6 libqt6dbus6 dbus-session-bus xdg-utils; do
 done
 pass "$(basename "$deb") holds the programs, the library, the data, desktop files and the service file"
 
+# The system layer is the administrator's to edit: dpkg must know it as
+# configuration, or a reinstall or an upgrade overwrites the edit.
+dpkg-deb -e "$deb" "$work/control"
+for f in /etc/xdg/aviary/HKLM.ini /etc/xdg/aviary/HKCR.ini; do
+    grep -qxF "$f" "$work/control/conffiles" 2>/dev/null || fail "the package does not mark $f as a configuration file"
+done
+# Into a scratch root: installed, edited, installed again; the edit stays.
+if [ "$(id -u)" = 0 ]; then
+    scratch="$work/dpkg-root"
+    mkdir -p "$scratch/var/lib/dpkg/info" "$scratch/var/lib/dpkg/updates" "$scratch/var/lib/dpkg/triggers"
+    touch "$scratch/var/lib/dpkg/status" "$scratch/var/lib/dpkg/available"
+    # The scratch root has no shell to run the package's scripts in: they run
+    # here, with ldconfig (all they call) a no-op, so this machine is untouched.
+    mkdir -p "$work/stub-bin"
+    printf '#!/bin/sh\nexit 0\n' >"$work/stub-bin/ldconfig"
+    chmod 755 "$work/stub-bin/ldconfig"
+    dpkg_scratch() {
+        PATH="$work/stub-bin:$PATH" dpkg --root="$scratch" --force-depends --force-unsafe-io --force-confold \
+            --force-script-chrootless "$@" >>"$work/dpkg.log" 2>&1 ||
+            fail "dpkg $*: $(tail -5 "$work/dpkg.log")"
+    }
+    dpkg_scratch -i "$deb"
+    echo "; the plant's own installation folder" >>"$scratch/etc/xdg/aviary/HKLM.ini"
+    edited="$(cat "$scratch/etc/xdg/aviary/HKLM.ini")"
+    dpkg_scratch -i "$deb"
+    [ "$(cat "$scratch/etc/xdg/aviary/HKLM.ini")" = "$edited" ] || fail "a reinstall overwrote the administrator's HKLM.ini"
+    dpkg_scratch --remove aviary
+    [ "$(cat "$scratch/etc/xdg/aviary/HKLM.ini" 2>/dev/null)" = "$edited" ] ||
+        fail "removing the package (not purging it) took the administrator's HKLM.ini"
+fi
+pass "the system registry is marked as configuration: an administrator's edit survives a reinstall"
+
 # lintian, where it is installed: no errors (warnings are listed, not fatal).
 if command -v lintian >/dev/null; then
     lintian --no-tag-display-limit "$deb" >"$work/lintian.log" 2>&1 || true

@@ -4,7 +4,10 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
 #include <filesystem>
+#include <string>
+#include <vector>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -81,4 +84,45 @@ TEST(AtomicFile, TheSettingsStoreNeverRewritesItsFileInPlace)
     EXPECT_EQ(reg.getDword(Hive::CurrentUser, key, "Port"), 4u);
     EXPECT_EQ(dir.read("snapshot"), before) << "the settings file was truncated and rewritten in place";
     EXPECT_TRUE(othersIn(dir.path(), {"HKCU.ini", "HKCU.ini.lock", "snapshot"}).empty());
+}
+
+TEST(AtomicFile, TheNewFileReachesTheDiskBeforeItsRenameAndTheFolderAfter)
+{
+    TempDir dir;
+    const std::string target = dir.write("HKCU.ini", "[old]\n");
+    // What each step saw: the synced file's content at that moment, or the rename.
+    std::vector<std::string> steps;
+    AtomicFile::SyncCalls calls = AtomicFile::SyncCalls::system();
+    calls.fsync = [&](int fd) {
+        struct stat st {};
+        EXPECT_EQ(::fstat(fd, &st), 0);
+        if (S_ISDIR(st.st_mode)) {
+            steps.push_back("sync folder");
+        } else {
+            std::string bytes(static_cast<size_t>(st.st_size), '\0');
+            EXPECT_EQ(::pread(fd, bytes.data(), bytes.size(), 0), ssize_t(bytes.size()));
+            steps.push_back("sync file " + bytes);
+        }
+        return ::fsync(fd);
+    };
+    calls.rename = [&](const char* from, const char* to) {
+        EXPECT_EQ(std::string(to), target);
+        steps.push_back("rename");
+        return ::rename(from, to);
+    };
+
+    ASSERT_FALSE(AtomicFile::replace(target, "[new]\n", calls));
+    EXPECT_EQ(steps, (std::vector<std::string>{"sync file [new]\n", "rename", "sync folder"}));
+    EXPECT_EQ(dir.read("HKCU.ini"), "[new]\n");
+
+    // A sync that fails stops the replace before the old file is touched.
+    steps.clear();
+    calls.fsync = [&](int) {
+        errno = EIO;
+        return -1;
+    };
+    EXPECT_EQ(AtomicFile::replace(target, "[lost]\n", calls), std::errc::io_error);
+    EXPECT_TRUE(steps.empty()) << "renamed after a failed sync";
+    EXPECT_EQ(dir.read("HKCU.ini"), "[new]\n");
+    EXPECT_TRUE(othersIn(dir.path(), {"HKCU.ini"}).empty());
 }

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <string>
@@ -82,16 +83,23 @@ TEST(MemoryLine, WithoutPacingNothingWaitsForTheWire)
 TEST(MemoryLine, PurgeOutputTakesBackWhatHasNotLeft)
 {
     MemoryLine line({.pacing = true});
-    line.a().configure({1200});   // 8.3 ms a byte
+    line.a().configure({1200});   // 8.3 ms a byte: 50 bytes take 417 ms
+    const Clock::time_point start = Clock::now();
     line.a().writeAll(std::string(50, 'x'));
     ASSERT_EQ(line.a().purge(false, true), SerialResult::Ok);
+    const long long purgedAfter = msSince(start);
     size_t queued = 1;
     line.a().outputQueue(queued);
     EXPECT_EQ(queued, 0u);
 
-    std::this_thread::sleep_for(milliseconds(20));
-    line.b().setTimeouts(kAtOnce);
-    EXPECT_LE(readText(line.b(), 64).size(), 2u);
+    // Read until every byte would have arrived without the purge; only what
+    // was on the wire when it came may arrive (one byte more for the one
+    // under way).
+    const auto untilAllSent = static_cast<uint32_t>(std::max(1LL, 450 - msSince(start)));
+    line.b().setTimeouts({0, 0, untilAllSent, 0, 0});
+    const size_t arrived = readText(line.b(), 64).size();
+    EXPECT_LE(arrived, size_t(purgedAfter * 1200 / 10 / 1000 + 1));
+    EXPECT_LT(arrived, 50u);
 }
 
 TEST(MemoryLine, PurgeInputDropsWhatHasArrived)
@@ -241,16 +249,12 @@ TEST(MemoryLine, PacedBytesDoNotTripTheIntervalTimer)
 TEST(MemoryLine, PeerCloseWakesABlockedReader)
 {
     MemoryLine line;   // all-zero time-outs: would wait for ever
-    auto reader = std::async(std::launch::async, [&] {
-        SerialResult r;
-        const std::string got = readText(line.a(), 10, &r);
-        return std::make_pair(r, got);
-    });
-    std::this_thread::sleep_for(milliseconds(20));
+    BackgroundRead reader(line.a(), 10);
+    ASSERT_TRUE(reader.blocked());
     line.b().writeAll("par");
     line.b().close();
-    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
-    const auto [r, got] = reader.get();
+    ASSERT_TRUE(reader.endsWithin(std::chrono::seconds(2)));
+    const auto [r, got] = reader.result();
     EXPECT_EQ(r, SerialResult::Ok);
     EXPECT_EQ(got, "par");
 
@@ -262,15 +266,11 @@ TEST(MemoryLine, PeerCloseWakesABlockedReader)
 TEST(MemoryLine, OwnCloseEndsAReadOnAnotherThread)
 {
     MemoryLine line;
-    auto reader = std::async(std::launch::async, [&] {
-        SerialResult r;
-        readText(line.a(), 10, &r);
-        return r;
-    });
-    std::this_thread::sleep_for(milliseconds(20));
+    BackgroundRead reader(line.a(), 10);
+    ASSERT_TRUE(reader.blocked());
     line.a().close();
-    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
-    EXPECT_EQ(reader.get(), SerialResult::NotOpen);
+    ASSERT_TRUE(reader.endsWithin(std::chrono::seconds(2)));
+    EXPECT_EQ(reader.result().first, SerialResult::NotOpen);
 }
 
 }  // namespace

@@ -294,17 +294,15 @@ TEST_F(PosixPort, FirstByteModeReturnsWhenTheFirstByteComes)
 
 TEST_F(PosixPort, PeerCloseEndsABlockedReadWithWhatCame)
 {
-    auto reader = std::async(std::launch::async, [&] {   // all-zero time-outs
-        SerialResult r;
-        const std::string got = readText(port, 10, &r);
-        return std::make_pair(r, got);
-    });
-    std::this_thread::sleep_for(milliseconds(20));
+    BackgroundRead reader(port, 10);   // all-zero time-outs
+    ASSERT_TRUE(reader.blocked());
+    const long slept = reader.sleeps();
     ASSERT_TRUE(pty.writeMaster("par"));
-    std::this_thread::sleep_for(milliseconds(20));
+    // The reader has taken the bytes and sleeps again, waiting for the rest.
+    ASSERT_TRUE(reader.blocked(slept));
     pty.closeMaster();
-    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
-    const auto [r, got] = reader.get();
+    ASSERT_TRUE(reader.endsWithin(std::chrono::seconds(2)));
+    const auto [r, got] = reader.result();
     EXPECT_EQ(r, SerialResult::Ok);
     EXPECT_EQ(got, "par");
 
@@ -319,15 +317,11 @@ TEST_F(PosixPort, PeerCloseEndsABlockedReadWithWhatCame)
 
 TEST_F(PosixPort, CloseEndsAReadOnAnotherThread)
 {
-    auto reader = std::async(std::launch::async, [&] {
-        SerialResult r;
-        readText(port, 10, &r);
-        return r;
-    });
-    std::this_thread::sleep_for(milliseconds(20));
+    BackgroundRead reader(port, 10);
+    ASSERT_TRUE(reader.blocked());
     ASSERT_EQ(port.close(), SerialResult::Ok);
-    ASSERT_EQ(reader.wait_for(std::chrono::seconds(2)), std::future_status::ready);
-    EXPECT_EQ(reader.get(), SerialResult::NotOpen);
+    ASSERT_TRUE(reader.endsWithin(std::chrono::seconds(2)));
+    EXPECT_EQ(reader.result().first, SerialResult::NotOpen);
     EXPECT_FALSE(port.isOpen());
 }
 

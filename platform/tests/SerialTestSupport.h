@@ -4,8 +4,14 @@
 #include <platform/SerialPort.h>
 
 #include <chrono>
+#include <fstream>
+#include <future>
+#include <latch>
 #include <ostream>
 #include <string>
+#include <thread>
+#include <unistd.h>
+#include <utility>
 #include <vector>
 
 namespace platform {
@@ -26,6 +32,70 @@ inline std::string readText(SerialPort& port, size_t max, SerialResult* result =
         *result = r;
     return std::string(buf.begin(), buf.begin() + static_cast<std::ptrdiff_t>(got));
 }
+
+// One read on another thread. blocked() waits until that read is asleep in
+// the port: the reader opens a latch just before it reads, then the kernel
+// must report its thread sleeping. Without that, a test that means to wake a
+// blocked reader could be testing a read that has not started yet.
+class BackgroundRead {
+public:
+    BackgroundRead(SerialPort& port, size_t max)
+        : result_(std::async(std::launch::async, [this, &port, max] {
+              tid_ = ::gettid();
+              started_.count_down();
+              SerialResult r;
+              std::string got = readText(port, max, &r);
+              return std::make_pair(r, got);
+          }))
+    {
+    }
+
+    // True once the reader sleeps (within a generous bound), after more
+    // than `sleptBefore` sleeps: a reader woken by new input has then taken
+    // it and waits again.
+    bool blocked(long sleptBefore = -1)
+    {
+        started_.wait();
+        for (int i = 0; i < 5000; ++i) {
+            const auto [sleeping, count] = state();
+            if (sleeping && count > sleptBefore)
+                return true;
+            std::this_thread::sleep_for(std::chrono::milliseconds(1));
+        }
+        return false;
+    }
+    // How often the reader has gone to sleep so far.
+    long sleeps()
+    {
+        started_.wait();
+        return state().second;
+    }
+
+    bool endsWithin(std::chrono::milliseconds limit)
+    {
+        return result_.wait_for(limit) == std::future_status::ready;
+    }
+    std::pair<SerialResult, std::string> result() { return result_.get(); }
+
+private:
+    std::pair<bool, long> state() const
+    {
+        std::ifstream in("/proc/self/task/" + std::to_string(tid_) + "/status");
+        bool sleeping = false;
+        long count = -1;
+        for (std::string line; std::getline(in, line);) {
+            if (line.rfind("State:", 0) == 0)
+                sleeping = line.find('S') != std::string::npos && line.find("(sleeping)") != std::string::npos;
+            else if (line.rfind("voluntary_ctxt_switches:", 0) == 0)
+                count = std::stol(line.substr(line.find(':') + 1));
+        }
+        return {sleeping, count};
+    }
+
+    std::latch started_{1};
+    pid_t tid_ = 0;
+    std::future<std::pair<SerialResult, std::string>> result_;
+};
 
 // The time-out cases: with nothing, or only part of the request, waiting
 // when the read starts.
