@@ -147,7 +147,7 @@ private slots:
         connect(&watch, &QTimer::timeout, [&] {
             if (auto* dlg = qobject_cast<CTransferDlg*>(QApplication::activeModalWidget())) {
                 progressShown = true;
-                if (const char* dir = std::getenv("AVIARY_SHOT_DIR"))
+                if (const char* dir = std::getenv("AVIARY_TEST_SHOTS"))
                     dlg->grab().save(QString(dir) + "/transfer-dialog.png");
                 QVERIFY(dlg->width() <= 1024 && dlg->height() <= 768);
             }

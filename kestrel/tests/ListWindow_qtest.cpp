@@ -238,7 +238,7 @@ private slots:
         bool closedItself = false;
         whenModal("warmUpNotice", [&](QWidget* dlg) {
             for (QLabel* l : dlg->findChildren<QLabel*>()) texts << l->text();
-            if (const char* dir = std::getenv("AVIARY_SHOT_DIR")) dlg->grab().save(QString(dir) + "/warm-up.png");
+            if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) dlg->grab().save(QString(dir) + "/warm-up.png");
             QObject::connect(qobject_cast<QDialog*>(dlg), &QDialog::finished, [&] { closedItself = true; });
         });
         const int row = gridRowOf(view, "2D");
@@ -379,9 +379,9 @@ private slots:
         QVERIFY2(gapToPrompt() < 40, qPrintable(QString::number(gapToPrompt())));
         for (const QString& f : fields)
             QVERIFY2(view->findChild<QLabel*>(f)->height() == heights[f], qPrintable(f));
-        if (const char* dir = std::getenv("AVIARY_SHOT_DIR")) w.frame->grab().save(QString(dir) + "/list-maximised.png");
+        if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) w.frame->grab().save(QString(dir) + "/list-maximised.png");
         sub->showNormal();
-        if (const char* dir = std::getenv("AVIARY_SHOT_DIR")) w.frame->grab().save(QString(dir) + "/list-window.png");
+        if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) w.frame->grab().save(QString(dir) + "/list-window.png");
         // The last group is reached by the keys through the scrolling bar.
         tabs->setCurrentIndex(23);
         QCOMPARE(view->grid()->textMatrix(1, 0), QString("171"));

@@ -73,13 +73,13 @@ void onModal(std::function<void(T*)> act)
     timer->start();
 }
 
-// Every window fits a 1024 x 768 screen. With AVIARY_SHOT_DIR set, the
+// Every window fits a 1024 x 768 screen. With AVIARY_TEST_SHOTS set, the
 // window is also saved there as a picture to look at.
 void fitsScreen(QWidget* w, const char* name)
 {
     QVERIFY2(w->width() <= 1024 && w->height() <= 768,
              qPrintable(QString("%1: %2 x %3").arg(name).arg(w->width()).arg(w->height())));
-    if (const char* dir = std::getenv("AVIARY_SHOT_DIR")) w->grab().save(QString("%1/%2.png").arg(dir, name));
+    if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) w->grab().save(QString("%1/%2.png").arg(dir, name));
 }
 
 }  // namespace
