@@ -11,8 +11,10 @@ namespace kestrel {
 
 using platform::MsgIcon;
 
-BulkTransferFlow::BulkTransferFlow(CTelegram& telegram, TransferList list, Direction direction)
-    : telegram_(telegram), list_(std::move(list)), direction_(direction), fileList_(list_.deviceAddress.empty())
+BulkTransferFlow::BulkTransferFlow(CTelegram& telegram, TransferList list, Direction direction,
+                                   Confirmation confirmation)
+    : telegram_(telegram), list_(std::move(list)), direction_(direction), confirmation_(confirmation),
+      fileList_(list_.deviceAddress.empty())
 {
 }
 
@@ -105,6 +107,10 @@ std::string BulkTransferFlow::confirmationText(Direction direction, const std::s
 BulkTransferFlow::Step BulkTransferFlow::confirm()
 {
     phase_ = Phase::Confirm;
+    if (confirmation_ == Confirmation::Given) {
+        Answer(true);
+        return Next();
+    }
     return {Step::AskYesNo, {confirmationText(direction_, list_.listName, list_.deviceTitle), MsgIcon::Question}};
 }
 

@@ -27,6 +27,10 @@ struct TransferList {
 class BulkTransferFlow {
 public:
     enum class Direction { Upload, Download };
+    // Ask: the flow asks its Yes/No question before the transfer. Given: the
+    // caller has already asked (the keypad-change check before a save asks
+    // its own two questions), so the transfer runs without a third.
+    enum class Confirmation { Ask, Given };
 
     struct Step {
         enum Kind {
@@ -42,7 +46,8 @@ public:
         platform::Notice notice;
     };
 
-    BulkTransferFlow(CTelegram& telegram, TransferList list, Direction direction);
+    BulkTransferFlow(CTelegram& telegram, TransferList list, Direction direction,
+                     Confirmation confirmation = Confirmation::Ask);
     ~BulkTransferFlow();
     BulkTransferFlow(const BulkTransferFlow&) = delete;
     BulkTransferFlow& operator=(const BulkTransferFlow&) = delete;
@@ -83,6 +88,7 @@ private:
     CTelegram& telegram_;
     TransferList list_;
     Direction direction_;
+    Confirmation confirmation_;
     Phase phase_ = Phase::Start;
     bool fileList_ = false;
     int listSet_ = 0;

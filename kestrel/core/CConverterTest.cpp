@@ -3,6 +3,7 @@
 #include <kestrel/core/FormatValue.h>
 #include <kestrel/core/KestrelState.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdio>
 
@@ -70,6 +71,40 @@ std::optional<platform::Notice> CConverterTest::SetFields(const Fields& f)
     view_.fields = f;
     view_.valueVisible = f.writeMode;
     return std::nullopt;
+}
+
+CConverterTest::Reaction CConverterTest::Press(Command command, const Fields& typed)
+{
+    Reaction r;
+    const bool takesFields = command == Command::OneShot || command == Command::ReadErrorRegister ||
+                             (command == Command::StartStop && !view_.running);
+    if (takesFields) {
+        r.notice = SetFields(typed);
+        if (r.notice) return r;
+    }
+    switch (command) {
+    case Command::StartStop:
+        if (view_.running) {
+            Stop();
+            r.stopTimer = true;
+        } else {
+            r.startTimerMs = std::max(1, Start());
+        }
+        break;
+    case Command::OneShot: OneShot(); break;
+    case Command::ReadErrorRegister: ReadErrorRegister(); break;
+    case Command::Reset: Reset(); break;
+    case Command::ReadMode:
+    case Command::WriteMode: SetWriteMode(command == Command::WriteMode); break;
+    case Command::End:
+        // Times out of range are not kept; the window closes all the same.
+        (void)SetFields(typed);
+        End();
+        r.stopTimer = true;
+        r.close = true;
+        break;
+    }
+    return r;
 }
 
 void CConverterTest::SetWriteMode(bool write)

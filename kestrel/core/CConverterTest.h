@@ -18,6 +18,25 @@ public:
     static constexpr int kIconOff = 215;  // indicator dark
     static constexpr int kIconLit = 214;  // break / framing error seen
 
+    // The window's buttons and mode switches.
+    enum class Command {
+        StartStop,          // "Start" / "Stop": cyclic sending on or off
+        OneShot,            // one exchange with the parameter field
+        ReadErrorRegister,  // the button that reads "00AC"
+        Reset,              // indicators dark, sending resumes
+        ReadMode,           // radio button "Read"
+        WriteMode,          // radio button "Write"
+        End,                // closes the window
+    };
+
+    // What the window does after a command.
+    struct Reaction {
+        std::optional<platform::Notice> notice;  // a field out of range
+        int startTimerMs = 0;                    // > 0: start the cycle timer with this period
+        bool stopTimer = false;
+        bool close = false;
+    };
+
     // The edit fields as text, the way the user typed them.
     struct Fields {
         std::string device = "0";        // 0..99
@@ -45,12 +64,17 @@ public:
 
     // Opening: fields from the settings, port open, repeat 1.
     explicit CConverterTest(CTelegram& telegram);
-    // Ends like "End" when the window goes without it.
+    // Ends like "End" when the window goes without it. The telegram object
+    // must still be there: whoever owns both ends this one first.
     ~CConverterTest();
     CConverterTest(const CConverterTest&) = delete;
     CConverterTest& operator=(const CConverterTest&) = delete;
 
     const View& view() const { return view_; }
+
+    // One command with the fields as the user left them. Commands that send
+    // or end take the fields first; a field out of range stops them there.
+    Reaction Press(Command command, const Fields& typed);
 
     // Takes the fields; the notice when one is out of its range (nothing
     // is taken then).

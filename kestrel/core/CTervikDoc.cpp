@@ -190,7 +190,10 @@ std::vector<platform::Notice> CTervikDoc::cancelEdit() { return selectRow(view_.
 std::optional<platform::Notice> CTervikDoc::noticeBeforeUpdate() const
 {
     if (!view_.updateEnabled || !onlinePending_ || view_.selectedRow == 0) return std::nullopt;
-    return planWrite(rowNumber(view_.selectedRow), 0).before;
+    // A value the checks refuse never reaches the drive: no warning for it.
+    const auto rec = selectedRecord();
+    if (!rec || !checkEntry(*rec, view_.editText).accepted()) return std::nullopt;
+    return planWrite(rec->number(), 0).before;
 }
 
 CTervikDoc::UpdateResult CTervikDoc::update()
@@ -217,7 +220,9 @@ CTervikDoc::UpdateResult CTervikDoc::update()
         s.currentAddress = doc_.address;
         const WritePlan plan = planWrite(rec->number(), value);
         bool written = false;
-        if (online_.link && !s.operationInProgress) {
+        // The download claims the line and waits for the port even when
+        // another operation's flag is still up; it is never dropped.
+        if (online_.link) {
             OperationScope busy;
             written = runWrite(*online_.link, plan);
         }
@@ -302,7 +307,7 @@ bool CTervikDoc::keypadCheck()
         next = keypadChangeCheck(*online_.link, doc_.address, CWorkFile(doc_.workPath));
     }
     bool ok = true;
-    if (next == KeypadFollowUp::Upload && online_.uploadAll) ok = online_.uploadAll();
+    if (next == KeypadFollowUp::Upload && online_.uploadChanges) ok = online_.uploadChanges();
     refill();
     return ok;
 }

@@ -47,6 +47,9 @@ struct OnlineSide {
     CTelegram* telegram = nullptr;       // the keypad-change query at closing
     std::function<bool()> uploadAll;     // Upload All into this list's working file
     std::function<bool()> downloadAll;   // Download All from this list's working file
+    // The upload the keypad-change check leads to: the user has agreed
+    // twice already, so it runs without Upload All's own question.
+    std::function<bool()> uploadChanges;
 };
 
 class CTervikDoc {
@@ -118,7 +121,8 @@ public:
     // Escape: the edit is dropped and the parameter read again.
     std::vector<platform::Notice> cancelEdit();
     // "Update": what to show before the download runs (switching the
-    // parameter set of a drive), then the download itself.
+    // parameter set of a drive, once the entered value passed its checks),
+    // then the download itself.
     std::optional<platform::Notice> noticeBeforeUpdate() const;
     UpdateResult update();
     // Every 2000 ms.

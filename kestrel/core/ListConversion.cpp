@@ -50,8 +50,9 @@ void describeSide(ConversionSide& side, const TvkRecord* rec, std::uint16_t valu
 
 }  // namespace
 
-ListConversion::ListConversion(std::string installDir, ConversionSource source, Ask ask)
+ListConversion::ListConversion(std::string installDir, ConversionSource source, Ask ask, ShowList showList)
     : installDir_(std::move(installDir)), source_(std::move(source)), ask_(std::move(ask)),
+      showList_(std::move(showList)),
       sourceVersion_(CDatabase::versionText(source_.databaseFileName))
 {
 }
@@ -111,6 +112,8 @@ std::optional<OpenedList> ListConversion::run(const std::string& targetVersion,
         return std::nullopt;
     }
     auto opened = openListFile(installDir_, source_.kind, newPath_);
+    // The new list's window comes first, the report over it.
+    if (opened && showList_) showList_(*opened);
     showReport();
     return opened;
 }
@@ -227,6 +230,8 @@ std::optional<std::uint16_t> ListConversion::askValue(ConversionQuestion q, cons
 {
     for (;;) {
         const ConversionAnswer a = ask_(q);
+        // Asked again, the dialog shows what the user typed, not the proposal.
+        q.entry = a.entry;
         if (a.abort) {
             if (show(msg::kEndConversion, MsgButtons::OkCancel) ==
                 MsgAnswer::Ok) {

@@ -34,12 +34,16 @@ public:
     // user's answer.
     using Ask = std::function<ConversionAnswer(const ConversionQuestion&)>;
 
-    ListConversion(std::string installDir, ConversionSource source, Ask ask);
+    // Opens the new file's list window (before the report is shown).
+    using ShowList = std::function<void(const OpenedList&)>;
+
+    ListConversion(std::string installDir, ConversionSource source, Ask ask, ShowList showList = {});
 
     // Converts to `targetVersion` ("12.40", from the version selection).
     // Without a preset path the save dialog asks for the new file. Returns
-    // the new file opened for a list window, or nullopt when the conversion
-    // was refused, aborted or the new file did not open.
+    // the new file opened for a list window (already shown through
+    // showList when there is one), or nullopt when the conversion was
+    // refused, aborted or the new file did not open.
     std::optional<OpenedList> run(const std::string& targetVersion,
                                   const std::optional<std::string>& presetNewPath = std::nullopt);
 
@@ -67,6 +71,7 @@ private:
     std::string installDir_;
     ConversionSource source_;
     Ask ask_;
+    ShowList showList_;
     std::string sourceVersion_;
     std::string targetVersion_;
     std::string targetDatabase_;  // full path

@@ -4,7 +4,7 @@
 
 namespace kestrel {
 
-TransferModel::TransferModel(CTelegram& telegram, Mode mode)
+TransferModel::TransferModel(CTelegram& telegram, Mode mode) : database_(mode == Mode::Database)
 {
     if (mode != Mode::Database)
         kestrel::state().uploadDirection = mode == Mode::Download ? TransferDirection::Download : TransferDirection::Upload;
@@ -22,7 +22,9 @@ void TransferModel::refresh()
 TransferModel::State TransferModel::Open()
 {
     const int r = transfer_->Open();
-    view_.statusPane = view_.statusLine;
+    // The database upload names itself in the status bar; the value
+    // transfers show their dialog's line there.
+    view_.statusPane = database_ ? kDatabaseStatus : view_.statusLine;
     refresh();
     return r == 0 ? State::Running : end(r);
 }

@@ -17,6 +17,7 @@ class TransferModel {
 public:
     enum class Mode { Upload, Download, Database };
     enum class State { Running, Asking, Ended };
+    static constexpr const char* kDatabaseStatus = "Uploading full database...";
 
     struct View {
         std::string caption = "Uploading...";
@@ -48,6 +49,7 @@ private:
     State end(int result);
     void refresh();
 
+    bool database_ = false;
     std::unique_ptr<CTransfer> transfer_;
     View view_;
     State state_ = State::Running;

@@ -56,6 +56,9 @@ protected:
     std::vector<ConversionQuestion> asked;
     std::deque<ConversionAnswer> answers;
 
+    // What the user sees, in order: "list <work path>" for a new list window.
+    std::vector<std::string> seen;
+
     ListConversion conversion(ListKind kind = ListKind::ParameterFile)
     {
         return ListConversion(install.path(), {kind, sourcePath, workPath, "/tvk/RQ-1234.tvk"},
@@ -68,6 +71,10 @@ protected:
                                   auto a = answers.front();
                                   answers.pop_front();
                                   return a;
+                              },
+                              [this](const OpenedList& opened) {
+                                  seen.push_back("list " + opened.workPath);
+                                  EXPECT_TRUE(launches.requests.empty()) << "the report came first";
                               });
     }
     void answer(std::string entry) { answers.push_back({false, std::move(entry)}); }
@@ -99,7 +106,8 @@ TEST_F(Conversion, AsksForTheRedefinedThenTheNewParameterAndCarriesTheRest)
     EXPECT_EQ(asked[0].heading, "List Conversion from A12.34  to  A12.40");
     EXPECT_EQ(asked[0].caseText,
               "\n\nThis parameter is not identical in both versions !\nPlease enter a value for this parameter.");
-    EXPECT_EQ(asked[0].entry, "10.00");  // the list's value, proposed again
+    EXPECT_EQ(asked[0].entry, "10.00");  // the list's value, proposed
+    EXPECT_EQ(asked[1].entry, "250.00");  // after the refusal: what the user typed
     EXPECT_EQ(asked[0].source.maximum, "300.00");
     EXPECT_EQ(asked[0].target.maximum, "200.00");
     EXPECT_EQ(asked[0].source.setValue, "10.00");
@@ -119,6 +127,7 @@ TEST_F(Conversion, AsksForTheRedefinedThenTheNewParameterAndCarriesTheRest)
     EXPECT_EQ(work.findValue(0x0011), 0x0100);  // carried over
     EXPECT_EQ(work.findValue(0x00E4), 0x04D8);  // the target's version, not the source's
     EXPECT_EQ(opened->databaseFileName, "/tvk/RQ-1240.tvk");
+    EXPECT_EQ(seen, std::vector<std::string>{"list " + opened->workPath});
     ASSERT_EQ(launches.requests.size(), 1u);
     EXPECT_EQ(launches.requests[0].kind, platform::LaunchKind::TextViewer);
     EXPECT_EQ(launches.requests[0].arguments, std::vector<std::string>{reportPath});
@@ -128,13 +137,15 @@ TEST_F(Conversion, AbortLeavesNoFileBehind)
 {
     expectNextStep();
     answer("12.34");
-    answers.push_back({true, ""});  // Abort, then Cancel: the dialog stays
+    answers.push_back({true, "7.5"});  // Abort, then Cancel: the dialog stays
     messages.expect("This will end the conversion process.", MsgIcon::Information, MsgAnswer::Cancel);
     answers.push_back({true, ""});
     messages.expect("This will end the conversion process.", MsgIcon::Information, MsgAnswer::Ok);
     messages.expect("Conversion process terminated before completion.", MsgIcon::None);
     EXPECT_FALSE(conversion().run("12.40", newPath));
     EXPECT_EQ(asked.size(), 3u);
+    EXPECT_EQ(asked[1].entry, "10.0");
+    EXPECT_EQ(asked[2].entry, "7.5");  // the Abort question cancelled: the entry as the user left it
     EXPECT_FALSE(exists(newPath));
     EXPECT_FALSE(exists(reportPath));
     EXPECT_TRUE(launches.requests.empty());

@@ -18,10 +18,18 @@ protected:
         f.parameter = parameter;
         return f;
     }
+    // The test ends (and closes its port) before the line and its telegram
+    // object go, whichever of the two is replaced or torn down first.
     void open(const char* drives = "1:1808")
     {
+        test.reset();
         startLine(drives);
         test = std::make_unique<CT>(*telegram);
+    }
+    void TearDown() override
+    {
+        test.reset();
+        SioLineFixture::TearDown();
     }
     std::unique_ptr<CT> test;
 };
@@ -145,6 +153,48 @@ TEST_F(ConverterTestTest, EndKeepsTheTimesAndHandsTheLineBack)
     EXPECT_EQ(state().settings.tRts, 2);
     EXPECT_EQ(state().settings.tCycle, 250);
     EXPECT_EQ(telegram->repeat(), state().settings.repeat);
+    expectLineFree();
+}
+
+// The window's commands: fields are taken before a command sends, a field out
+// of range stops it there, Start/Stop toggles, End closes and hands back.
+TEST_F(ConverterTestTest, CommandsTakeTheFieldsAndTellTheWindowWhatToDo)
+{
+    open();
+    CT::Fields f = fields("1", "0006");
+    f.tCycle = "40";
+    const int sent = bus->telegrams();
+    CT::Fields bad = f;
+    bad.device = "100";
+    const CT::Reaction refused = test->Press(CT::Command::OneShot, bad);
+    ASSERT_TRUE(refused.notice);
+    EXPECT_EQ(refused.notice->text, "Please enter an integer between 0 and 99.");
+    EXPECT_EQ(bus->telegrams(), sent);
+
+    EXPECT_FALSE(test->Press(CT::Command::OneShot, f).notice);
+    EXPECT_EQ(test->lastRequest(), std::string("\x04!U0006\x05"));
+    EXPECT_FALSE(test->Press(CT::Command::ReadErrorRegister, f).notice);
+    EXPECT_EQ(test->lastRequest(), std::string("\x04!U00AC\x05"));
+
+    const CT::Reaction started = test->Press(CT::Command::StartStop, f);
+    EXPECT_EQ(started.startTimerMs, 40);
+    EXPECT_TRUE(test->view().running);
+    // While running the edits are read-only: Stop does not take them again.
+    const CT::Reaction stopped = test->Press(CT::Command::StartStop, bad);
+    EXPECT_FALSE(stopped.notice);
+    EXPECT_TRUE(stopped.stopTimer);
+    EXPECT_FALSE(test->view().running);
+
+    test->Press(CT::Command::WriteMode, f);
+    EXPECT_TRUE(test->view().valueVisible);
+    test->Press(CT::Command::ReadMode, f);
+    EXPECT_FALSE(test->view().valueVisible);
+
+    f.tCycle = "321";
+    const CT::Reaction end = test->Press(CT::Command::End, f);
+    EXPECT_TRUE(end.close);
+    EXPECT_TRUE(test->ended());
+    EXPECT_EQ(state().settings.tCycle, 321);
     expectLineFree();
 }
 

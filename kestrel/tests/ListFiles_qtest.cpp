@@ -377,6 +377,8 @@ private slots:
             w->findChild<QLineEdit*>("entry")->setText("250.00");
             f.world.expect("Value exceeds upper limit", MsgIcon::Stop);
             whenModal("conversionDialog", [&](QWidget* w) {
+                // Asked again with what the user typed.
+                QCOMPARE(w->findChild<QLineEdit*>("entry")->text(), QString("250.00"));
                 w->findChild<QLineEdit*>("entry")->setText("150.00");
                 whenModal("conversionDialog", [&](QWidget* w) {  // 002D dropped: informs only
                     questions << w->findChild<QLabel*>("message")->text();

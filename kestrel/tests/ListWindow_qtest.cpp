@@ -16,9 +16,12 @@
 #include <shell/CMSHFlexGrid.h>
 #include <shell/CMainFrame.h>
 
+#include <QApplication>
+#include <QCursor>
 #include <QDragEnterEvent>
 #include <QDropEvent>
 #include <QLabel>
+#include <QMap>
 #include <QMimeData>
 #include <QUrl>
 #include <QLineEdit>
@@ -27,6 +30,7 @@
 #include <QPushButton>
 #include <QTabBar>
 
+#include <cstdlib>
 #include <deque>
 #include <map>
 #include <filesystem>
@@ -139,9 +143,12 @@ public:
         if (it == values.end()) return std::nullopt;
         return it->second;
     }
+    std::vector<bool> waitCursorAtWrite;
     bool write(std::string_view text) override
     {
         writes.emplace_back(text);
+        const QCursor* c = QApplication::overrideCursor();
+        waitCursorAtWrite.push_back(c != nullptr && c->shape() == Qt::WaitCursor);
         values[std::string(text.substr(0, 4))] = {std::string(text.substr(0, 4)), std::string(text.substr(4))};
         return true;
     }
@@ -222,7 +229,7 @@ private slots:
             *w.frame, kestrel::ListOpening{kestrel::ListKind::Online, "",
                                            w.files.write("parameter/List-3.~pa", fullWorkBytes(catalogue1234())),
                                            "/tvk/RQ-1234.tvk", "3", "Pump"});
-        view->document().setOnlineSide(kestrel::OnlineSide{&drive, nullptr, {}, {}});
+        view->document().setOnlineSide(kestrel::OnlineSide{&drive, nullptr, {}, {}, {}});
         QCOMPARE(w.frame->menuText(cmd::FileClose), "Close Parameter List");
         QVERIFY(w.frame->action(cmd::FaultHistory)->isEnabled());
         showTab(view, "Gr 2");
@@ -231,6 +238,7 @@ private slots:
         bool closedItself = false;
         whenModal("warmUpNotice", [&](QWidget* dlg) {
             for (QLabel* l : dlg->findChildren<QLabel*>()) texts << l->text();
+            if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) dlg->grab().save(QString(dir) + "/warm-up.png");
             QObject::connect(qobject_cast<QDialog*>(dlg), &QDialog::finished, [&] { closedItself = true; });
         });
         const int row = gridRowOf(view, "2D");
@@ -244,6 +252,8 @@ private slots:
         QVERIFY(closedItself);
         QCOMPARE(texts, (QStringList{"Inverter warming up !", "  Please Wait..."}));
         QCOMPARE(drive.writes, (std::vector<std::string>{"002D0001"}));
+        QCOMPARE(drive.waitCursorAtWrite, (std::vector<bool>{true}));
+        QVERIFY(QApplication::overrideCursor() == nullptr);
         QCOMPARE(view->grid()->textMatrix(row, 2), "1");
         QVERIFY(view->document().modified());
     }
@@ -332,6 +342,49 @@ private slots:
         QCOMPARE(std::distance(std::filesystem::recursive_directory_iterator(w.files.path()),
                                std::filesystem::recursive_directory_iterator()),
                  filesBefore);
+    }
+
+    // A version with 24 groups on a 1024 x 768 screen: the window opens
+    // within the screen (its tabs scroll), "Update" stays beside the Set
+    // Value fields, and maximised the one-line fields keep their height.
+    void aListOfManyGroupsFitsTheScreen()
+    {
+        ListWorld w;
+        std::vector<kestrel::TvkFields> many;
+        for (std::uint16_t g = 0; g < 24; ++g) {
+            many.push_back(header(static_cast<std::uint16_t>(16 * g), "Group " + std::to_string(g)));
+            many.push_back(param(static_cast<std::uint16_t>(16 * g + 1), "Value " + std::to_string(g), 0, 0, 0, 100));
+        }
+        w.files.writeDatabase("1240", many);
+        const std::string par = w.files.write("parameter/many.par", listFileBytes("12.40", fullWorkBytes(many)));
+        w.frame->resize(1024, 768);
+        kestrel::CTervikView* view = w.open(par);
+        QVERIFY(view);
+        auto* tabs = view->findChild<QTabBar*>("groupTabs");
+        QCOMPARE(tabs->count(), 24);
+        QWidget* sub = view->parentWidget();
+        QVERIFY2(sub->width() <= 1024, qPrintable(QString::number(sub->width())));
+        auto* update = view->findChild<QPushButton*>("update");
+        auto* prompt = view->findChild<QLabel*>("prompt");
+        const auto gapToPrompt = [&] {
+            return update->mapTo(view, QPoint(0, 0)).x() - prompt->mapTo(view, QPoint(prompt->width(), 0)).x();
+        };
+        QVERIFY(update->mapTo(view, QPoint(update->width(), 0)).x() <= view->width());
+        QVERIFY2(gapToPrompt() < 40, qPrintable(QString::number(gapToPrompt())));
+        const QStringList fields{"version", "parameterSet", "status", "maximum", "minimum"};
+        QMap<QString, int> heights;
+        for (const QString& f : fields) heights[f] = view->findChild<QLabel*>(f)->height();
+        sub->showMaximized();
+        QTRY_VERIFY(sub->width() > 900);
+        QVERIFY2(gapToPrompt() < 40, qPrintable(QString::number(gapToPrompt())));
+        for (const QString& f : fields)
+            QVERIFY2(view->findChild<QLabel*>(f)->height() == heights[f], qPrintable(f));
+        if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) w.frame->grab().save(QString(dir) + "/list-maximised.png");
+        sub->showNormal();
+        if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) w.frame->grab().save(QString(dir) + "/list-window.png");
+        // The last group is reached by the keys through the scrolling bar.
+        tabs->setCurrentIndex(23);
+        QCOMPARE(view->grid()->textMatrix(1, 0), QString("171"));
     }
 
     void aFileOpenInAWindowIsNotOpenedTwiceNorSavedOver()

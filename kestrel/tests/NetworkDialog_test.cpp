@@ -46,12 +46,18 @@ protected:
     {
         TransferModel t(*telegram, mode);
         auto st = t.Open();
-        while (st == TransferModel::State::Running)
+        panes.clear();
+        panes.push_back(t.view().statusPane);
+        while (st == TransferModel::State::Running) {
             st = t.Tick();
+            if (t.view().statusPane != panes.back()) panes.push_back(t.view().statusPane);
+        }
         if (notices)
             *notices = t.notices();
         return t.result();
     }
+    // Pane 0 of the status bar as the transfer dialog set it, changes only.
+    std::vector<std::string> panes;
 };
 
 TEST_F(NetworkDialogTest, CheckNetworkListsTheDrivesThatAnswered)
@@ -192,6 +198,7 @@ TEST_F(NetworkDialogTest, ConnectUploadsTheMissingDatabaseThenOpensTheList)
     EXPECT_EQ(state().databaseFileName, "/tvk/RQ-1812.tvk");
     std::vector<platform::Notice> notices;
     EXPECT_EQ(runTransfer(TransferModel::Mode::Database, &notices), CTransfer::Completed);
+    EXPECT_EQ(panes, (std::vector<std::string>{"Uploading full database...", "Ready"}));
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].text, "Information successfully uploaded");
     EXPECT_EQ(ListAfterDatabaseUpload().next, ConnectPlan::OpenList);

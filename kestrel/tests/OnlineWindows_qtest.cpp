@@ -16,6 +16,7 @@
 #include <shell/CMSHFlexGrid.h>
 #include <kestrel/ui/CCloseOptionsDlg.h>
 #include <kestrel/ui/CConverterTestDlg.h>
+#include <kestrel/ui/CExamDlg.h>
 #include <kestrel/ui/CFaultDlg.h>
 #include <kestrel/ui/CKeypadDlg.h>
 #include <kestrel/ui/CNetworkDlg.h>
@@ -32,7 +33,9 @@
 #include <sim/sio/SioBus.h>
 #include <sim/sio/SioSimRunner.h>
 
+#include <QAbstractButton>
 #include <QAction>
+#include <QCheckBox>
 #include <QApplication>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -45,6 +48,7 @@
 #include <QTest>
 #include <QTimer>
 
+#include <cstdlib>
 #include <filesystem>
 #include <functional>
 #include <memory>
@@ -70,6 +74,15 @@ void onModal(std::function<void(T*)> act)
         act(w);
     });
     timer->start();
+}
+
+// Every window fits a 1024 x 768 screen. With AVIARY_TEST_SHOTS set, the
+// window is also saved there as a picture to look at.
+void fitsScreen(QWidget* w, const char* name)
+{
+    QVERIFY2(w->width() <= 1024 && w->height() <= 768,
+             qPrintable(QString("%1: %2 x %3").arg(name).arg(w->width()).arg(w->height())));
+    if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) w->grab().save(QString("%1/%2.png").arg(dir, name));
 }
 
 }  // namespace
@@ -153,9 +166,23 @@ private slots:
         bool sawDialog = false;
         onModal<CNetworkDlg>([&](CNetworkDlg* dlg) {
             sawDialog = true;
+            fitsScreen(dlg, "network-dialog");
             const auto& rows = dlg->model().view().rows;
             QCOMPARE(rows.size(), size_t(3));
             QCOMPARE(rows[2].cells[0], std::string("6"));
+            // The arrow keys move the selection; the name edit follows.
+            dlg->grid()->setFocus();
+            QTest::keyClick(dlg->grid(), Qt::Key_Down);
+            QCOMPARE(dlg->model().view().selected, 1);
+            QCOMPARE(dlg->nameEdit()->text().toStdString(), rows[1].cells[2]);
+            QCOMPARE(dlg->model().view().rows[1].background, NetworkDialogModel::kHighlight);
+            QTest::keyClick(dlg->grid(), Qt::Key_Up);
+            QCOMPARE(dlg->model().view().selected, 0);
+            QCOMPARE(dlg->model().view().rows[1].background, NetworkDialogModel::kWhite);
+            // Entering the name edit selects its text.
+            QTest::mouseClick(dlg->nameEdit(), Qt::LeftButton);
+            QTRY_VERIFY(dlg->nameEdit()->hasFocus());
+            QTRY_COMPARE(dlg->nameEdit()->selectedText(), dlg->nameEdit()->text());
             dlg->selectRow(0);
             dlg->typeName("Mixer");
             dlg->clickChangeName();
@@ -164,10 +191,20 @@ private slots:
             world->messages->expect("Information successfully uploaded", MsgIcon::Exclamation);
             dlg->clickConnect(false);
         });
+        // The list opens while the network dialog is still up; it closes after.
+        bool dialogUpAtList = false;
+        online->setListOpener([this, &dialogUpAtList](const std::string& p) {
+            openedList = p;
+            dialogUpAtList = qobject_cast<CNetworkDlg*>(QApplication::activeModalWidget()) != nullptr;
+        });
+        onModal<CExamDlg>([](CExamDlg* dlg) { fitsScreen(dlg, "examination"); });
         frame->updateCommandStates();
         QVERIFY(frame->action(kestrel::cmd::CheckNetwork)->isEnabled());
         frame->action(kestrel::cmd::CheckNetwork)->trigger();
+        online->setListOpener([this](const std::string& p) { openedList = p; });
         QVERIFY(sawDialog);
+        QVERIFY(dialogUpAtList);
+        QVERIFY(QApplication::activeModalWidget() == nullptr);
         QVERIFY(world->messages->pending() == 0);
         CDeviceTable table;
         QVERIFY(table.load(CDeviceTable::defaultPath()));
@@ -204,6 +241,7 @@ private slots:
         });
         bool asked = false;
         onModal<CParamSetDlg>([&](CParamSetDlg* dlg) {
+            fitsScreen(dlg, "parameter-set");
             asked = true;
             QCOMPARE(dlg->chosenSet(), 2);
             dlg->accept();
@@ -293,6 +331,7 @@ private slots:
         bool asked = false;
         onModal<CCloseOptionsDlg>([&](CCloseOptionsDlg* dlg) {
             asked = true;
+            fitsScreen(dlg, "close-options");
             for (auto* b : dlg->findChildren<QRadioButton*>())
                 if (b->text() == "store nothing") b->setChecked(true);
             dlg->accept();
@@ -301,6 +340,26 @@ private slots:
         frame->execute(kestrel::cmd::FileClose);
         QTRY_VERIFY(frame->mdiArea()->subWindowList().isEmpty());
         QVERIFY(asked);
+        expectLineFree();
+    }
+
+    // A device table that went missing after the dialog read it: the list
+    // still opens, and the user is told.
+    void connectWithoutTheDeviceTableSaysSo()
+    {
+        const std::string table = CDeviceTable::defaultPath();
+        const std::string kept = table + ".kept";
+        openedList.clear();
+        onModal<CNetworkDlg>([&](CNetworkDlg* dlg) {
+            std::filesystem::rename(table, kept);
+            dlg->selectRow(0);
+            world->messages->expect("netlist.cfg nof found !", MsgIcon::Exclamation);
+            dlg->clickConnect(true);
+        });
+        online->openDeviceList();
+        std::filesystem::rename(kept, table);
+        QVERIFY(world->messages->pending() == 0);
+        QCOMPARE(openedList, CWorkFile::onlinePath(world->install, "1"));
         expectLineFree();
     }
 
@@ -408,6 +467,7 @@ private slots:
         world->messages->expect("This will take a few seconds !", MsgIcon::None);
         bool shown = false;
         onModal<CFaultDlg>([&](CFaultDlg* dlg) {
+            fitsScreen(dlg, "fault-history");
             shown = true;
             QCOMPARE(dlg->windowTitle(), QString("Recent Failures : 1"));
             const shell::CMSHFlexGrid* g = dlg->grid();
@@ -425,30 +485,57 @@ private slots:
 
     void converterTestReadsAndStopsOnError()
     {
+        using Command = CConverterTestDlg::Command;
+        using Field = CConverterTestDlg::Field;
         bool done = false;
         onModal<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
-            dlg->setField("Device", "1");
-            dlg->setField("Parameter", "0006");
-            dlg->press("One Shot");
+            fitsScreen(dlg, "converter-test");
+            dlg->edit(Field::Device)->setText("1");
+            dlg->edit(Field::Parameter)->setText("0006");
+            dlg->button(Command::OneShot)->click();
             QCOMPARE(dlg->model().lastRequest(), std::string("\x04!U0006\x05"));
-            const QString receive = QString::fromStdString(dlg->model().view().receive);
+            const QString receive = dlg->findChild<QLineEdit*>("receiveEdit")->text();
             QVERIFY2(receive.contains("[STX]U0006") && receive.contains("[ETX]"), qPrintable(receive));
-            dlg->setField("Stop On Error", "1");
-            dlg->setField("t-Cycle", "10");
-            dlg->press("Start");
+            dlg->button(Command::WriteMode)->click();
+            QVERIFY(dlg->edit(Field::Value)->isVisibleTo(dlg));
+            dlg->button(Command::ReadMode)->click();
+            QVERIFY(!dlg->edit(Field::Value)->isVisibleTo(dlg));
+            dlg->stopOnError()->click();
+            dlg->edit(Field::TCycle)->setText("10");
+            dlg->button(Command::StartStop)->click();
+            QVERIFY(dlg->cycleTimer()->isActive());
+            QCOMPARE(dlg->button(Command::StartStop)->text(), QString("Stop"));
+            QVERIFY(!dlg->button(Command::OneShot)->isEnabled());
+            QVERIFY(dlg->edit(Field::Device)->isReadOnly());
             bus->addFault(*sim::SioFault::parse("silent@1"));
             QTRY_VERIFY_WITH_TIMEOUT(dlg->model().view().stoppedByError, 3000);
             const int sent = bus->telegrams();
             QTest::qWait(60);
             QCOMPARE(bus->telegrams(), sent);
-            QCOMPARE(dlg->model().view().startText, std::string("Stop"));
+            QCOMPARE(dlg->button(Command::StartStop)->text(), QString("Stop"));
             bus->clearFaults();
-            dlg->press("End");
+            dlg->button(Command::End)->click();
             done = true;
         });
         frame->action(kestrel::cmd::ConverterTest)->trigger();
         QVERIFY(done);
         QCOMPARE(state().settings.tCycle, 10);
+        expectLineFree();
+    }
+
+    // Escape (or the close box) ends the test like End: the port is closed
+    // and the line handed back before the window goes.
+    void converterTestClosedByEscapeHandsTheLineBack()
+    {
+        bool done = false;
+        onModal<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
+            dlg->edit(CConverterTestDlg::Field::TCycle)->setText("77");
+            QTest::keyClick(dlg, Qt::Key_Escape);
+            done = true;
+        });
+        frame->action(kestrel::cmd::ConverterTest)->trigger();
+        QVERIFY(done);
+        QCOMPARE(state().settings.tCycle, 77);
         expectLineFree();
     }
 };

@@ -40,7 +40,7 @@ protected:
         auto doc = std::make_unique<CTervikDoc>(
             install.path(), ListOpening{ListKind::Online, "", install.write("parameter/List-3.~pa", body),
                                         "/tvk/RQ-1234.tvk", "3", "Pump"});
-        doc->setOnlineSide(OnlineSide{&drive, nullptr, {}, {}});
+        doc->setOnlineSide(OnlineSide{&drive, nullptr, {}, {}, {}});
         return doc;
     }
     // Grid row of a parameter on the page shown.
@@ -285,12 +285,22 @@ TEST_F(TervikDoc, AnOnlineListReadsAndWritesThroughTheLink)
     EXPECT_EQ(doc->view().editText, "20.00");
     EXPECT_EQ(stored(doc->workPath(), 0x0013, 0), 2000);
 
-    // While another operation holds the line a click reads nothing.
+    // While another operation holds the line a click reads nothing, but a
+    // download waits for the port and goes out.
+    drive.acknowledge = true;
     drive.sent.clear();
     state().operationInProgress = true;
     EXPECT_TRUE(doc->selectRow(accel, true).empty());
     EXPECT_TRUE(drive.sent.empty());
     state().operationInProgress = false;
+    doc->selectRow(accel, true);
+    drive.sent.clear();
+    state().operationInProgress = true;
+    doc->editTextChanged("15");
+    EXPECT_TRUE(doc->update().notices.empty());
+    EXPECT_EQ(drive.sent, (std::vector<std::string>{"R00AC", "W001305DC", "R00AC"}));
+    EXPECT_EQ(stored(doc->workPath(), 0x0013, 0), 1500);
+    EXPECT_FALSE(state().operationInProgress);
 
     // A drive that stopped answering.
     drive.replies.erase("0013");
@@ -311,6 +321,16 @@ TEST_F(TervikDoc, ChangingTheParameterSetWarnsFirstAndShowsTheNewSet)
     auto doc = openOnline(drive);
     showTab(*doc, "Gr E");
     doc->selectRow(rowOf(*doc, "E9"), true);
+    // A set the checks refuse gets their message only, and nothing is sent.
+    for (const char* refused : {"4", "x"}) {
+        doc->editTextChanged(refused);
+        EXPECT_FALSE(doc->noticeBeforeUpdate()) << refused;
+        drive.sent.clear();
+        const auto r = doc->update();
+        ASSERT_EQ(r.notices.size(), 1u) << refused;
+        EXPECT_TRUE(drive.sent.empty());
+        EXPECT_EQ(doc->view().parameterSet, "1");
+    }
     doc->editTextChanged("2");
     const auto before = doc->noticeBeforeUpdate();
     ASSERT_TRUE(before);
@@ -332,7 +352,7 @@ TEST_F(TervikDoc, ClosingAnOnlineListCarriesOutTheChosenAction)
     doc->setOnlineSide(OnlineSide{&drive, nullptr, {}, [&] {
                                       ++downloads;
                                       return downloadWorks;
-                                  }});
+                                  }, {}});
     showTab(*doc, "Gr 1");
     doc->selectRow(rowOf(*doc, "13"), true);
     doc->editTextChanged("15");

@@ -120,6 +120,22 @@ TEST_F(TransferFlowTest, UploadAllAsksThenFillsTheListFromTheDrive)
     expectLineFree();
 }
 
+// After the keypad-change check the user has agreed twice: the upload runs
+// without its own question, with the same safety copy of the list.
+TEST_F(TransferFlowTest, ConfirmedUploadRunsWithoutAskingAgain)
+{
+    prepare();
+    setDrive(0x0102, 0x0555);
+    Flow flow(*telegram, onlineList(), Flow::Direction::Upload, Flow::Confirmation::Given);
+    ASSERT_EQ(walk(flow).kind, Step::RunTransfer);
+    EXPECT_TRUE(questions.empty());
+    EXPECT_TRUE(std::filesystem::exists(uploadBackupPath()));
+    EXPECT_EQ(runDialog(flow), CTransfer::Completed);
+    EXPECT_EQ(flow.Next().kind, Step::Done);
+    EXPECT_EQ(CWorkFile(workPath).findValue(0x0102), 0x0555);
+    expectLineFree();
+}
+
 TEST_F(TransferFlowTest, DeclinedUploadTouchesNothing)
 {
     prepare();

@@ -5,7 +5,6 @@
 #include <QCheckBox>
 #include <QFont>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
@@ -19,8 +18,11 @@ namespace kestrel {
 
 namespace {
 
+using Command = CConverterTest::Command;
+using Field = CConverterTestDlg::Field;
+
 // Icons 214 (lit: the line reported it) and 215 (dark).
-QPixmap indicator(int icon)
+QPixmap indicatorPixmap(int icon)
 {
     QPixmap pm(16, 16);
     pm.fill(Qt::transparent);
@@ -32,6 +34,8 @@ QPixmap indicator(int icon)
     return pm;
 }
 
+QString q(const std::string& s) { return QString::fromStdString(s); }
+
 }  // namespace
 
 CConverterTestDlg::CConverterTestDlg(CTelegram& telegram, QWidget* parent) : QDialog(parent), model_(telegram)
@@ -39,145 +43,128 @@ CConverterTestDlg::CConverterTestDlg(CTelegram& telegram, QWidget* parent) : QDi
     setObjectName("converterTestDialog");
     setWindowTitle(tr("Converter Test"));
     auto* top = new QVBoxLayout(this);
-    auto* fields = new QGridLayout;
-    auto edit = [&](const QString& label, int row, int col) {
-        auto* e = new QLineEdit(this);
-        auto* l = new QLabel(label, this);
-        l->setObjectName(label + "Label");
-        fields->addWidget(l, row, col);
-        fields->addWidget(e, row, col + 1);
-        return e;
+    top->addLayout(buildFields());
+    top->addLayout(buildModes());
+    top->addLayout(buildReceive());
+    top->addLayout(buildIndicators());
+    top->addLayout(buildButtons());
+    timer_ = new QTimer(this);
+    connect(timer_, &QTimer::timeout, this, &CConverterTestDlg::onTick);
+    refresh();
+}
+
+QLayout* CConverterTestDlg::buildFields()
+{
+    auto* grid = new QGridLayout;
+    const CConverterTest::Fields& f = model_.view().fields;
+    struct Spec { Field field; const char* label; const std::string* text; int row, col; };
+    const Spec specs[] = {
+        {Field::Device, "Device", &f.device, 0, 0},   {Field::Parameter, "Parameter", &f.parameter, 1, 0},
+        {Field::Value, "Value", &f.value, 2, 0},      {Field::TRts, "t-RTS", &f.tRts, 0, 2},
+        {Field::TWait, "t-Wait", &f.tWait, 1, 2},     {Field::TCycle, "t-Cycle", &f.tCycle, 2, 2},
     };
-    device_ = edit(tr("Device"), 0, 0);
-    parameter_ = edit(tr("Parameter"), 1, 0);
-    value_ = edit(tr("Value"), 2, 0);
-    value_->setMaxLength(4);
-    tRts_ = edit(tr("t-RTS"), 0, 2);
-    tWait_ = edit(tr("t-Wait"), 1, 2);
-    tCycle_ = edit(tr("t-Cycle"), 2, 2);
-    top->addLayout(fields);
+    for (const Spec& s : specs) {
+        auto* label = new QLabel(tr(s.label), this);
+        auto* edit = new QLineEdit(q(*s.text), this);
+        edit->setObjectName(QString(s.label) + "Edit");
+        grid->addWidget(label, s.row, s.col);
+        grid->addWidget(edit, s.row, s.col + 1);
+        edits_[s.field] = edit;
+        labels_[s.field] = label;
+    }
+    edits_[Field::Value]->setMaxLength(4);
+    return grid;
+}
 
-    auto* modes = new QHBoxLayout;
-    read_ = new QRadioButton(tr("Read"), this);
-    write_ = new QRadioButton(tr("Write"), this);
-    read_->setChecked(true);
-    modes->addWidget(read_);
-    modes->addWidget(write_);
-    auto* echo = new QGroupBox(tr("Echo"), this);
-    auto* el = new QHBoxLayout(echo);
-    for (const char* t : {"None", "Auto", "Required"})
-        el->addWidget(new QRadioButton(tr(t), echo));
-    modes->addWidget(echo);
-    top->addLayout(modes);
+QLayout* CConverterTestDlg::buildModes()
+{
+    auto* row = new QHBoxLayout;
+    auto* read = new QRadioButton(tr("Read"), this);
+    auto* write = new QRadioButton(tr("Write"), this);
+    read->setChecked(true);
+    buttons_[Command::ReadMode] = read;
+    buttons_[Command::WriteMode] = write;
+    connect(read, &QRadioButton::clicked, this, [this] { press(Command::ReadMode); });
+    connect(write, &QRadioButton::clicked, this, [this] { press(Command::WriteMode); });
+    row->addWidget(read);
+    row->addWidget(write);
+    row->addStretch();
+    stopOnError_ = new QCheckBox(tr("Stop On Error"), this);
+    connect(stopOnError_, &QCheckBox::toggled, this, [this](bool on) { model_.SetStopOnError(on); });
+    row->addWidget(stopOnError_);
+    return row;
+}
 
-    top->addWidget(new QLabel(tr("Receive"), this));
+QLayout* CConverterTestDlg::buildReceive()
+{
+    auto* column = new QVBoxLayout;
+    column->addWidget(new QLabel(tr("Receive"), this));
     receive_ = new QLineEdit(this);
+    receive_->setObjectName("receiveEdit");
     receive_->setReadOnly(true);
     QFont mono("Courier New");
     mono.setStyleHint(QFont::Monospace);
     mono.setPixelSize(12);
     receive_->setFont(mono);
-    top->addWidget(receive_);
+    column->addWidget(receive_);
+    return column;
+}
 
-    auto* lights = new QHBoxLayout;
+QLayout* CConverterTestDlg::buildIndicators()
+{
+    auto* row = new QHBoxLayout;
     break_ = new QLabel(this);
     frame_ = new QLabel(this);
-    lights->addWidget(break_);
-    lights->addWidget(new QLabel(tr("BREAK"), this));
-    lights->addWidget(frame_);
-    lights->addWidget(new QLabel(tr("FRAME"), this));
-    lights->addStretch();
-    stopOnError_ = new QCheckBox(tr("Stop On Error"), this);
-    lights->addWidget(stopOnError_);
-    top->addLayout(lights);
-
-    auto* buttons = new QHBoxLayout;
-    start_ = new QPushButton(tr("Start"), this);
-    oneShot_ = new QPushButton(tr("One Shot"), this);
-    auto* reset = new QPushButton(tr("Reset"), this);
-    auto* readAc = new QPushButton(tr("Read \"AC\""), this);
-    auto* end = new QPushButton(tr("End"), this);
-    for (QPushButton* b : {start_, oneShot_, reset, readAc, end})
-        buttons->addWidget(b);
-    top->addLayout(buttons);
-
-    connect(start_, &QPushButton::clicked, this, [this] { press(start_->text()); });
-    connect(oneShot_, &QPushButton::clicked, this, [this] { press("One Shot"); });
-    connect(reset, &QPushButton::clicked, this, [this] { press("Reset"); });
-    connect(readAc, &QPushButton::clicked, this, [this] { press("AC"); });
-    connect(end, &QPushButton::clicked, this, [this] { press("End"); });
-    connect(read_, &QRadioButton::clicked, this, [this] { press("Read"); });
-    connect(write_, &QRadioButton::clicked, this, [this] { press("Write"); });
-    connect(stopOnError_, &QCheckBox::toggled, this, [this](bool on) { model_.SetStopOnError(on); });
-
-    timer_ = new QTimer(this);
-    connect(timer_, &QTimer::timeout, this, &CConverterTestDlg::onTick);
-    const auto& f = model_.view().fields;
-    device_->setText(QString::fromStdString(f.device));
-    parameter_->setText(QString::fromStdString(f.parameter));
-    value_->setText(QString::fromStdString(f.value));
-    tRts_->setText(QString::fromStdString(f.tRts));
-    tWait_->setText(QString::fromStdString(f.tWait));
-    tCycle_->setText(QString::fromStdString(f.tCycle));
-    refresh();
+    row->addWidget(break_);
+    row->addWidget(new QLabel(tr("BREAK"), this));
+    row->addWidget(frame_);
+    row->addWidget(new QLabel(tr("FRAME"), this));
+    row->addStretch();
+    return row;
 }
 
-void CConverterTestDlg::setField(const QString& name, const QString& text)
+QLayout* CConverterTestDlg::buildButtons()
 {
-    QLineEdit* e = name == "Device" ? device_ : name == "Parameter" ? parameter_ : name == "Value" ? value_
-                 : name == "t-RTS" ? tRts_ : name == "t-Wait" ? tWait_ : name == "t-Cycle" ? tCycle_ : nullptr;
-    if (e)
-        e->setText(text);
-    if (name == "Stop On Error")
-        stopOnError_->setChecked(text == "1");
+    auto* row = new QHBoxLayout;
+    row->addWidget(addButton(Command::StartStop, tr("Start")));
+    row->addWidget(addButton(Command::OneShot, tr("One Shot")));
+    row->addWidget(addButton(Command::Reset, tr("Reset")));
+    row->addWidget(addButton(Command::ReadErrorRegister, tr("Read \"AC\"")));
+    row->addWidget(addButton(Command::End, tr("End")));
+    return row;
 }
 
-bool CConverterTestDlg::takeFields()
+QPushButton* CConverterTestDlg::addButton(Command which, const QString& text)
+{
+    auto* b = new QPushButton(text, this);
+    b->setAutoDefault(false);
+    buttons_[which] = b;
+    connect(b, &QPushButton::clicked, this, [this, which] { press(which); });
+    return b;
+}
+
+CConverterTest::Fields CConverterTestDlg::typedFields() const
 {
     CConverterTest::Fields f;
-    f.device = device_->text().toStdString();
-    f.parameter = parameter_->text().toStdString();
-    f.value = value_->text().toStdString();
-    f.tRts = tRts_->text().toStdString();
-    f.tWait = tWait_->text().toStdString();
-    f.tCycle = tCycle_->text().toStdString();
+    f.device = edits_.at(Field::Device)->text().toStdString();
+    f.parameter = edits_.at(Field::Parameter)->text().toStdString();
+    f.value = edits_.at(Field::Value)->text().toStdString();
+    f.tRts = edits_.at(Field::TRts)->text().toStdString();
+    f.tWait = edits_.at(Field::TWait)->text().toStdString();
+    f.tCycle = edits_.at(Field::TCycle)->text().toStdString();
     f.stopOnError = stopOnError_->isChecked();
-    f.writeMode = write_->isChecked();
-    if (auto n = model_.SetFields(f)) {
-        platform::show(*n);
-        return false;
-    }
-    return true;
+    f.writeMode = buttons_.at(Command::WriteMode)->isChecked();
+    return f;
 }
 
-void CConverterTestDlg::press(const QString& caption)
+void CConverterTestDlg::press(Command which)
 {
-    if (caption == "One Shot") {
-        if (takeFields())
-            model_.OneShot();
-    } else if (caption == "AC") {
-        if (takeFields())
-            model_.ReadErrorRegister();
-    } else if (caption == "Start") {
-        if (takeFields())
-            timer_->start(std::max(1, model_.Start()));
-    } else if (caption == "Stop") {
-        timer_->stop();
-        model_.Stop();
-    } else if (caption == "Reset") {
-        model_.Reset();
-    } else if (caption == "Read" || caption == "Write") {
-        (caption == "Write" ? write_ : read_)->setChecked(true);
-        model_.SetWriteMode(caption == "Write");
-    } else if (caption == "End") {
-        timer_->stop();
-        takeFields();
-        model_.End();
-        refresh();
-        QDialog::accept();
-        return;
-    }
+    const CConverterTest::Reaction r = model_.Press(which, typedFields());
+    if (r.stopTimer) timer_->stop();
+    if (r.startTimerMs > 0) timer_->start(r.startTimerMs);
     refresh();
+    if (r.notice) platform::show(*r.notice);
+    if (r.close) QDialog::done(QDialog::Accepted);
 }
 
 void CConverterTestDlg::onTick()
@@ -190,19 +177,28 @@ void CConverterTestDlg::onTick()
     refresh();
 }
 
+void CConverterTestDlg::done(int result)
+{
+    // Closed by Escape or the close box: ends like "End".
+    if (!model_.ended()) {
+        press(Command::End);
+        return;
+    }
+    QDialog::done(result);
+}
+
 void CConverterTestDlg::refresh()
 {
     const auto& v = model_.view();
-    receive_->setText(QString::fromStdString(v.receive));
-    break_->setPixmap(indicator(v.breakIcon));
-    frame_->setPixmap(indicator(v.frameIcon));
-    start_->setText(QString::fromStdString(v.startText));
-    oneShot_->setEnabled(v.oneShotEnabled);
-    for (QLineEdit* e : {device_, parameter_, value_, tRts_, tWait_, tCycle_})
-        e->setReadOnly(v.editsReadOnly);
-    value_->setVisible(v.valueVisible);
-    if (auto* l = findChild<QLabel*>("ValueLabel"))
-        l->setVisible(v.valueVisible);
+    receive_->setText(q(v.receive));
+    break_->setPixmap(indicatorPixmap(v.breakIcon));
+    frame_->setPixmap(indicatorPixmap(v.frameIcon));
+    buttons_.at(Command::StartStop)->setText(q(v.startText));
+    buttons_.at(Command::OneShot)->setEnabled(v.oneShotEnabled);
+    for (auto& [field, e] : edits_) e->setReadOnly(v.editsReadOnly);
+    buttons_.at(v.fields.writeMode ? Command::WriteMode : Command::ReadMode)->setChecked(true);
+    edits_.at(Field::Value)->setVisible(v.valueVisible);
+    labels_.at(Field::Value)->setVisible(v.valueVisible);
 }
 
 }  // namespace kestrel

@@ -1,12 +1,20 @@
 #pragma once
 // "Converter Test": one read or write telegram to a chosen address, once or
-// cyclically, with the raw reply and the BREAK / FRAME indicators.
+// cyclically, with the raw reply and the BREAK / FRAME indicators. The
+// window shows CConverterTest's view and hands every button to it as a
+// command. It ends its test (port closed, settings kept) when it is done,
+// however it is closed, so nothing touches the line after the window.
 #include <kestrel/core/CConverterTest.h>
 
 #include <QDialog>
 
+#include <map>
+
+class QAbstractButton;
 class QCheckBox;
+class QGroupBox;
 class QLabel;
+class QLayout;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
@@ -17,35 +25,39 @@ namespace kestrel {
 class CConverterTestDlg : public QDialog {
     Q_OBJECT
 public:
+    using Command = CConverterTest::Command;
+    enum class Field { Device, Parameter, Value, TRts, TWait, TCycle };
+
     CConverterTestDlg(CTelegram& telegram, QWidget* parent = nullptr);
     const CConverterTest& model() const { return model_; }
 
-    // Controls by their captions (tests).
-    void setField(const QString& name, const QString& text);
-    void press(const QString& caption);
+    QAbstractButton* button(Command which) const { return buttons_.at(which); }
+    QLineEdit* edit(Field which) const { return edits_.at(which); }
+    QCheckBox* stopOnError() const { return stopOnError_; }
+    QLabel* indicator(bool frame) const { return frame ? frame_ : break_; }
+    QTimer* cycleTimer() const { return timer_; }
 
-protected:
-    void reject() override { press("End"); }
+    void done(int result) override;
 
 private:
-    bool takeFields();
-    void refresh();
+    QLayout* buildFields();
+    QLayout* buildModes();
+    QLayout* buildReceive();
+    QLayout* buildIndicators();
+    QLayout* buildButtons();
+    QPushButton* addButton(Command which, const QString& text);
+    CConverterTest::Fields typedFields() const;
+    void press(Command which);
     void onTick();
+    void refresh();
 
     CConverterTest model_;
     QTimer* timer_ = nullptr;
-    QLineEdit* device_ = nullptr;
-    QLineEdit* parameter_ = nullptr;
-    QLineEdit* value_ = nullptr;
+    std::map<Command, QAbstractButton*> buttons_;
+    std::map<Field, QLineEdit*> edits_;
+    std::map<Field, QLabel*> labels_;
     QLineEdit* receive_ = nullptr;
-    QLineEdit* tRts_ = nullptr;
-    QLineEdit* tWait_ = nullptr;
-    QLineEdit* tCycle_ = nullptr;
     QCheckBox* stopOnError_ = nullptr;
-    QRadioButton* read_ = nullptr;
-    QRadioButton* write_ = nullptr;
-    QPushButton* start_ = nullptr;
-    QPushButton* oneShot_ = nullptr;
     QLabel* break_ = nullptr;
     QLabel* frame_ = nullptr;
 };

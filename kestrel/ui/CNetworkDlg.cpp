@@ -12,7 +12,9 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QLineEdit>
+#include <QEvent>
 #include <QPushButton>
+#include <QTimer>
 #include <QVBoxLayout>
 
 #include <algorithm>
@@ -83,6 +85,11 @@ CNetworkDlg::CNetworkDlg(CTelegram& telegram, bool selectionMode, QWidget* paren
     connect(cancel_, &QPushButton::clicked, this, &CNetworkDlg::onCancel);
     connect(name_, &QLineEdit::textEdited, this, [this](const QString& t) { typeName(t); });
     connect(grid_, &shell::CMSHFlexGrid::click, this, [this] { selectRow(grid_->row() - 1); });
+    // The arrow keys move the grid's cursor; the selection follows it.
+    connect(grid_, &shell::CMSHFlexGrid::selChange, this, [this] {
+        if (!refreshing_ && grid_->row() - 1 != model_.view().selected) selectRow(grid_->row() - 1);
+    });
+    name_->installEventFilter(this);
 
     model_.Load();
     refresh();
@@ -170,8 +177,22 @@ void CNetworkDlg::onConnect(bool quick)
     result_ = model_.Connect(quick);
     if (result_.notice)
         platform::show(*result_.notice);
-    if (result_.closeDialog)
-        accept();
+    if (!result_.closeDialog)
+        return;
+    if (!model_.selectionMode() && runConnection_) {
+        runConnection_(result_.next);
+        result_.next = ConnectPlan::Nothing;  // done: nothing left for the caller
+    }
+    accept();
+}
+
+bool CNetworkDlg::eventFilter(QObject* watched, QEvent* event)
+{
+    // A mouse click would place the caret after the focus event; the
+    // selection is made once that is done.
+    if (watched == name_ && event->type() == QEvent::FocusIn)
+        QTimer::singleShot(0, name_, [this] { name_->selectAll(); });
+    return QDialog::eventFilter(watched, event);
 }
 
 void CNetworkDlg::reject()

@@ -1,18 +1,19 @@
 #pragma once
 // The network dialog: the drives of "netlist.cfg", renaming, a new
 // examination, and Connect / Quick Connect. In selection mode it picks the
-// target of a transfer or a keypad window. After exec() the caller reads
+// target of a transfer or a keypad window. A connection goes on (upload,
+// list window) while the dialog is still open, through the hook the caller
+// sets; the dialog closes after it. After exec() the caller reads
 // connectResult() (next step of a connection, or the chosen target).
 #include <kestrel/core/NetworkDialogModel.h>
 
 #include <QDialog>
 
+#include <functional>
+
 class QLineEdit;
 class QPushButton;
 
-namespace kestrel {
-
-}  // namespace kestrel
 namespace shell {
 class CMSHFlexGrid;
 }  // namespace shell
@@ -25,6 +26,11 @@ public:
 
     const NetworkDialogModel& model() const { return model_; }
     const NetworkDialogModel::ConnectResult& connectResult() const { return result_; }
+    // Runs the connection's next step (upload, list window) before the
+    // dialog closes.
+    void setConnectionRunner(std::function<void(int next)> run) { runConnection_ = std::move(run); }
+    QLineEdit* nameEdit() const { return name_; }
+    shell::CMSHFlexGrid* grid() const { return grid_; }
 
     // The buttons, by their captions' actions (tests click them).
     void clickConnect(bool quick) { onConnect(quick); }
@@ -38,6 +44,8 @@ signals:
 
 protected:
     void reject() override;
+    // Entering the name edit selects its whole text.
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void refresh();
@@ -55,6 +63,7 @@ private:
     QPushButton* quick_ = nullptr;
     QPushButton* changeName_ = nullptr;
     QPushButton* cancel_ = nullptr;
+    std::function<void(int next)> runConnection_;
     bool refreshing_ = false;
 };
 

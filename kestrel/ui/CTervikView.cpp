@@ -6,6 +6,7 @@
 #include <shell/CMSHFlexGrid.h>
 #include <platform/MessageBox.h>
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QGridLayout>
 #include <QHeaderView>
@@ -38,6 +39,8 @@ QLabel* field(const char* name, int width = 0)
     l->setFrameShape(QFrame::Panel);
     l->setFrameShadow(QFrame::Sunken);
     if (width > 0) l->setMinimumWidth(width);
+    // A field is one line high however large the window gets.
+    l->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Fixed);
     return l;
 }
 
@@ -84,6 +87,10 @@ void CTervikView::buildForm()
     tabs_->setObjectName("groupTabs");
     tabs_->setUsesScrollButtons(true);
     tabs_->setExpanding(false);
+    // Up to 24 groups: the bar takes the width the grid gives the window
+    // and scrolls, instead of widening the window beyond the screen.
+    tabs_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Fixed);
+    tabs_->setMinimumWidth(160);
     tabRow->addWidget(tabs_, 1);
     top->addLayout(tabRow);
     groupTitle_ = new QLabel;
@@ -135,14 +142,19 @@ void CTervikView::buildForm()
     limits->addWidget(new QLabel("Set Value"), 0, 3);
     prompt_ = new QLabel;
     prompt_->setObjectName("prompt");
+    // Wide enough for either prompt, so "Update" does not move when it changes.
+    prompt_->setMinimumWidth(prompt_->fontMetrics().horizontalAdvance("Enter  HEXADECIMAL value") + 8);
     limits->addWidget(prompt_, 1, 3);
     update_ = new QPushButton("Update");
     update_->setObjectName("update");
-    limits->addWidget(update_, 0, 4, 2, 1);
-    limits->setColumnStretch(3, 1);
+    limits->addWidget(update_, 0, 4, 2, 1, Qt::AlignLeft | Qt::AlignVCenter);
+    // Spare width goes after "Update", which stays beside the Set Value fields.
+    limits->setColumnStretch(5, 1);
     top->addLayout(limits);
     top->addWidget(new QLabel("Use the 'Download Single Parameter' button to download the new Set Value in the "
                               "connected device."));
+    // Spare height goes below the form, not into its fields.
+    top->addStretch(1);
 
     connect(tabs_, &QTabBar::currentChanged, this, &CTervikView::onTabChanged);
     connect(grid_, &CMSHFlexGrid::click, this, &CTervikView::onGridClick);
@@ -314,7 +326,10 @@ void CTervikView::onUpdate()
     if (!doc_->view().updateEnabled) return;
     statusTimer_->stop();
     if (const auto before = doc_->noticeBeforeUpdate()) platform::show(*before);
+    // The download holds the user-interface thread: the wait cursor says so.
+    QApplication::setOverrideCursor(Qt::WaitCursor);
     const CTervikDoc::UpdateResult r = doc_->update();
+    QApplication::restoreOverrideCursor();
     refresh();
     for (const auto& n : r.notices) platform::show(n);
     if (r.warmUp) CWarmUpDlg::run(QString::fromStdString(r.warmUpTitle), this);

@@ -59,6 +59,9 @@ void KestrelOnline::attach(CTervikView& view)
     side.link = &holder->link;
     side.telegram = &telegram_;
     side.uploadAll = [this, &doc] { return uploadAll(transferListOf(doc)); };
+    side.uploadChanges = [this, &doc] {
+        return uploadAll(transferListOf(doc), BulkTransferFlow::Confirmation::Given);
+    };
     side.downloadAll = [this, &doc] { return downloadAll(transferListOf(doc)); };
     doc.setOnlineSide(std::move(side));
 }
@@ -79,7 +82,7 @@ KestrelOnline* KestrelOnline::of(shell::CMainFrame& frame)
             opening.databaseFileName = s.databaseFileName;
             opening.address = s.currentAddress;
             CDeviceTable table;
-            table.load(CDeviceTable::defaultPath());
+            (void)table.load(CDeviceTable::defaultPath());  // a missing file leaves the names empty
             opening.deviceName = table.name(std::atoi(s.currentAddress.c_str()) & 31);
             if (CTervikView* view = showListWindow(frame, opening))
                 online->attach(*view);
@@ -154,9 +157,9 @@ void KestrelOnline::networkDialog()
 {
     CNetworkDlg dlg(telegram_, false, parent_);
     connect(&dlg, &CNetworkDlg::statusText, this, [this](const QString& t) { status_(t); });
-    if (dlg.exec() != QDialog::Accepted)
-        return;
-    connectTo(dlg.connectResult().next);
+    // The upload and the new list window come while the dialog is still up.
+    dlg.setConnectionRunner([this](int next) { connectTo(next); });
+    dlg.exec();
 }
 
 void KestrelOnline::connectTo(int next)
@@ -183,6 +186,10 @@ void KestrelOnline::opened(const std::string& workPath)
     // An upload that failed has cleared the name: no list then.
     if (workPath.empty() || !openList_)
         return;
+    // The device document takes its title from "netlist.cfg"; without the
+    // file the user is told before the window opens.
+    if (auto missing = DeviceTitle(state().currentAddress).notice)
+        platform::show(*missing);
     openList_(workPath);
 }
 
@@ -194,10 +201,11 @@ std::string KestrelOnline::pickTarget()
     return dlg.connectResult().address;
 }
 
-bool KestrelOnline::runFlow(const TransferList& list, BulkTransferFlow::Direction direction)
+bool KestrelOnline::runFlow(const TransferList& list, BulkTransferFlow::Direction direction,
+                            BulkTransferFlow::Confirmation confirmation)
 {
     using Step = BulkTransferFlow::Step;
-    BulkTransferFlow flow(telegram_, list, direction);
+    BulkTransferFlow flow(telegram_, list, direction, confirmation);
     for (;;) {
         const Step step = flow.Next();
         switch (step.kind) {
@@ -227,9 +235,9 @@ bool KestrelOnline::runFlow(const TransferList& list, BulkTransferFlow::Directio
     }
 }
 
-bool KestrelOnline::uploadAll(const TransferList& list)
+bool KestrelOnline::uploadAll(const TransferList& list, BulkTransferFlow::Confirmation confirmation)
 {
-    return runFlow(list, BulkTransferFlow::Direction::Upload);
+    return runFlow(list, BulkTransferFlow::Direction::Upload, confirmation);
 }
 
 bool KestrelOnline::downloadAll(const TransferList& list)

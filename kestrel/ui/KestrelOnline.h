@@ -40,7 +40,8 @@ public:
     void checkNetwork();
     void openDeviceList();
     // The list commands. True when the list's working file changed.
-    bool uploadAll(const TransferList& list);
+    bool uploadAll(const TransferList& list,
+                   BulkTransferFlow::Confirmation confirmation = BulkTransferFlow::Confirmation::Ask);
     bool downloadAll(const TransferList& list);
     // For a list's drive; an empty address picks the drive first.
     void keypad(const std::string& address);
@@ -56,7 +57,8 @@ public:
 private:
     void networkDialog();
     void connectTo(int next);
-    bool runFlow(const TransferList& list, BulkTransferFlow::Direction direction);
+    bool runFlow(const TransferList& list, BulkTransferFlow::Direction direction,
+                 BulkTransferFlow::Confirmation confirmation = BulkTransferFlow::Confirmation::Ask);
     // The network dialog in selection mode; the chosen address or "".
     std::string pickTarget();
     void opened(const std::string& workPath);

@@ -102,9 +102,12 @@ void convertListWindow(shell::CMainFrame& frame, const ListWindowFacts& list, co
     const auto version = chooseVersion(frame, std::string(kConversionVersionPrompt));
     if (!version) return;
     const ConversionSource source{list.kind, list.filePath, list.workPath, list.databaseFileName};
-    ListConversion conversion(installDir(frame), source,
-                              [&frame](const ConversionQuestion& q) { return CConversionDlg::ask(q, &frame); });
-    if (const auto opened = conversion.run(*version); opened && show) show(*opened);
+    ListConversion conversion(
+        installDir(frame), source, [&frame](const ConversionQuestion& q) { return CConversionDlg::ask(q, &frame); },
+        [&show](const OpenedList& opened) {
+            if (show) show(opened);
+        });
+    (void)conversion.run(*version);
 }
 
 }  // namespace kestrel

@@ -1,0 +1,168 @@
+// Saving an online list window whose drive reports keypad changes, through
+// the real commands: the questions, the upload with its progress window,
+// the file written with the drive's values.
+#include "ShellQtTest.h"
+
+#include <kestrel/core/CWorkFile.h>
+#include <kestrel/core/DeviceConnection.h>
+#include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ListMessages.h>
+#include <kestrel/core/TvkRecord.h>
+#include <kestrel/ui/CTransferDlg.h>
+#include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/CommandIds.h>
+#include <kestrel/ui/KestrelOnline.h>
+#include <kestrel/ui/ListWindows.h>
+#include <platform/PseudoTerminal.h>
+#include <shell/CMainFrame.h>
+#include <sim/sio/SioBus.h>
+#include <sim/sio/SioSimRunner.h>
+
+#include <QApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QTest>
+#include <QTimer>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <memory>
+
+using namespace kestrel;
+using platform::MsgAnswer;
+using platform::MsgIcon;
+
+namespace {
+
+std::string readBytes(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return std::string((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+}
+
+// The database an upload from a drive of this version in its factory state
+// writes; sets the database file name.
+void writeDatabase(int version)
+{
+    std::string bytes;
+    for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(version)->records()) {
+        TvkFields f;
+        f.number = p.number;
+        f.value = static_cast<uint16_t>(p.number == 0x00E4 ? version : p.defaultValue);
+        f.name = p.name;
+        f.minimum = p.minimum;
+        f.maximum = p.maximum;
+        f.decimals = p.decimals;
+        f.defaultValue = static_cast<uint16_t>(p.defaultValue);
+        f.extra = p.extra;
+        f.attribute = p.attribute;
+        bytes += TvkRecord::fromFields(f).bytes();
+    }
+    bytes += TvkRecord::kEndMark;
+    state().databaseFileName = "/tvk/RQ-" + std::to_string(version) + ".tvk";
+    std::ofstream(state().installPath(state().databaseFileName), std::ios::binary) << bytes;
+}
+
+}  // namespace
+
+class KeypadChangeSaveTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<shelltest::World> world;
+    std::unique_ptr<platform::PseudoTerminal> pty;
+    std::unique_ptr<sim::SioBus> bus;
+    std::unique_ptr<sim::SioSimRunner> runner;
+    std::unique_ptr<shell::CMainFrame> frame;
+
+private slots:
+    void init()
+    {
+        world = std::make_unique<shelltest::World>();
+        state().installDir = world->install;
+        std::filesystem::create_directories(world->install + "/tvk");
+        std::filesystem::create_directories(world->install + "/parameter");
+        TelegramSettings& s = state().settings;
+        s.repeat = 3;
+        s.delayNak = 2;
+        s.tRts = 1;
+        s.tWait = 10;  // a busy machine still answers within it
+        pty = std::make_unique<platform::PseudoTerminal>();
+        std::string error;
+        QVERIFY2(pty->open(error, true), error.c_str());
+        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808"));
+        runner = std::make_unique<sim::SioSimRunner>(*bus, pty->masterFd());
+        QVERIFY(runner->start());
+        ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
+        state().settings.port = 7;
+        frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrelProgram());
+        QVERIFY(frame->create());
+        frame->show();
+        kestrel::shell().installDir = world->install;
+        writeDatabase(1808);
+    }
+
+    void cleanup()
+    {
+        if (frame)
+            for (QMdiSubWindow* s : frame->mdiArea()->subWindowList()) delete s;
+        frame.reset();
+        runner.reset();
+        ::unsetenv("AVIARY_COM7");
+        world.reset();
+    }
+
+    // Several keypad changes: the two questions, then the upload runs at
+    // once with its progress window (no third question), and the list is
+    // saved under the chosen name with the drive's values.
+    void severalChangesUploadAfterTwoQuestions()
+    {
+        state().currentAddress = "1";
+        const std::string work = MakeWorkingFile(state().installPath(state().databaseFileName));
+        QVERIFY(!work.empty());
+        ListOpening opening;
+        opening.kind = ListKind::Online;
+        opening.workPath = work;
+        opening.databaseFileName = state().databaseFileName;
+        opening.address = "1";
+        opening.deviceName = "Mixer";
+        CTervikView* view = showListWindow(*frame, opening);
+        QVERIFY(view != nullptr);
+        KestrelOnline* online = KestrelOnline::of(*frame);
+        QVERIFY(online != nullptr);
+        online->attach(*view);
+        bus->withDrive(1, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0009); });
+        bus->keypadChange(1, 0x0031, 0x0009);
+        bus->keypadChange(1, 0x0032, 0x0001);
+        const std::string path = world->install + "/parameter/drive1.par";
+        shelltest::FileAnswers files;
+        files.answer(path);
+        world->expect(msg::severalChanged("1").text, MsgIcon::None, MsgAnswer::Yes);
+        world->expect(msg::kUploadQuestion.text, MsgIcon::Question, MsgAnswer::Yes);
+        world->expect(msg::saved(view->document().listTitle(), " -->  ", path).text, MsgIcon::None);
+        bool progressShown = false;
+        QTimer watch;
+        watch.setInterval(5);
+        connect(&watch, &QTimer::timeout, [&] {
+            if (auto* dlg = qobject_cast<CTransferDlg*>(QApplication::activeModalWidget())) {
+                progressShown = true;
+                if (const char* dir = std::getenv("AVIARY_TEST_SHOTS"))
+                    dlg->grab().save(QString(dir) + "/transfer-dialog.png");
+                QVERIFY(dlg->width() <= 1024 && dlg->height() <= 768);
+            }
+        });
+        watch.start();
+        frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
+        frame->execute(kestrel::cmd::FileSave);
+        watch.stop();
+        QVERIFY(progressShown);
+        QVERIFY(world->messages->pending() == 0);
+        QCOMPARE(CWorkFile(view->document().workPath()).findValue(0x0031), std::optional<uint16_t>(9));
+        QVERIFY(readBytes(path).find("00310009\r\n") != std::string::npos);
+        QVERIFY(!state().operationInProgress);
+    }
+};
+
+QTEST_MAIN(KeypadChangeSaveTest)
+#include "KeypadChangeSave_qtest.moc"
