@@ -7,6 +7,7 @@
 
 #include <kestrel/core/BulkTransferFlow.h>
 #include <kestrel/core/CNetworkExamination.h>
+#include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/TransferModel.h>
 #include <platform/PosixSerialPort.h>
 
