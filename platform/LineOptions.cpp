@@ -50,8 +50,8 @@ LineOptions lineOptionsFor(const std::string& device)
 uint32_t networkAllowanceMs()
 {
     IniFile ini;
-    if (!ini.load(portsFile())) return 100;
-    return number(ini, "Ports", "NetworkAllowance", 100);
+    if (!ini.load(portsFile())) return kDefaultAllowanceMs;
+    return number(ini, "Ports", "NetworkAllowance", kDefaultAllowanceMs);
 }
 
 std::vector<std::string> applyLineOptions(int fd, const std::string& device, const LineOptions& options)

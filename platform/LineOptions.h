@@ -3,7 +3,7 @@
 //
 //   [Ports]
 //   COM1=/dev/serial/by-id/usb-FTDI_USB-RS485_Cable_FT1234-if00-port0
-//   NetworkAllowance=100        ; ms added to reply time-outs on tcp:// and rfc2217://
+//   NetworkAllowance=20         ; ms added to reply time-outs on tcp:// and rfc2217://
 //   [COM1]
 //   RS485=1                     ; kernel RS-485 mode (the driver switches the direction)
 //   RS485RtsOnSend=1
@@ -35,7 +35,9 @@ struct LineOptions {
 
 // The options of the COM entry that maps to `device`; none when no entry does.
 LineOptions lineOptionsFor(const std::string& device);
-// The allowance for network lines, 100 ms unless ports.ini says otherwise.
+// The allowance for network lines unless ports.ini says otherwise: enough
+// for a plant network; a wide-area link wants more.
+constexpr uint32_t kDefaultAllowanceMs = 20;
 uint32_t networkAllowanceMs();
 
 // Applies the options to an open tty; returns one note per option the

@@ -31,7 +31,7 @@ class RemoteSerialPort : public SerialPort {
 public:
     // connectMs bounds the connection and every wait for the server's
     // answers; allowanceMs is what latencyAllowanceMs() reports.
-    explicit RemoteSerialPort(uint32_t allowanceMs = 100, uint32_t connectMs = 3000);
+    explicit RemoteSerialPort(uint32_t allowanceMs = 20, uint32_t connectMs = 3000);
     ~RemoteSerialPort() override;
 
     SerialResult open(const std::string& device) override;

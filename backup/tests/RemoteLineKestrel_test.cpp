@@ -1,16 +1,14 @@
-// aviary-backup on drives in a far cabinet: the simulators sit behind a real
-// ser2net on loopback (RFC 2217 and raw TCP), as behind a serial device
-// server. Both families are scanned and saved with the drives' own values;
-// a server killed mid-backup, one that takes the connection and never
-// answers, and a port the user may not open each end with a message that
-// says what happened and what to do.
+// aviary-backup on SIO drives in a far cabinet: the simulator sits behind a
+// real ser2net on loopback (RFC 2217), as behind a serial device server. The
+// drives are scanned and saved with their own values; a server killed
+// mid-backup, one that takes the connection and never answers, one that is
+// gone, and a port the user may not open each end with a message that says
+// what happened and what to do.
 #include <backup/lib/BackupRun.h>
 #include <backup/lib/KestrelBus.h>
 #include <backup/lib/ProgressBar.h>
 #include <backup/tests/BackupTesting.h>
 
-#include <sim/modbusdrive/MerlinDriveLoader.h>
-#include <sim/modbusdrive/MerlinDriveModel.h>
 #include <sim/sio/SioSimRunner.h>
 
 #include <platform/PortMap.h>
@@ -33,7 +31,6 @@ using namespace backup::testing;
 using platform::testing::Ser2netServer;
 using namespace std::chrono_literals;
 
-const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new tern::testkit::TernBusEnvironment);
 
 // The program run as the user nobody (for a test that runs as root).
 ProgramRun runAsNobody(const std::vector<std::string>& args)
@@ -85,14 +82,17 @@ protected:
     std::unique_ptr<Ser2netServer> server_;
 };
 
-TEST_F(KestrelCabinet, ScanAndBackupOverRfc2217GiveTheDrivesValues)
+TEST_F(KestrelCabinet, ScanOverRfc2217FindsTheDrives)
 {
-    bus_->withDrive(5, [](sim::SioDrive& d) { d.setValue(0x0102, 0x0777); });
     ProgramRun scan = runProgram(args(server_->url(), {"--json", "scan"}));
     ASSERT_EQ(scan.exitCode(), 0) << scan.all();
     EXPECT_NE(scan.output.find("\"address\": 1"), std::string::npos) << scan.all();
     EXPECT_NE(scan.output.find("\"address\": 5"), std::string::npos) << scan.all();
+}
 
+TEST_F(KestrelCabinet, BackupOverRfc2217GivesTheDrivesValues)
+{
+    bus_->withDrive(5, [](sim::SioDrive& d) { d.setValue(0x0102, 0x0777); });
     ProgramRun backup = runProgram(args(server_->url(), {"backup", "5"}));
     ASSERT_EQ(backup.exitCode(), 0) << backup.all();
     ASSERT_TRUE(std::filesystem::exists(fileOf(5)));
@@ -133,7 +133,7 @@ TEST_F(KestrelCabinet, ServerKilledMidBackupIsReportedAndNoFileIsLeft)
     EXPECT_FALSE(std::filesystem::exists(fileOf(5) + ".part"));
 }
 
-TEST_F(KestrelCabinet, ServersThatNeverAnswerOrAreGoneSaySo)
+TEST_F(KestrelCabinet, Rfc2217ServerThatNeverAnswersIsNamed)
 {
     platform::testing::SilentTcpServer silent;
     ASSERT_TRUE(silent.ok());
@@ -142,12 +142,24 @@ TEST_F(KestrelCabinet, ServersThatNeverAnswerOrAreGoneSaySo)
     EXPECT_EQ(scan.exitCode(), kExitError) << scan.all();
     EXPECT_NE(scan.all().find("rfc2217://" + where + " accepts the connection but does not answer"), std::string::npos)
         << scan.all();
-    // A raw line has nothing to negotiate: it looks like a dead line.
-    scan = runProgram(args("tcp://" + where, {"scan"}));
-    EXPECT_NE(scan.exitCode(), kExitOk) << scan.all();
+}
 
+TEST_F(KestrelCabinet, RawServerThatNeverAnswersIsALineWithoutDrives)
+{
+    platform::testing::SilentTcpServer silent;
+    ASSERT_TRUE(silent.ok());
+    const std::string where = "127.0.0.1:" + std::to_string(silent.port());
+    // A raw line has nothing to negotiate: it looks like a dead line, with
+    // no drive on it.
+    ProgramRun scan = runProgram(args("tcp://" + where, {"--json", "scan"}));
+    EXPECT_NE(scan.exitCode(), -1) << scan.all();
+    EXPECT_EQ(scan.output.find("\"address\""), std::string::npos) << scan.all();
+}
+
+TEST_F(KestrelCabinet, ServerThatIsGoneIsNamed)
+{
     server_->kill();
-    scan = runProgram(args(server_->url(), {"scan"}));
+    ProgramRun scan = runProgram(args(server_->url(), {"scan"}));
     EXPECT_EQ(scan.exitCode(), kExitError) << scan.all();
     EXPECT_NE(scan.all().find("refuses the connection"), std::string::npos) << scan.all();
 }
@@ -165,62 +177,6 @@ TEST_F(KestrelCabinet, PortTheUserMayNotOpenNamesTheGroupDialout)
     EXPECT_NE(scan.all().find(pty_.slavePath()), std::string::npos) << scan.all();
     EXPECT_NE(scan.all().find("group dialout"), std::string::npos) << scan.all();
 }
-
-// ---- the Merlin family through the link server ----------------------------
-
-constexpr int kCom = 3;
-
-class MerlinCabinet : public ::testing::TestWithParam<Ser2netServer::Kind> {
-protected:
-    void SetUp() override
-    {
-        if (!Ser2netServer::available()) GTEST_SKIP() << "ser2net is not installed (scripts/install-deps.sh)";
-        std::filesystem::create_directory_symlink(tern::testkit::binDir() + "/DeviceData",
-                                                  install_.path() + "/DeviceData");
-        std::string error;
-        auto drive = sim::loadDrive(sim::defaultDefinitionDirectory(), "LM3_Normal_V3.dpf", 0, error);
-        ASSERT_TRUE(drive) << error;
-        model_.addDrive(2, std::move(drive));
-        ASSERT_TRUE(runner_.startPty(error)) << error;
-        // ser2net starts the line at 19200 for the raw bridge: nobody sets it.
-        server_ = std::make_unique<Ser2netServer>(runner_.ptyPath(), GetParam(), "19200n81");
-        ASSERT_TRUE(server_->ok()) << server_->error();
-        ASSERT_TRUE(platform::setComPortDevice(kCom, server_->url()));
-    }
-    std::vector<std::string> args(std::vector<std::string> command) const
-    {
-        std::vector<std::string> a{"--family", "merlin", "--port", "COM3", "--install", install_.path(), "--dir",
-                                   out_.path(), "--timeout", "300", "--delay", "1", "--retries", "2"};
-        a.insert(a.end(), command.begin(), command.end());
-        return a;
-    }
-
-    platform::testing::TempDir install_, out_;
-    sim::MerlinDriveModel model_;
-    sim::ModbusSlaveRunner runner_{model_, {}};
-    std::unique_ptr<Ser2netServer> server_;
-};
-
-TEST_P(MerlinCabinet, ScanAndBackupThroughTheLinkServerGiveTheDrivesValues)
-{
-    ProgramRun scan = runProgram(args({"--json", "scan"}), 9s);
-    ASSERT_EQ(scan.exitCode(), 0) << scan.all();
-    EXPECT_NE(scan.all().find("{\"address\": 2, \"name\": \"NEW\", \"type\": \"LM3 Normal V3\"}"), std::string::npos)
-        << scan.all();
-    ProgramRun backup = runProgram(args({"backup", "2"}), 9s);
-    ASSERT_EQ(backup.exitCode(), 0) << backup.all();
-    const std::string file = out_.path() + "/" + backupFileName(2, "NEW", today());
-    ASSERT_TRUE(std::filesystem::exists(file));
-    ProgramRun diff = runProgram(args({"diff", "2", file}), 9s);
-    EXPECT_EQ(diff.exitCode(), 0) << diff.all();
-}
-
-INSTANTIATE_TEST_SUITE_P(Rfc2217AndRaw, MerlinCabinet,
-                         ::testing::Values(Ser2netServer::Kind::Rfc2217, Ser2netServer::Kind::Raw),
-                         [](const auto& info) {
-                             return info.param == Ser2netServer::Kind::Rfc2217 ? std::string("Rfc2217")
-                                                                               : std::string("Raw");
-                         });
 
 }  // namespace
 }  // namespace backup
