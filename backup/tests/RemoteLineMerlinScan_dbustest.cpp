@@ -52,7 +52,7 @@ protected:
     std::vector<std::string> args(std::vector<std::string> command) const
     {
         std::vector<std::string> a{"--family", "merlin", "--port", "COM3", "--install", install_.path(), "--dir",
-                                   out_.path(), "--timeout", "100", "--delay", "1", "--retries", "1"};
+                                   out_.path(), "--timeout", "60", "--delay", "1", "--retries", "1"};
         a.insert(a.end(), command.begin(), command.end());
         return a;
     }
