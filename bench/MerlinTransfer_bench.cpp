@@ -15,6 +15,7 @@
 #include <sim/modbusdrive/MerlinDriveModel.h>
 
 #include <platform/PortMap.h>
+#include <platform/testing/Ser2netServer.h>
 #include <platform/testing/TempDir.h>
 
 #include <QCoreApplication>
@@ -31,6 +32,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -144,10 +146,26 @@ int bench()
     options.bitsPerCharacter = kBitsPerCharacter;
     sim::ModbusSlaveRunner runner(model, options);
     std::string error;
-    if (!runner.startPty(error) || !platform::setComPortDevice(kCom, runner.ptyPath())) {
+    if (!runner.startPty(error)) {
         std::fprintf(stderr, "simulated drive: %s\n", error.c_str());
         return 1;
     }
+    // MERLIN_BENCH_SER2NET=rfc2217 or raw: the drive behind a real ser2net
+    // on loopback, as in a far cabinet.
+    std::unique_ptr<platform::testing::Ser2netServer> server;
+    std::string device = runner.ptyPath();
+    if (const char* kind = std::getenv("MERLIN_BENCH_SER2NET")) {
+        using K = platform::testing::Ser2netServer::Kind;
+        server = std::make_unique<platform::testing::Ser2netServer>(
+            runner.ptyPath(), std::string(kind) == "raw" ? K::Raw : K::Rfc2217, std::to_string(kBaud) + "n81");
+        if (!server->ok()) {
+            std::fprintf(stderr, "ser2net: %s\n", server->error().c_str());
+            return 1;
+        }
+        device = server->url();
+        std::printf("line: %s\n", device.c_str());
+    }
+    if (!platform::setComPortDevice(kCom, device)) return 1;
     merlin::LinkSettings settings;
     settings.comPort = kCom;
     settings.baudRate = kBaud;

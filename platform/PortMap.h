@@ -9,6 +9,9 @@
 
 namespace platform {
 
+// COM1..COM8 are the numbers a port map entry may carry.
+constexpr int kMappedPorts = 8;
+
 std::string comPortName(int n);            // "COM3"
 std::string comPortDevice(int n);          // "/dev/ttyS2" or the configured path
 bool setComPortDevice(int n, const std::string& device);  // writes ports.ini

@@ -1,5 +1,6 @@
 #include <platform/PosixSerialPort.h>
 
+#include <platform/PortProblem.h>
 #include <platform/ReadDeadline.h>
 #include <platform/SettingsCheck.h>
 #include <platform/TermiosSettings.h>
@@ -46,6 +47,8 @@ SerialResult ioctlError(int e)
     default: return SerialResult::IoError;
     }
 }
+
+bool lineGone(int e) { return e == EIO || e == ENXIO || e == ENODEV; }
 
 // Pseudo-terminal masters and slaves, Unix 98 (128..143) and BSD (2, 3).
 bool isPseudoTerminal(int fd)
@@ -113,11 +116,21 @@ SerialResult PosixSerialPort::open(const std::string& device)
         return SerialResult::IoError;
     const SerialSettings s = settings();
     std::unique_lock lock(fdLock_);
+    setProblem({});
     const int fd = ::open(device.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return openError(errno);
+    if (fd < 0) {
+        const int e = errno;
+        setProblem(localOpenProblem(device, e));
+        return openError(e);
+    }
     const bool pty = isPseudoTerminal(fd);
     SerialResult r = claim(fd);
+    if (r == SerialResult::AccessDenied)
+        setProblem(heldPortProblem(device));
+    else if (r == SerialResult::NoSuchPort)
+        setProblem(localOpenProblem(device, ENOTTY));
+    else if (r == SerialResult::IoError)
+        setProblem(localOpenProblem(device, errno));
     if (r == SerialResult::Ok)
         r = applyTermios(fd, s, pty);
     // A freshly opened port starts with an empty input, as after CreateFile.
@@ -155,6 +168,18 @@ SerialResult PosixSerialPort::close()
     device_.clear();
     // Linux releases the descriptor even when close() reports an error.
     return release(fd) == 0 || errno == EINTR ? SerialResult::Ok : SerialResult::IoError;
+}
+
+void PosixSerialPort::setProblem(std::string text)
+{
+    std::lock_guard config(configLock_);
+    problem_ = std::move(text);
+}
+
+std::string PosixSerialPort::problem() const
+{
+    std::lock_guard config(configLock_);
+    return problem_;
 }
 
 bool PosixSerialPort::isOpen() const
@@ -227,7 +252,9 @@ SerialResult PosixSerialPort::pullInput(int fd)
         } else if (errno == EAGAIN) {
             break;
         } else if (errno != EINTR) {
-            return errno == EIO ? SerialResult::Closed : SerialResult::IoError;
+            // An adapter unplugged under us reads EIO or ENXIO (ENODEV on
+            // some drivers): the line is gone, as when a pty's far end closes.
+            return lineGone(errno) ? SerialResult::Closed : SerialResult::IoError;
         }
     }
     return SerialResult::Ok;
@@ -286,7 +313,7 @@ SerialResult PosixSerialPort::write(const uint8_t* data, size_t len, size_t& wri
             if (n < 0 && errno == EINTR)
                 continue;
             if (n < 0 && errno != EAGAIN)
-                return errno == EIO ? SerialResult::Closed : SerialResult::IoError;
+                return lineGone(errno) ? SerialResult::Closed : SerialResult::IoError;
             // The driver's buffer is full: wait for room, within the time-out.
             const Clock::time_point now = Clock::now();
             if (deadline && now >= *deadline)

@@ -43,6 +43,7 @@ public:
     SerialResult drain() override;
     SerialResult sendBreak(unsigned ms) override;
     uint32_t takeEvents() override;
+    std::string problem() const override;
 
     int fd() const { return fd_; }
     const std::string& device() const { return device_; }
@@ -59,6 +60,7 @@ private:
     size_t takePending(uint8_t* buf, size_t max);
     SerialResult modemBits(unsigned long request, int bits);
     void wakeBlockedCalls();
+    void setProblem(std::string text);
     void clearWake();
 
     // Readers and writers hold fdLock_ shared for the whole call; open and
@@ -72,6 +74,7 @@ private:
     bool isPty_ = false;
 
     mutable std::mutex configLock_;
+    std::string problem_;
     SerialSettings settings_;
     CommTimeouts timeouts_;
 

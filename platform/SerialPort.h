@@ -99,6 +99,13 @@ public:
     // Returns and clears the LineEvent bits seen since the last call.
     virtual uint32_t takeEvents() = 0;
 
+    // Why the last open() or configure() failed, naming the device and what
+    // the user can do about it; empty when there is nothing to say.
+    virtual std::string problem() const { return {}; }
+    // Extra time a reply needs on this line beyond the wire (a network hop
+    // to a serial device server); time-outs add it.
+    virtual uint32_t latencyAllowanceMs() const { return 0; }
+
     // Convenience for callers that think in strings.
     SerialResult writeAll(const std::string& bytes) {
         size_t w = 0;

@@ -5,7 +5,7 @@ set -eu
 PKGS="cmake g++ make ninja-build pkg-config libgtest-dev libgmock-dev libbenchmark-dev
 qt6-base-dev qt6-base-dev-tools libgl-dev flex bison socat xvfb xauth
 libmodbus-dev mbpoll python3-pymodbus python3-dbus dbus dbus-bin
-fonts-dejavu-core clang libclang-rt-14-dev desktop-file-utils dpkg-dev
+fonts-dejavu-core ser2net clang libclang-rt-14-dev desktop-file-utils dpkg-dev
 tshark lintian"
 missing=""
 for p in $PKGS; do

@@ -5,7 +5,11 @@
 #include <platform/MessageBox.h>
 #include <platform/PortMap.h>
 
+#include <shell/CPortsDlg.h>
+
 #include <QCheckBox>
+#include <QGridLayout>
+#include <QLabel>
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QPushButton>
@@ -71,15 +75,25 @@ QWidget* CCommDlg::baudGroup()
 QWidget* CCommDlg::portGroup()
 {
     auto* box = new QGroupBox("COM Port");
-    auto* layout = new QVBoxLayout(box);
+    auto* layout = new QGridLayout(box);
     for (int n = 1; n <= kDialogPorts; ++n) {
         const QString name = QString::fromStdString(platform::comPortName(n));
         auto* b = new QRadioButton(name);
         b->setObjectName("port" + name);
         b->setEnabled(model_.portAvailable(n));
         port_[n] = b;
-        layout->addWidget(b);
+        layout->addWidget(b, n - 1, 0);
+        // Where the number leads, so the user sees which adapter is which.
+        auto* device = new QLabel;
+        device->setObjectName("device" + name);
+        device_[n] = device;
+        layout->addWidget(device, n - 1, 1);
     }
+    auto* ports = new QPushButton("Ports...");
+    ports->setObjectName("portsButton");
+    connect(ports, &QPushButton::clicked, this, &CCommDlg::onPorts);
+    layout->addWidget(ports, kDialogPorts, 0, 1, 2);
+    refreshDevices();
     return box;
 }
 
@@ -117,7 +131,19 @@ void CCommDlg::onOk()
     accept();
 }
 
-void CCommDlg::onHelp() { platform::showMessage(text::kFifoHelp, platform::MsgIcon::Information); }
+void CCommDlg::onHelp() { platform::showMessage(text::kPortHelp, platform::MsgIcon::Information); }
+
+void CCommDlg::onPorts()
+{
+    PortsDialogModel ports;
+    CPortsDlg dialog(ports, this);
+    if (dialog.exec() == QDialog::Accepted) refreshDevices();
+}
+
+void CCommDlg::refreshDevices()
+{
+    for (auto& [n, label] : device_) label->setText(QString::fromStdString(comEntryText(n)));
+}
 
 CCommDlg::Outcome CCommDlg::run(ShellContext& context, const PortSource& source, bool atStart, QWidget* parent,
                                 PortTestTiming timing)

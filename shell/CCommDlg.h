@@ -8,6 +8,7 @@
 #include <map>
 
 class QCheckBox;
+class QLabel;
 class QRadioButton;
 
 namespace shell {
@@ -28,6 +29,8 @@ public:
 private:
     void onOk();
     void onHelp();
+    void onPorts();
+    void refreshDevices();
     QWidget* baudGroup();
     QWidget* portGroup();
     QWidget* protocolGroup();
@@ -35,6 +38,7 @@ private:
     CommDialogModel& model_;
     std::map<std::string, QRadioButton*> baud_;
     std::map<int, QRadioButton*> port_;
+    std::map<int, QLabel*> device_;
     QRadioButton* protocol7E1_ = nullptr;
     QRadioButton* protocol8N1_ = nullptr;
     QCheckBox* dontShow_ = nullptr;

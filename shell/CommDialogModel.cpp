@@ -31,7 +31,9 @@ CommChoice CommDialogModel::initialChoice() const
 {
     const ShellSettings& s = context_.settings;
     CommChoice c;
-    c.baud = s.baud;
+    const auto& rates = baudRates();
+    const bool known = std::find(rates.begin(), rates.end(), s.baud) != rates.end();
+    c.baud = known ? s.baud : context_.usualBaud();
     c.port = 0;
     if (portAvailable(s.port)) {
         c.port = s.port;

@@ -4,7 +4,8 @@
 #include <platform/Clock.h>
 #include <platform/MessageBox.h>
 #include <platform/PortMap.h>
-#include <platform/PosixSerialPort.h>
+#include <platform/MappedSerialPort.h>
+#include <platform/PortProblem.h>
 
 #include <cctype>
 #include <memory>
@@ -23,17 +24,19 @@ public:
         line_ = source ? source(port) : nullptr;
         std::string device;
         if (line_ == nullptr) {
-            owned_ = std::make_unique<platform::PosixSerialPort>();
+            owned_ = std::make_unique<platform::MappedSerialPort>();
             line_ = owned_.get();
             device = platform::comPortDevice(port);
         }
         open_ = line_->open(device) == SerialResult::Ok;
+        if (!open_ && owned_) problem_ = platform::withPortName(platform::comPortName(port), line_->problem());
     }
     ~OpenLine()
     {
         if (open_) line_->close();
     }
     bool isOpen() const { return open_; }
+    const std::string& problem() const { return problem_; }
     void setRts(bool on)
     {
         rts_ = on;
@@ -52,6 +55,7 @@ private:
     platform::SerialPort* line_ = nullptr;
     bool open_ = false;
     bool rts_ = false;
+    std::string problem_;
 };
 
 }  // namespace
@@ -71,7 +75,7 @@ int runPortTest(const PortSource& source, int port, const std::string& settingsS
     if (port >= 1 && !settingsString.empty() && std::isdigit(static_cast<unsigned char>(settingsString[0]))
         && line.isOpen())
         result = directionTest([&line](bool on) { line.setRts(on); }, [&line] { return line.cts(); }, timing);
-    reportPortTest(result);
+    reportPortTest(result, line.problem());
     return result;
 }
 
@@ -89,9 +93,10 @@ int directionTest(const std::function<void(bool)>& setRts, const std::function<b
     return result;
 }
 
-void reportPortTest(int result)
+void reportPortTest(int result, const std::string& problem)
 {
-    if (result == PortUntested) platform::showMessage(text::kNetworkNotResponding);
+    if (result == PortUntested)
+        platform::showMessage(platform::addPortProblem(text::kNetworkNotResponding, problem));
     if (result == PortOtherDevice) platform::showMessage(text::kOtherDevice);
 }
 

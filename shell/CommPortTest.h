@@ -38,7 +38,8 @@ int runPortTest(const PortSource& source, int port, const std::string& settingsS
 // The RTS/CTS sequence on an open line, however the line is reached.
 int directionTest(const std::function<void(bool)>& setRts, const std::function<bool()>& cts, PortTestTiming timing);
 
-// The two messages of a finished test, shown for any implementation.
-void reportPortTest(int result);
+// The two messages of a finished test, shown for any implementation; a
+// port that did not open adds its problem (device and remedy).
+void reportPortTest(int result, const std::string& problem = {});
 
 }  // namespace shell

@@ -65,6 +65,9 @@ public:
     {
         return runPortTest(source, applied.portNumber, applied.settingsString, timing);
     }
+    // The rate the family's drives leave the factory with: preselected when
+    // no rate is stored yet, so OK never stores an empty one.
+    virtual std::string usualBaud() const { return "9600"; }
     // Start-up has found the installation (the last step before the program runs).
     virtual void started() {}
     // The main window closes for good.

@@ -8,13 +8,15 @@ inline constexpr const char* kRegistryMissing =
 inline constexpr const char* kNoComPort =
     "Fatal Error !\n\nThe software failed to detect a valid COM port !\n"
     "Please restart the application and try again.";
-inline constexpr const char* kFifoHelp =
-    "For better performance on the serial link, please disable\nthe Windows FIFO settings.\n\n"
-    "This can be done by browsing to :\n\n"
-    "Start\\Settings\\Control Panel\\System\\Device Manager\\\n"
-    "Ports\\Communication Port (COMn)\\Port Settings\\Advanced\n"
-    "( COMn is the port you select for your serial link )\"\n\n"
-    "Disable the option :\"Use FIFO buffers(requires 16550 compatible UART)\"\nand click OK.";
+// HELP of the communication dialog: where the ports of a Linux machine are.
+inline constexpr const char* kPortHelp =
+    "Each COM number leads to a serial device of this computer:\n\n"
+    "  COM1 ... COM4  the device set with \"Ports...\" (ports.ini), else /dev/ttyS0 ... /dev/ttyS3\n\n"
+    "A USB RS-485 adapter appears as /dev/ttyUSB0, /dev/ttyUSB1, ... in the order it was plugged in;\n"
+    "its name under /dev/serial/by-id stays the same, so choose that one in \"Ports...\".\n"
+    "A drive behind a serial device server is reached as rfc2217://host:port or tcp://host:port.\n\n"
+    "To open a port your user must be in the group dialout:\n"
+    "  sudo usermod -aG dialout $USER   (then log out and in again)";
 inline constexpr const char* kNetworkNotResponding = "Network not responding !";
 inline constexpr const char* kOtherDevice =
     "The selected port may be connected to different device. Try selecting another port.";

@@ -1,5 +1,7 @@
 #include <backup/lib/BackupOptions.h>
 
+#include <platform/RemoteSerialPort.h>
+
 #include <charconv>
 #include <map>
 
@@ -116,8 +118,9 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
         }
     }
     if (o.family != "kestrel" && o.family != "merlin") return error = "give --family kestrel or merlin", std::nullopt;
-    if (o.port && !comPortNumber(*o.port) && (o.port->empty() || (*o.port)[0] != '/'))
-        return error = "--port: COM1..COM8 or a device path", std::nullopt;
+    if (o.port && !comPortNumber(*o.port) && (o.port->empty() || (*o.port)[0] != '/')
+        && !platform::parseRemoteAddress(*o.port))
+        return error = "--port: COM1..COM8, a device path, tcp://host:port or rfc2217://host:port", std::nullopt;
     if (words.empty()) return error = "give a command: scan, backup, diff or restore", std::nullopt;
     const std::string command = words.front();
     words.erase(words.begin());

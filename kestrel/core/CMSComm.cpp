@@ -1,7 +1,8 @@
 #include <kestrel/core/CMSComm.h>
 
 #include <platform/PortMap.h>
-#include <platform/PosixSerialPort.h>
+#include <platform/MappedSerialPort.h>
+#include <platform/PortProblem.h>
 
 #include <algorithm>
 #include <cctype>
@@ -135,22 +136,30 @@ bool CMSComm::SetPortOpen(bool open)
         return raise(commErrInvalidPort);
     std::string device;
     if (!attached_) {
-        owned_ = std::make_unique<platform::PosixSerialPort>();
+        owned_ = std::make_unique<platform::MappedSerialPort>();
         device = platform::comPortDevice(commPort_);
+        problem_.clear();
         if (lineLocking_ && !lineLock_.take(device, "", lineHolder_)) {
             owned_.reset();
+            problem_ = platform::withPortName(platform::comPortName(commPort_),
+                                              device + " is in use by " + lineHolder_ +
+                                                  "; close that program or wait until it has finished");
             return raise(commErrPortOpen);
         }
+    } else {
+        problem_.clear();
     }
     const SerialResult r = line()->open(device);
     if (r != SerialResult::Ok) {
         lineLock_.release();
+        problem_ = platform::withPortName(attached_ ? "" : platform::comPortName(commPort_), line()->problem());
         if (!attached_)
             owned_.reset();
         return raise(r == SerialResult::AccessDenied ? commErrPortOpen : commErrHardware);
     }
     open_ = true;
     if (!applySettings()) {
+        problem_ = platform::withPortName(attached_ ? "" : platform::comPortName(commPort_), line()->problem());
         SetPortOpen(false);
         return false;
     }

@@ -91,6 +91,11 @@ public:
 
     // The last error raised, 0 when none since ClearError.
     int lastError() const { return lastError_; }
+    // Why the last open failed, naming the device and the remedy; empty
+    // after an open that worked.
+    const std::string& problem() const { return problem_; }
+    // Extra reply time the open line needs (a network hop); 0 when closed.
+    uint32_t latencyAllowanceMs() const { return open_ ? line()->latencyAllowanceMs() : 0; }
     void ClearError() { lastError_ = commErrNone; }
 
     // Parses a settings string; false when it is not one.
@@ -115,6 +120,7 @@ private:
     bool rts_ = false;
     int lastEvent_ = 0;
     int lastError_ = commErrNone;
+    std::string problem_;
     std::function<void(int)> onComm_;
     bool lineLocking_ = true;
     platform::LineLock lineLock_;

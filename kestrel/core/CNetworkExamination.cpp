@@ -2,6 +2,7 @@
 
 #include <kestrel/core/EndCodes.h>
 #include <kestrel/core/HexText.h>
+#include <platform/PortProblem.h>
 
 #include <cstdio>
 
@@ -77,8 +78,10 @@ std::vector<platform::Notice> CNetworkExamination::finish(int result)
 {
     using platform::MsgIcon;
     std::vector<platform::Notice> out;
-    if (auto n = endCodeMessage(endCode(result)))
+    if (auto n = endCodeMessage(endCode(result))) {
+        n->text = platform::addPortProblem(n->text, telegram_.portProblem());
         out.push_back(*n);
+    }
     telegram_.ClosePort(false);
     state().logLine("EXAM NETWORK - END");
     const std::string path = CDeviceTable::defaultPath();

@@ -209,7 +209,8 @@ int CTelegram::Send(const std::string& request)
 
 void CTelegram::takeInput()
 {
-    waitUntil([this] { return control_.GetInBufferCount() >= 1; }, kFirstCharMs);
+    // A line behind a network hop answers later than the wire alone would.
+    waitUntil([this] { return control_.GetInBufferCount() >= 1; }, kFirstCharMs + control_.latencyAllowanceMs());
     reply_ = control_.GetInput();
     replyTail_ = reply_.size() >= 12 ? reply_.substr(10) : std::string();
 }

@@ -71,6 +71,8 @@ public:
     // The control raised an error since the last OpenPort (a port that could
     // not be opened, a device that went away).
     bool portError() const { return control_.lastError() != commErrNone; }
+    // Why the port could not be opened (device and remedy); empty when it opened.
+    const std::string& portProblem() const { return control_.problem(); }
     // Discards whatever the input buffer holds.
     void DiscardInput();
 

@@ -4,6 +4,7 @@
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/WorkRecord.h>
 #include <platform/Clock.h>
+#include <platform/PortProblem.h>
 
 #include <cstdio>
 #include <filesystem>
@@ -99,8 +100,10 @@ std::vector<platform::Notice> CTransfer::Finish(int result)
 {
     KestrelState& s = state();
     std::vector<platform::Notice> out = std::move(pending_);
-    if (auto n = endCodeMessage(result))
+    if (auto n = endCodeMessage(result)) {
+        n->text = platform::addPortProblem(n->text, telegram_.portProblem());
         out.push_back(*n);
+    }
     if (result == Aborted)
         s.logLine("LOADING STOPPED");
     finished_ = true;

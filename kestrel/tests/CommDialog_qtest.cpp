@@ -115,7 +115,7 @@ private slots:
         // Opened from the menu: the "do not show again" box is hidden and has no effect.
         dialog.show();
         QVERIFY(!child<QCheckBox>(&dialog, "dontShowAgain")->isVisible());
-        w.expect(shell::text::kFifoHelp, MsgIcon::Information);
+        w.expect(shell::text::kPortHelp, MsgIcon::Information);
         child<QPushButton>(&dialog, "helpButton")->click();
     }
 

@@ -138,8 +138,9 @@ int runPortTest(const shell::PortSource& source, int port, const std::string& se
         result = shell::directionTest([&direction](bool on) { direction.setRts(on); },
                                       [&direction] { return direction.cts(); }, timing);
     }
+    const std::string problem = control.problem();
     control.SetPortOpen(false);
-    shell::reportPortTest(result);
+    shell::reportPortTest(result, problem);
     return result;
 }
 

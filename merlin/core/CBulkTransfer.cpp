@@ -1,5 +1,7 @@
 #include <merlin/core/CBulkTransfer.h>
 
+#include <platform/PortProblem.h>
+
 namespace merlin {
 
 CBulkTransfer::CBulkTransfer(TransferDirection direction, CModbusLink& link, int station, CParSet& set,
@@ -156,7 +158,9 @@ std::optional<platform::Notice> CBulkTransfer::endMessage(int endCode) const
 {
     if (endCode == kEndAborted && log_)
         log_("LOADING STOPPED");
-    return endCodeMessage(endCode);
+    auto message = endCodeMessage(endCode);
+    if (message && endCode == kEndNoDevice) message->text = platform::addPortProblem(message->text, link_.PortProblem());
+    return message;
 }
 
 }  // namespace merlin

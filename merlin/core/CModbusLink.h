@@ -9,6 +9,7 @@
 // 0x0201 for a time-out, 0x8200 + n for slave exception n; -1 when the call
 // to the link server itself failed (server gone, not registered).
 #include <cstdint>
+#include <string>
 #include <vector>
 
 namespace merlin {
@@ -54,6 +55,9 @@ public:
     // The same with a response time-out of its own (the network scan).
     virtual bool OpenLinkWithTimeout(uint32_t timeoutMs) = 0;
     virtual void CloseLink() = 0;
+    // Why the link server could not open the port at the last OpenLink
+    // (device and remedy); empty when it opened or nothing is known.
+    virtual std::string PortProblem() const { return {}; }
     virtual void SetRetries(int retries) = 0;
     // Back to the retries of the settings.
     virtual void RestoreRetries() = 0;

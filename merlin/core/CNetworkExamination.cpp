@@ -1,5 +1,7 @@
 #include <merlin/core/CNetworkExamination.h>
 
+#include <platform/PortProblem.h>
+
 namespace merlin {
 
 CNetworkExamination::CNetworkExamination(CModbusLink& link, CDeviceTable& table, std::string installDir,
@@ -79,8 +81,11 @@ platform::Notice CNetworkExamination::portErrorMessage()
 std::vector<platform::Notice> CNetworkExamination::finish(int endCode)
 {
     std::vector<platform::Notice> messages;
-    if (endCode == kEndPortError)
-        messages.push_back(portErrorMessage());
+    if (endCode == kEndPortError) {
+        platform::Notice n = portErrorMessage();
+        n.text = platform::addPortProblem(n.text, link_.PortProblem());
+        messages.push_back(n);
+    }
     link_.CloseLink();
     if (auto failed = table_.save(installDir_))
         messages.push_back(*failed);

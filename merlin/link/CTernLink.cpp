@@ -1,5 +1,9 @@
 #include <merlin/link/CTernLink.h>
 
+#include <platform/MappedSerialPort.h>
+#include <platform/PortMap.h>
+#include <platform/PortProblem.h>
+
 #include <tern/automation/COleSafeArray.h>
 
 #include <platform/MessageBox.h>
@@ -105,8 +109,7 @@ bool CTernLink::OpenLink()
     client_.get_SilentInterval(&s32);
     writeTiming(settings_.timeoutMs);
     // A port that cannot be opened shows up as failing register calls.
-    VARIANT_BOOL connected = VARIANT_FALSE;
-    client_.Connect(&connected);
+    connect();
     return opened;
 }
 
@@ -118,9 +121,19 @@ bool CTernLink::OpenLinkWithTimeout(uint32_t timeoutMs)
     client_.put_BaudRate(static_cast<int32_t>(settings_.baudRate));
     client_.put_ComPort(static_cast<int16_t>(settings_.comPort));
     writeTiming(timeoutMs);
-    VARIANT_BOOL connected = VARIANT_FALSE;
-    client_.Connect(&connected);
+    connect();
     return opened;
+}
+
+void CTernLink::connect()
+{
+    VARIANT_BOOL connected = VARIANT_FALSE;
+    problem_.clear();
+    // The server knows only that the open failed; the reason (rights, a
+    // missing adapter, another program on the line) is found from here.
+    if (FAILED(client_.Connect(&connected)) || connected == VARIANT_FALSE)
+        problem_ = platform::withPortName(platform::comPortName(settings_.comPort),
+                                          platform::diagnosePort(platform::comPortDevice(settings_.comPort)));
 }
 
 void CTernLink::CloseLink()

@@ -44,6 +44,7 @@ public:
     // next OpenLink, as the program parameters do.
     const LinkSettings& Settings() const { return settings_; }
     void SetSettings(const LinkSettings& settings) { settings_ = settings; }
+    std::string PortProblem() const override { return problem_; }
 
     // The named connection every Merlin link shares, of type 1 (serial line).
     static constexpr const char* kConnectionName = "XYZ";
@@ -61,6 +62,8 @@ private:
     std::string progId_;
     std::string connectionName_ = kConnectionName;
     LinkSettings settings_;
+    std::string problem_;
+    void connect();
     uint32_t timeoutMs_ = 0;   // what the server was last given
     int retries_ = 0;
 };

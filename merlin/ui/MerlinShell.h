@@ -38,6 +38,8 @@ public:
     bool saveProgramSettings(platform::Profile& profile) override;
     void commApplied(const shell::AppliedComm& applied) override;
     void started() override;
+    // The Modbus family's drives come set to 19200 baud.
+    std::string usualBaud() const override { return "19200"; }
 };
 
 // The one shell context of the process.

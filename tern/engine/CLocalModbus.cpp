@@ -4,7 +4,7 @@
 
 #include <platform/Clock.h>
 #include <platform/PortMap.h>
-#include <platform/PosixSerialPort.h>
+#include <platform/MappedSerialPort.h>
 
 #include <algorithm>
 
@@ -24,7 +24,7 @@ bool isOkOrUnsupported(SerialResult r) { return r == SerialResult::Ok || r == Se
 }  // namespace
 
 CLocalModbus::CLocalModbus()
-    : ownedPort_(std::make_unique<platform::PosixSerialPort>()), port_(ownedPort_.get()) {}
+    : ownedPort_(std::make_unique<platform::MappedSerialPort>()), port_(ownedPort_.get()) {}
 
 CLocalModbus::CLocalModbus(platform::SerialPort& port) : port_(&port) {}
 
@@ -124,9 +124,11 @@ platform::CommTimeouts CLocalModbus::exchangeTimeouts() const {
     platform::CommTimeouts t;
     if (transmissionMode_ == kRtu) {
         const uint32_t tc = characterTime(byteSize_, baudRate_);
-        t.readInterval = silentInterval_;
+        // A network hop delays the reply and may pause inside it.
+        const uint32_t allowance = port_->latencyAllowanceMs();
+        t.readInterval = silentInterval_ == 0 ? 0 : silentInterval_ + allowance;
         t.readTotalMultiplier = tc;
-        t.readTotalConstant = timeOut_;
+        t.readTotalConstant = timeOut_ + allowance;
         t.writeTotalMultiplier = tc;
         t.writeTotalConstant = timeOut_;
     } else {
@@ -181,7 +183,7 @@ uint16_t CLocalModbus::exchangeRtu(std::vector<uint8_t>& request, size_t request
     std::vector<uint8_t> rx(std::max(kRtuReceiveBuffer, expectedLength + 2), 0);
     size_t received = 0;
     // The first four bytes tell a normal response from a five-byte exception.
-    if (!isOk(port_->read(rx.data(), 4, received))) {
+    if (!readKnownLength(rx.data(), 4, received)) {
         port_->takeEvents();
         return result::kReadError;
     }
@@ -196,7 +198,8 @@ uint16_t CLocalModbus::exchangeRtu(std::vector<uint8_t>& request, size_t request
                             : expectedLength + 2 > 4 ? expectedLength + 2 - 4
                                                      : 0;
         size_t more = 0;
-        if (rest > 0 && !isOk(port_->read(rx.data() + 4, rest, more))) {
+        const bool known = exception || expectedLength != 0;
+        if (rest > 0 && !(known ? readKnownLength(rx.data() + 4, rest, more) : isOk(port_->read(rx.data() + 4, rest, more)))) {
             port_->takeEvents();
             return result::kReadError;
         }
@@ -207,6 +210,23 @@ uint16_t CLocalModbus::exchangeRtu(std::vector<uint8_t>& request, size_t request
     const uint16_t code = decodeRtu(rx, received, expectedLength, response, responseLength);
     if (code == result::kOk) request.resize(requestLength);
     return code;
+}
+
+bool CLocalModbus::readKnownLength(uint8_t* buf, size_t length, size_t& got) {
+    // On a wire a silence ends the frame. Behind a network hop the TCP stream
+    // may pause anywhere in it, so where the length is known it is read to
+    // the end, within the total time-out.
+    const uint32_t allowance = port_->latencyAllowanceMs();
+    if (allowance == 0) return isOk(port_->read(buf, length, got));
+    const platform::Timeout limit(timeOut_ + allowance + characterTime(byteSize_, baudRate_) * uint32_t(length));
+    got = 0;
+    while (got < length) {
+        size_t more = 0;
+        if (!isOk(port_->read(buf + got, length - got, more))) return false;
+        got += more;
+        if (got == 0 || (got < length && limit.timedOut())) break;   // nothing in a whole time-out: no reply
+    }
+    return true;
 }
 
 uint16_t CLocalModbus::decodeRtu(const std::vector<uint8_t>& rx, size_t received, size_t expectedLength,

@@ -89,6 +89,7 @@ private:
     bool writeFrame(const uint8_t* data, size_t length);
     uint16_t exchangeRtu(std::vector<uint8_t>& request, size_t requestLength, std::vector<uint8_t>& response,
                          size_t expectedLength, size_t* responseLength);
+    bool readKnownLength(uint8_t* buf, size_t length, size_t& got);
     uint16_t decodeRtu(const std::vector<uint8_t>& rx, size_t received, size_t expectedLength,
                        std::vector<uint8_t>& response, size_t* responseLength) const;
     uint16_t exchangeAscii(const std::vector<uint8_t>& request, size_t requestLength,

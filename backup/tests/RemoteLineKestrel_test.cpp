@@ -1,0 +1,179 @@
+// aviary-backup on SIO drives in a far cabinet: the simulator sits behind a
+// real ser2net on loopback (RFC 2217), as behind a serial device server. The
+// drives are scanned and saved with their own values; a server killed
+// mid-backup, one that takes the connection and never answers, one that is
+// gone, and a port the user may not open each end with a message that says
+// what happened and what to do.
+#include <backup/lib/BackupRun.h>
+#include <backup/lib/KestrelBus.h>
+#include <backup/lib/ProgressBar.h>
+#include <backup/tests/BackupTesting.h>
+
+#include <sim/sio/SioSimRunner.h>
+
+#include <platform/PortMap.h>
+#include <platform/PseudoTerminal.h>
+#include <platform/testing/Ser2netServer.h>
+#include <platform/testing/TempDir.h>
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <memory>
+#include <sstream>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace backup {
+namespace {
+
+using namespace backup::testing;
+using platform::testing::Ser2netServer;
+using namespace std::chrono_literals;
+
+
+// The program run as the user nobody (for a test that runs as root).
+ProgramRun runAsNobody(const std::vector<std::string>& args)
+{
+    platform::testing::TempDir dir;
+    ::chmod(dir.path().c_str(), 0777);
+    const std::string errors = dir.path() + "/stderr";
+    std::vector<std::string> all{"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups",
+                                 "/bin/sh", "-c", "exec \"$0\" \"$@\" 2>\"$BACKUP_TEST_STDERR\"", backupProgram()};
+    all.insert(all.end(), args.begin(), args.end());
+    ProgramRun r;
+    {
+        ChildProcess child(all, {{"BACKUP_TEST_STDERR", errors}});
+        r.status = child.wait(9s);
+        r.output = child.finalOutput();
+    }
+    r.messages = readFile(errors);
+    return r;
+}
+
+class KestrelCabinet : public ::testing::Test {
+protected:
+    void SetUp() override
+    {
+        if (!Ser2netServer::available()) GTEST_SKIP() << "ser2net is not installed (scripts/install-deps.sh)";
+        std::string error;
+        ASSERT_TRUE(pty_.open(error, true)) << error;
+        bus_ = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808,5:1808"));
+        runner_ = std::make_unique<sim::SioSimRunner>(*bus_, pty_.masterFd());
+        ASSERT_TRUE(runner_->start());
+        server_ = std::make_unique<Ser2netServer>(pty_.slavePath(), Ser2netServer::Kind::Rfc2217);
+        ASSERT_TRUE(server_->ok()) << server_->error();
+    }
+    std::vector<std::string> args(const std::string& port, std::vector<std::string> command) const
+    {
+        std::vector<std::string> a{"--family", "kestrel", "--port", port, "--install", install_.path(),
+                                   "--dir", out_.path(), "--wait", "5", "--rts-hold", "0", "--retries", "3"};
+        a.insert(a.end(), command.begin(), command.end());
+        return a;
+    }
+    std::string fileOf(int address) const { return out_.path() + "/" + backupFileName(address, "NEW", today()); }
+
+    platform::testing::TempDir registry_;
+    platform::testing::RegistryRedirect redirect_{registry_.path()};
+    platform::testing::TempDir install_, out_;
+    std::unique_ptr<sim::SioBus> bus_;
+    platform::PseudoTerminal pty_;
+    std::unique_ptr<sim::SioSimRunner> runner_;
+    std::unique_ptr<Ser2netServer> server_;
+};
+
+TEST_F(KestrelCabinet, ScanOverRfc2217FindsTheDrives)
+{
+    ProgramRun scan = runProgram(args(server_->url(), {"--json", "scan"}));
+    ASSERT_EQ(scan.exitCode(), 0) << scan.all();
+    EXPECT_NE(scan.output.find("\"address\": 1"), std::string::npos) << scan.all();
+    EXPECT_NE(scan.output.find("\"address\": 5"), std::string::npos) << scan.all();
+}
+
+TEST_F(KestrelCabinet, BackupOverRfc2217GivesTheDrivesValues)
+{
+    bus_->withDrive(5, [](sim::SioDrive& d) { d.setValue(0x0102, 0x0777); });
+    ProgramRun backup = runProgram(args(server_->url(), {"backup", "5"}));
+    ASSERT_EQ(backup.exitCode(), 0) << backup.all();
+    ASSERT_TRUE(std::filesystem::exists(fileOf(5)));
+    // The saved file against the drive itself: no difference.
+    ProgramRun diff = runProgram(args(server_->url(), {"diff", "5", fileOf(5)}));
+    EXPECT_EQ(diff.exitCode(), 0) << diff.all();
+}
+
+TEST_F(KestrelCabinet, ServerKilledMidBackupIsReportedAndNoFileIsLeft)
+{
+    KestrelLine line;
+    line.installDir = install_.path();
+    line.port = 7;
+    line.repeat = 3;
+    line.tWait = 5;
+    line.tRts = 0;
+    ::setenv("AVIARY_COM7", server_->url().c_str(), 1);
+    KestrelBus kestrelBus(line);
+    DriveLeavesMidway bus(kestrelBus, 5, [this] { server_->kill(); });
+    BackupOptions options;
+    options.family = "kestrel";
+    options.command = Command::Backup;
+    options.outputDir = out_.path();
+    options.addresses = {1, 5};
+    std::ostringstream out, err;
+    ProgressBar progress(stderr, false);
+    const auto start = std::chrono::steady_clock::now();
+    const int exit = BackupRun(bus, options, out, err, progress).run();
+    ::unsetenv("AVIARY_COM7");
+    EXPECT_NE(exit, kExitOk);
+    EXPECT_LT(std::chrono::steady_clock::now() - start, 9s);
+    EXPECT_NE(out.str().find("05  FAILED"), std::string::npos) << out.str() << err.str();
+    EXPECT_TRUE(std::filesystem::exists(fileOf(1)));
+    EXPECT_FALSE(std::filesystem::exists(fileOf(5)));
+    EXPECT_FALSE(std::filesystem::exists(fileOf(5) + ".part"));
+}
+
+TEST_F(KestrelCabinet, Rfc2217ServerThatNeverAnswersIsNamed)
+{
+    platform::testing::SilentTcpServer silent;
+    ASSERT_TRUE(silent.ok());
+    const std::string where = "127.0.0.1:" + std::to_string(silent.port());
+    ProgramRun scan = runProgram(args("rfc2217://" + where, {"scan"}));
+    EXPECT_EQ(scan.exitCode(), kExitError) << scan.all();
+    EXPECT_NE(scan.all().find("rfc2217://" + where + " accepts the connection but does not answer"), std::string::npos)
+        << scan.all();
+}
+
+TEST_F(KestrelCabinet, RawServerThatNeverAnswersIsALineWithoutDrives)
+{
+    platform::testing::SilentTcpServer silent;
+    ASSERT_TRUE(silent.ok());
+    const std::string where = "127.0.0.1:" + std::to_string(silent.port());
+    // A raw line has nothing to negotiate: it looks like a dead line, with
+    // no drive on it.
+    ProgramRun scan = runProgram(args("tcp://" + where, {"--json", "scan"}));
+    EXPECT_NE(scan.exitCode(), -1) << scan.all();
+    EXPECT_EQ(scan.output.find("\"address\""), std::string::npos) << scan.all();
+}
+
+TEST_F(KestrelCabinet, ServerThatIsGoneIsNamed)
+{
+    server_->kill();
+    ProgramRun scan = runProgram(args(server_->url(), {"scan"}));
+    EXPECT_EQ(scan.exitCode(), kExitError) << scan.all();
+    EXPECT_NE(scan.all().find("refuses the connection"), std::string::npos) << scan.all();
+}
+
+TEST_F(KestrelCabinet, PortTheUserMayNotOpenNamesTheGroupDialout)
+{
+    // Root opens anything: the run drops to nobody, who may not open the pty.
+    ASSERT_EQ(::chmod(pty_.slavePath().c_str(), 0600), 0);
+    std::vector<std::string> a = args(pty_.slavePath(), {"scan"});
+    if (::getuid() == 0)
+        for (const std::string& dir : {install_.path(), out_.path(), registry_.path()})
+            ::chmod(dir.c_str(), 0777);
+    ProgramRun scan = ::getuid() == 0 ? runAsNobody(a) : runProgram(a);
+    EXPECT_EQ(scan.exitCode(), kExitError) << scan.all();
+    EXPECT_NE(scan.all().find(pty_.slavePath()), std::string::npos) << scan.all();
+    EXPECT_NE(scan.all().find("group dialout"), std::string::npos) << scan.all();
+}
+
+}  // namespace
+}  // namespace backup
