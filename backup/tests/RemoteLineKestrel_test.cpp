@@ -18,6 +18,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cstdio>
 #include <filesystem>
 #include <memory>
 #include <sstream>
@@ -71,7 +72,14 @@ protected:
         a.insert(a.end(), command.begin(), command.end());
         return a;
     }
-    std::string fileOf(int address) const { return out_.path() + "/" + backupFileName(address, "NEW", today()); }
+    // The backup of a drive; its name also carries the line and the time.
+    std::string fileOf(int address) const
+    {
+        char prefix[32];
+        std::snprintf(prefix, sizeof prefix, "%02d_NEW_kestrel-", address);
+        const std::string found = onlyBackupFile(out_.path(), prefix);
+        return found.empty() ? out_.path() + "/" + prefix + "(none).par" : found;
+    }
 
     platform::testing::TempDir registry_;
     platform::testing::RegistryRedirect redirect_{registry_.path()};

@@ -22,7 +22,7 @@ file(GLOB _fuzz_own ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.cpp)
 list(APPEND _fuzz_core ${_fuzz_own})
 file(GLOB _fuzz_headers ${CMAKE_CURRENT_SOURCE_DIR}/core/*.h ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.h)
 set(_fuzz_flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-    -I${PROJECT_SOURCE_DIR})
+    -I${PROJECT_SOURCE_DIR} -I${PROJECT_BINARY_DIR}/generated)
 
 # One executable serves the three readers (compiled once: the sources are
 # many and the sanitizers slow); AVIARY_FUZZ_READER picks the reader.

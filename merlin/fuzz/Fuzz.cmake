@@ -25,7 +25,8 @@ set(_fuzz_core
     ${_dpf_gen}/DpfParser.cpp
     ${_dpf_gen}/DpfScanner.cpp)
 file(GLOB _fuzz_headers ${CMAKE_CURRENT_SOURCE_DIR}/core/*.h)
-list(APPEND _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/FuzzSupport.cpp ${PROJECT_SOURCE_DIR}/platform/AtomicFile.cpp)
+list(APPEND _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/FuzzSupport.cpp ${PROJECT_SOURCE_DIR}/platform/AtomicFile.cpp
+     ${PROJECT_SOURCE_DIR}/platform/Notice.cpp)
 set(_fuzz_flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
     -I${PROJECT_SOURCE_DIR} -I${_dpf_gen} -DAVIARY_MERLIN_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
