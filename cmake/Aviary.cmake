@@ -12,7 +12,8 @@
 #                          a private session bus (dbus-run-session) that can
 #                          activate the services in ${AVIARY_DBUS_SERVICE_DIR}
 #   Every test case and every Qt test function is its own CTest entry, and a
-#   skipped one shows as skipped. QT_QPA_PLATFORM comes from the test presets
+#   skipped one shows as skipped; a Qt test named in QT_IN_ORDER is one
+#   workflow whose functions build on each other, and runs as one entry. QT_QPA_PLATFORM comes from the test presets
 #   for GoogleTest executables.
 #   Every target named in LIBS / QT_LIBS must exist when the build is
 #   generated (a misspelt one fails it); folders may be read in any order.
@@ -67,7 +68,7 @@ function(_aviary_test_target t)
 endfunction()
 
 function(aviary_tests dir)
-  cmake_parse_arguments(A "" "" "LIBS;QT_LIBS" ${ARGN})
+  cmake_parse_arguments(A "" "" "LIBS;QT_LIBS;QT_IN_ORDER" ${ARGN})
   set(_libs ${A_LIBS})
   set(_qtlibs ${A_QT_LIBS})
   file(GLOB _gtests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
@@ -102,6 +103,15 @@ function(aviary_tests dir)
     set_target_properties(${t} PROPERTIES AUTOMOC ON AUTORCC ON)
     target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport Qt6::Test Qt6::Widgets)
     _aviary_test_target(${t})
+    _aviary_child_programs(${t} ${src} ${dir})
+    if(t IN_LIST A_QT_IN_ORDER)
+      # Its functions are one workflow, each going on from the drive and the
+      # files the one before left: they run together, in order.
+      add_test(NAME ${t} COMMAND ${t})
+      set_tests_properties(${t} PROPERTIES TIMEOUT 120 SKIP_REGULAR_EXPRESSION "SKIP   : "
+        ENVIRONMENT "QT_QPA_PLATFORM=offscreen;AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+      continue()
+    endif()
     set(_list ${CMAKE_CURRENT_BINARY_DIR}/${t}_functions.cmake)
     add_custom_command(TARGET ${t} POST_BUILD BYPRODUCTS ${_list}
       COMMAND ${CMAKE_COMMAND} -D TARGET=${t} -D EXE=$<TARGET_FILE:${t}> -D OUT=${_list}
@@ -113,7 +123,6 @@ function(aviary_tests dir)
       "if(EXISTS [=[${_list}]=])\n  include([=[${_list}]=])\n"
       "else()\n  add_test([=[${t}_NOT_BUILT]=] [=[${t}_NOT_BUILT]=])\nendif()\n")
     set_property(DIRECTORY APPEND PROPERTY TEST_INCLUDE_FILES ${_include})
-    _aviary_child_programs(${t} ${src} ${dir})
   endforeach()
 endfunction()
 

@@ -6,6 +6,8 @@
 // file as well. A definition that describes no parameter makes no backup.
 #include <backup/lib/BackupRun.h>
 #include <backup/lib/MerlinBus.h>
+#include <platform/LineLock.h>
+#include <platform/PortMap.h>
 #include <backup/tests/BackupTesting.h>
 
 #include <merlin/core/CBulkTransfer.h>
@@ -207,6 +209,9 @@ TEST_F(MerlinRestoreCheck, TheProgramRefusesACutFileWithExitTwoAndDiffRefusesItT
     const std::string cut = line_->out.path() + "/cut.par";
     std::ofstream(cut, std::ios::binary) << good.substr(0, good.size() - 64);
     const DriveImage before = image();
+    // The program takes the line for itself: this process lets go of it first.
+    line_->bus.reset();
+    ASSERT_TRUE(tern::testkit::eventually([] { return platform::LineLock::holder(platform::comPortDevice(3)).empty(); }));
     const ProgramRun run = runProgram({"--family", "merlin", "--port", "COM3", "--install", line_->install.path(),
                                        "--timeout", "150", "--delay", "1", "--retries", "1", "restore", "2", cut});
     EXPECT_EQ(run.exitCode(), kExitError) << run.all();
@@ -215,6 +220,9 @@ TEST_F(MerlinRestoreCheck, TheProgramRefusesACutFileWithExitTwoAndDiffRefusesItT
     EXPECT_TRUE(image() == before);
 
     // diff reads the file through the same checks.
+    std::string error;
+    line_->bus = std::make_unique<MerlinBus>(line_->install.path(), settings());
+    ASSERT_TRUE(line_->bus->linked(error)) << error;
     BackupOptions options;
     options.family = "merlin";
     options.command = Command::Diff;

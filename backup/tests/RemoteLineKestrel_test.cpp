@@ -58,6 +58,8 @@ protected:
     {
         if (!Ser2netServer::available()) GTEST_SKIP() << "ser2net is not installed (scripts/install-deps.sh)";
         std::string error;
+        // aviary-backup takes a folder with tvk/ for an installation.
+        std::filesystem::create_directories(install_.path() + "/tvk");
         ASSERT_TRUE(pty_.open(error, true)) << error;
         bus_ = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808,5:1808"));
         runner_ = std::make_unique<sim::SioSimRunner>(*bus_, pty_.masterFd());
