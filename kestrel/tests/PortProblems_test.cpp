@@ -45,16 +45,29 @@ class Holder {
 public:
     explicit Holder(const std::string& device)
     {
-        int ready[2];
+        int ready[2], release[2];
         if (::pipe(ready) != 0) return;
+        if (::pipe(release) != 0) {
+            ::close(ready[0]);
+            ::close(ready[1]);
+            return;
+        }
         pid_ = ::fork();
         if (pid_ == 0) {
+            // Holds the port until the test lets go, then closes it as a
+            // program ending normally does (a killed one would leave a pty
+            // in exclusive mode for everyone but root).
+            ::close(release[1]);
             platform::PosixSerialPort port;
             const char ok = port.open(device) == platform::SerialResult::Ok ? '1' : '0';
             if (::write(ready[1], &ok, 1) != 1) ::_exit(1);
-            ::pause();
-            ::_exit(0);
+            char c;
+            while (::read(release[0], &c, 1) > 0) {
+            }
+            ::_exit(port.close() == platform::SerialResult::Ok ? 0 : 1);
         }
+        ::close(release[0]);
+        release_ = release[1];
         char c = 0;
         held_ = ::read(ready[0], &c, 1) == 1 && c == '1';
         ::close(ready[0]);
@@ -62,16 +75,15 @@ public:
     }
     ~Holder()
     {
-        if (pid_ > 0) {
-            ::kill(pid_, SIGKILL);
-            ::waitpid(pid_, nullptr, 0);
-        }
+        if (release_ >= 0) ::close(release_);
+        if (pid_ > 0) ::waitpid(pid_, nullptr, 0);
     }
     bool held() const { return held_; }
     pid_t pid() const { return pid_; }
 
 private:
     pid_t pid_ = -1;
+    int release_ = -1;
     bool held_ = false;
 };
 
