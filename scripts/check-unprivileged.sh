@@ -33,11 +33,30 @@ command -v dbus-run-session >/dev/null || fail "dbus-run-session is missing (scr
 
 owner="$(stat -c %u:%g "$build")"
 home="$(mktemp -d "${TMPDIR:-/tmp}/aviary-unprivileged.XXXXXX")"
+# The user must reach the sources and the build tree: a folder above them that
+# others may not pass (a checkout below /root) gets the search bit for the run
+# and its own mode back afterwards.
+opened=()
+open_path() {
+    local path="" part mode parts
+    IFS=/ read -ra parts <<<"${1#/}"
+    for part in "${parts[@]}"; do
+        path="$path/$part"
+        mode="$(stat -c %a "$path")"
+        if [ $((8#$mode & 1)) -eq 0 ]; then
+            chmod o+x "$path"
+            opened+=("$mode:$path")
+        fi
+    done
+}
 restore() {
     chown -R "$owner" "$build"
+    for entry in "${opened[@]}"; do chmod "${entry%%:*}" "${entry#*:}"; done
     rm -rf "$home"
 }
 trap restore EXIT
+open_path "$root"
+open_path "$build"
 mkdir -p "$home/.config" "$home/.local/share" "$home/.cache" "$home/runtime" "$home/tmp"
 chmod 700 "$home/runtime"
 chown -R "$user:$group" "$home" "$build"

@@ -5,6 +5,7 @@
 #include <backup/lib/DriveBus.h>
 #include <tern/tests/ServerBusTesting.h>
 
+#include <cstdlib>
 #include <filesystem>
 #include <algorithm>
 #include <fstream>
@@ -52,6 +53,17 @@ inline ProgramRun runProgram(std::vector<std::string> args, std::chrono::millise
     }
     r.messages = readFile(errors);
     return r;
+}
+
+// Whether the user nobody can run the program at path: a build tree below a
+// folder closed to others (a checkout in /root) is out of its reach, and a
+// test that drops to nobody cannot show anything there. The whole suite runs
+// as nobody in scripts/check-unprivileged.sh, which opens the way.
+inline bool nobodyReaches(const std::string& path)
+{
+    const std::string command =
+        "/usr/bin/setpriv --reuid=nobody --regid=nogroup --clear-groups /usr/bin/test -x '" + path + "'";
+    return std::system(command.c_str()) == 0;
 }
 
 // The backup files in dir whose names begin with prefix ("05_NEW_kestrel-"), sorted.

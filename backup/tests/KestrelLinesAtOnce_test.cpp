@@ -178,6 +178,7 @@ TEST_F(KestrelLinesAtOnce, EveryFileHoldsItsOwnLinesValues)
 TEST_F(KestrelLinesAtOnce, EveryFileHoldsItsOwnLinesValuesForAUserWhoIsNotRoot)
 {
     if (::geteuid() != 0) GTEST_SKIP() << "not root: the other rounds already ran without privileges";
+    if (!nobodyReaches(backupProgram())) GTEST_SKIP() << "nobody cannot reach " << backupProgram();
     runRounds({"/usr/bin/setpriv", "--reuid=nobody", "--regid=nogroup", "--clear-groups"});
 }
 
