@@ -70,7 +70,7 @@ protected:
     std::vector<std::string> args(const std::string& port, std::vector<std::string> command) const
     {
         std::vector<std::string> a{"--family", "kestrel", "--port", port, "--install", install_.path(),
-                                   "--dir", out_.path(), "--wait", "5", "--rts-hold", "0", "--retries", "3"};
+                                   "--dir", out_.path(), "--wait", "5", "--rts-hold", "0", "--retries", "8"};
         a.insert(a.end(), command.begin(), command.end());
         return a;
     }
