@@ -44,9 +44,12 @@ fi
 
 [ "$(id -u)" != 0 ] || fail "still root"
 work="$(mktemp -d "${TMPDIR:-/tmp}/port-reuse.XXXXXX")"
-pids=()
+# simulate runs in a command substitution, a subshell: the simulators' pids
+# reach the cleanup through a file.
 cleanup() {
-    for p in "${pids[@]}"; do kill "$p" 2>/dev/null || true; done
+    if [ -f "$work/pids" ]; then
+        while read -r p; do kill "$p" 2>/dev/null || true; done <"$work/pids"
+    fi
     wait 2>/dev/null || true
     rm -rf "$work"
 }
@@ -57,7 +60,7 @@ simulate() {
     local log="$1"
     shift
     "$bin/aviary-sim" "$@" </dev/null >"$log" 2>&1 &
-    pids+=("$!")
+    echo "$!" >>"$work/pids"
     local pty=""
     for _ in $(seq 100); do
         pty="$(sed -n 's/^PTY //p' "$log" | head -n 1)"
