@@ -11,6 +11,7 @@
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/ListFile.h>
 #include <kestrel/core/TvkRecord.h>
+#include <kestrel/tests/FactoryDatabase.h>
 #include <sim/sio/SioSimRunner.h>
 
 #include <platform/LineLock.h>
@@ -80,27 +81,6 @@ struct SimulatedLine {
     }
 };
 
-// The database of a version as an upload from a drive would leave it, so
-// that the rounds time the values alone.
-std::string databaseOf(int version)
-{
-    std::string bytes;
-    for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(version)->records()) {
-        kestrel::TvkFields f;
-        f.number = p.number;
-        f.value = static_cast<uint16_t>(p.number == 0x00E4 ? version : p.defaultValue);
-        f.name = p.name;
-        f.minimum = p.minimum;
-        f.maximum = p.maximum;
-        f.decimals = p.decimals;
-        f.defaultValue = static_cast<uint16_t>(p.defaultValue);
-        f.extra = p.extra;
-        f.attribute = p.attribute;
-        bytes += kestrel::TvkRecord::fromFields(f).bytes();
-    }
-    return bytes + std::string(kestrel::TvkRecord::kEndMark);
-}
-
 class KestrelLinesAtOnce : public ::testing::Test {
 protected:
     void SetUp() override
@@ -166,7 +146,7 @@ protected:
     platform::testing::TempDir runtime_;
     platform::testing::ScopedEnv runtimeEnv_{"XDG_RUNTIME_DIR", runtime_.path().c_str()};
     platform::testing::TempDir install_, out_;
-    std::string catalogue_ = install_.write("tvk/RQ-1808.tvk", databaseOf(1808));
+    std::string catalogue_ = install_.write("tvk/RQ-1808.tvk", kestrel::testing::factoryDatabase(1808));
     SimulatedLine a_, b_;
 };
 

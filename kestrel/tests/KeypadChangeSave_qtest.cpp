@@ -4,6 +4,7 @@
 #include "ShellQtTest.h"
 
 #include <kestrel/core/CWorkFile.h>
+#include <kestrel/tests/FactoryDatabase.h>
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/ListMessages.h>
@@ -46,23 +47,9 @@ std::string readBytes(const std::string& path)
 // writes; sets the database file name.
 void writeDatabase(int version)
 {
-    std::string bytes;
-    for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(version)->records()) {
-        TvkFields f;
-        f.number = p.number;
-        f.value = static_cast<uint16_t>(p.number == 0x00E4 ? version : p.defaultValue);
-        f.name = p.name;
-        f.minimum = p.minimum;
-        f.maximum = p.maximum;
-        f.decimals = p.decimals;
-        f.defaultValue = static_cast<uint16_t>(p.defaultValue);
-        f.extra = p.extra;
-        f.attribute = p.attribute;
-        bytes += TvkRecord::fromFields(f).bytes();
-    }
-    bytes += TvkRecord::kEndMark;
     state().databaseFileName = "/tvk/RQ-" + std::to_string(version) + ".tvk";
-    std::ofstream(state().installPath(state().databaseFileName), std::ios::binary) << bytes;
+    std::ofstream(state().installPath(state().databaseFileName), std::ios::binary)
+        << kestrel::testing::factoryDatabase(version);
 }
 
 }  // namespace

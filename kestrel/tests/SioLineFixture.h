@@ -6,6 +6,7 @@
 #include <kestrel/core/CTransfer.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TvkRecord.h>
+#include <kestrel/tests/FactoryDatabase.h>
 #include <platform/MemoryLine.h>
 #include <platform/PseudoTerminal.h>
 #include <platform/testing/ScriptedResponder.h>
@@ -106,23 +107,8 @@ protected:
     // state would write it; sets the database file name. Returns its path.
     std::string writeDatabase(int version)
     {
-        std::string bytes;
-        for (const sim::SioParameter& p : sim::SioCatalogue::forVersion(version)->records()) {
-            TvkFields f;
-            f.number = p.number;
-            f.value = static_cast<uint16_t>(p.number == 0x00E4 ? version : p.defaultValue);
-            f.name = p.name;
-            f.minimum = p.minimum;
-            f.maximum = p.maximum;
-            f.decimals = p.decimals;
-            f.defaultValue = static_cast<uint16_t>(p.defaultValue);
-            f.extra = p.extra;
-            f.attribute = p.attribute;
-            bytes += TvkRecord::fromFields(f).bytes();
-        }
-        bytes += TvkRecord::kEndMark;
         state().databaseFileName = "/tvk/RQ-" + std::to_string(version) + ".tvk";
-        return writeFile(state().installPath(state().databaseFileName), bytes);
+        return writeFile(state().installPath(state().databaseFileName), kestrel::testing::factoryDatabase(version));
     }
 
     struct TransferOutcome {
