@@ -1,7 +1,7 @@
 // Saving an online list window whose drive reports keypad changes, through
 // the real commands: the questions, the upload with its progress window,
 // the file written with the drive's values.
-#include "ShellQtTest.h"
+#include "KestrelOnPty.h"
 
 #include <kestrel/core/CWorkFile.h>
 #include <kestrel/tests/FactoryDatabase.h>
@@ -54,38 +54,15 @@ void writeDatabase(int version)
 
 }  // namespace
 
-class KeypadChangeSaveTest : public QObject {
+class KeypadChangeSaveTest : public QObject, shelltest::KestrelOnPty {
     Q_OBJECT
-
-    std::unique_ptr<shelltest::World> world;
-    std::unique_ptr<platform::PseudoTerminal> pty;
-    std::unique_ptr<sim::SioBus> bus;
-    std::unique_ptr<sim::SioSimRunner> runner;
-    std::unique_ptr<shell::CMainFrame> frame;
 
 private slots:
     void init()
     {
-        world = std::make_unique<shelltest::World>();
-        state().installDir = world->install;
-        std::filesystem::create_directories(world->install + "/tvk");
-        std::filesystem::create_directories(world->install + "/parameter");
-        TelegramSettings& s = state().settings;
-        s.repeat = 3;
-        s.delayNak = 2;
-        s.tRts = 1;
-        s.tWait = 10;  // a busy machine still answers within it
-        pty = std::make_unique<platform::PseudoTerminal>();
         std::string error;
-        QVERIFY2(pty->open(error, true), error.c_str());
-        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808"));
-        runner = std::make_unique<sim::SioSimRunner>(*bus, pty->masterFd());
-        QVERIFY(runner->start());
-        ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
-        state().settings.port = 7;
-        frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrelProgram());
-        QVERIFY(frame->create());
-        frame->show();
+        // A busy machine still answers within a reply wait of 10 ms.
+        QVERIFY2(startLine("1:1808", 10, error), error.c_str());
         kestrel::shell().installDir = world->install;
         writeDatabase(1808);
     }
@@ -94,10 +71,7 @@ private slots:
     {
         if (frame)
             for (QMdiSubWindow* s : frame->mdiArea()->subWindowList()) delete s;
-        frame.reset();
-        runner.reset();
-        ::unsetenv("AVIARY_COM7");
-        world.reset();
+        stopLine();
     }
 
     // Several keypad changes: the two questions, then the upload runs at

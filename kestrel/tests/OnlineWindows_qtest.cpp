@@ -4,7 +4,7 @@
 // Upload All and Download All (to the other drive, after the parameter-set
 // question), the keypad runs and stops a drive, the fault history shows the
 // drive's faults; and the Converter Test on its own.
-#include "ShellQtTest.h"
+#include "KestrelOnPty.h"
 
 #include <kestrel/core/CDeviceTable.h>
 #include <kestrel/core/CWorkFile.h>
@@ -87,14 +87,9 @@ void fitsScreen(QWidget* w, const char* name)
 
 }  // namespace
 
-class OnlineWindowsTest : public QObject {
+class OnlineWindowsTest : public QObject, shelltest::KestrelOnPty {
     Q_OBJECT
 
-    std::unique_ptr<shelltest::World> world;
-    std::unique_ptr<platform::PseudoTerminal> pty;
-    std::unique_ptr<sim::SioBus> bus;
-    std::unique_ptr<sim::SioSimRunner> runner;
-    std::unique_ptr<shell::CMainFrame> frame;
     CTelegram* telegram = nullptr;
     KestrelOnline* online = nullptr;
     std::string openedList;
@@ -124,26 +119,8 @@ class OnlineWindowsTest : public QObject {
 private slots:
     void initTestCase()
     {
-        world = std::make_unique<shelltest::World>();
-        state().installDir = world->install;
-        std::filesystem::create_directories(world->install + "/tvk");
-        std::filesystem::create_directories(world->install + "/parameter");
-        TelegramSettings& s = state().settings;
-        s.repeat = 3;
-        s.delayNak = 2;
-        s.tRts = 1;
-        s.tWait = 4;
-        pty = std::make_unique<platform::PseudoTerminal>();
         std::string error;
-        QVERIFY2(pty->open(error, true), error.c_str());
-        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808,2:1808,6:1812"));
-        runner = std::make_unique<sim::SioSimRunner>(*bus, pty->masterFd());
-        QVERIFY(runner->start());
-        ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
-        state().settings.port = 7;
-        frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrelProgram());
-        QVERIFY(frame->create());
-        frame->show();
+        QVERIFY2(startLine("1:1808,2:1808,6:1812", 4, error), error.c_str());
         telegram = kestrel::shell().telegram;
         QVERIFY(telegram != nullptr);
         online = KestrelOnline::of(*frame);
@@ -152,13 +129,7 @@ private slots:
         CWarmUpDlg::setTickMs(5);
     }
 
-    void cleanupTestCase()
-    {
-        frame.reset();
-        runner.reset();
-        ::unsetenv("AVIARY_COM7");
-        world.reset();
-    }
+    void cleanupTestCase() { stopLine(); }
 
     // Check Network, rename drive 1, Connect with the databank upload.
     void checkNetworkRenameAndConnect()
