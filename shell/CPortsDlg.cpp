@@ -3,10 +3,13 @@
 #include <platform/PortMap.h>
 
 #include <QComboBox>
+#include <QLineEdit>
 #include <QDialogButtonBox>
 #include <QGridLayout>
 #include <QLabel>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace shell {
 
@@ -22,10 +25,17 @@ CPortsDlg::CPortsDlg(PortsDialogModel& model, QWidget* parent) : QDialog(parent)
         auto* box = new QComboBox;
         box->setObjectName(QString::fromStdString("device" + platform::comPortName(m.com)));
         box->setEditable(true);
-        box->setMinimumContentsLength(40);
-        for (const auto& label : v.deviceLabels) box->addItem(QString::fromStdString(label));
+        // Wide enough for the longest adapter's maker, model and serial (a
+        // screen's worth at most), and showing a text from its beginning.
+        int longest = 40;
+        for (const auto& label : v.deviceLabels) {
+            box->addItem(QString::fromStdString(label));
+            longest = std::max(longest, static_cast<int>(label.size()));
+        }
+        box->setMinimumContentsLength(std::min(longest, 90));
         box->setCurrentIndex(-1);
         box->setEditText(QString::fromStdString(m.device));
+        box->lineEdit()->setCursorPosition(0);
         grid->addWidget(box, row, 1);
         auto* present = new QLabel(m.present ? "present" : "not present");
         grid->addWidget(present, row, 2);
