@@ -94,8 +94,10 @@ function(aviary_tests dir)
       "dbus-run-session;--config-file=${CMAKE_BINARY_DIR}/dbus-session.conf;--")
     # Suites named *Helper or *Worker are child processes the cases start
     # (they skip when run alone), not tests of their own.
+    # The cases of one executable start the same programs (one Merlin per
+    # user, the same COM numbers): they take turns, as they did in one process.
     gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60 TEST_FILTER "-*Helper.*:*Worker.*"
-      PROPERTIES TIMEOUT 120 ENVIRONMENT "AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
+      PROPERTIES TIMEOUT 120 RESOURCE_LOCK ${t} ENVIRONMENT "AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
     _aviary_child_programs(${t} ${src} ${dir})
   endforeach()
   file(GLOB _qtests CONFIGURE_DEPENDS ${dir}/*_qtest.cpp)
