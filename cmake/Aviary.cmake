@@ -87,7 +87,8 @@ function(aviary_tests dir)
   foreach(src ${_dtests})
     get_filename_component(t ${src} NAME_WE)
     add_executable(${t} ${src})
-    target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
+    # Some drive windows on their private bus: the Qt part of the helpers too.
+    target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport_qt GTest::gtest_main GTest::gmock)
     _aviary_test_target(${t})
     # Each case runs (and is listed) under a private session bus of its own.
     set_target_properties(${t} PROPERTIES CROSSCOMPILING_EMULATOR
@@ -105,7 +106,7 @@ function(aviary_tests dir)
     get_filename_component(t ${src} NAME_WE)
     add_executable(${t} ${src})
     set_target_properties(${t} PROPERTIES AUTOMOC ON AUTORCC ON)
-    target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport Qt6::Test Qt6::Widgets)
+    target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport_qt Qt6::Test Qt6::Widgets)
     _aviary_test_target(${t})
     _aviary_child_programs(${t} ${src} ${dir})
     if(t IN_LIST A_QT_IN_ORDER)

@@ -5,14 +5,13 @@
 #include "ListFixture.h"
 
 #include <kestrel/core/ParameterLink.h>
-#include <platform/FileDialog.h>
 #include <platform/ProcessLauncher.h>
+#include <platform/testing/ScriptedFileDialogs.h>
 #include <platform/testing/ScriptedResponder.h>
 
 #include <gtest/gtest.h>
 
 #include <cstdlib>
-#include <deque>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -37,37 +36,11 @@ public:
     Messages() : ScriptedResponder([](const std::string& what) { ADD_FAILURE() << what; }) {}
 };
 
-// Answers the file dialogs in order; an unexpected dialog fails the test.
-class Dialogs {
+// Answers the file dialogs in order; an unexpected dialog, or an answer
+// left over, fails the test.
+class Dialogs : public platform::testing::ScriptedFileDialogs {
 public:
-    Dialogs()
-    {
-        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
-            requests.push_back(r);
-            if (answers_.empty()) {
-                ADD_FAILURE() << "unexpected file dialog in " << r.directory;
-                return std::optional<std::string>();
-            }
-            auto a = answers_.front();
-            answers_.pop_front();
-            return a;
-        });
-    }
-    ~Dialogs()
-    {
-        EXPECT_TRUE(answers_.empty()) << answers_.size() << " file dialog answers left";
-        platform::setFileDialogHandler(previous_);
-    }
-    Dialogs& answer(std::optional<std::string> path)
-    {
-        answers_.push_back(std::move(path));
-        return *this;
-    }
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    std::deque<std::optional<std::string>> answers_;
-    platform::FileDialogHandler previous_;
+    Dialogs() : ScriptedFileDialogs([](const std::string& what) { ADD_FAILURE() << what; }) {}
 };
 
 // Records program starts instead of starting anything.

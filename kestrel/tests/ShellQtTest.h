@@ -5,21 +5,20 @@
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/ui/KestrelProgram.h>
 #include <kestrel/ui/KestrelShell.h>
-#include <platform/FileDialog.h>
 #include <platform/RegistryStore.h>
 #include <platform/testing/PtyPair.h>
+#include <platform/testing/ScriptedFileDialogs.h>
 #include <platform/testing/ScriptedResponder.h>
 #include <platform/testing/TempDir.h>
+#include <platform/testing/qt/ModalAnswerer.h>
 
+#include <QAbstractButton>
 #include <QApplication>
 #include <QTest>
-#include <QTimer>
 #include <plumage/plumage.h>
 
 #include <array>
-#include <deque>
 #include <cstdlib>
-#include <functional>
 #include <memory>
 
 namespace shelltest {
@@ -31,10 +30,7 @@ using platform::MsgIcon;
 inline const std::string kInstallKey = "SOFTWARE\\Aviary Drives\\Aviary\\1.4.1";
 inline const std::string kPreviousKey = "SOFTWARE\\Aviary Drives\\Aviary\\1.2.21";
 
-inline platform::testing::ScriptedResponder::FailureSink qtFailure()
-{
-    return [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); };
-}
+using platform::testing::qtFailure;
 
 // One test's world: registry, runtime directory and installation directory.
 struct World {
@@ -43,6 +39,8 @@ struct World {
     std::string install = root.path() + "/install";
     std::unique_ptr<platform::testing::ScriptedResponder> messages =
         std::make_unique<platform::testing::ScriptedResponder>(qtFailure());
+    // The modal dialogs the test expects, answered as they come up.
+    platform::testing::ModalAnswerer modals;
 
     World()
     {
@@ -90,46 +88,43 @@ private:
     std::array<platform::testing::PtyPair, 4> ptys_;
 };
 
-// Runs act on the modal dialog of that object name as soon as it is up.
-inline void whenModal(const QString& name, std::function<void(QWidget*)> act)
+// The file dialogs answer from a queue; an unexpected one, or an answer left
+// over, fails the test.
+class FileAnswers : public platform::testing::ScriptedFileDialogs {
+public:
+    FileAnswers() : ScriptedFileDialogs(qtFailure()) {}
+};
+
+// The button of w that the user sees labelled text ("&" aside); fails the
+// test when there is none or more than one.
+inline QAbstractButton* buttonLabelled(QWidget* w, const QString& text)
 {
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, name, act] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (w == nullptr || w->objectName() != name) return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
+    QAbstractButton* found = nullptr;
+    for (QAbstractButton* b : w->findChildren<QAbstractButton*>()) {
+        if (!b->isVisibleTo(w) || QString(b->text()).remove('&') != text) continue;
+        if (found != nullptr) {
+            QTest::qFail(("two buttons labelled " + text.toStdString()).c_str(), __FILE__, __LINE__);
+            return nullptr;
+        }
+        found = b;
+    }
+    if (found == nullptr) QTest::qFail(("no button labelled " + text.toStdString()).c_str(), __FILE__, __LINE__);
+    return found;
 }
 
-// The file dialogs answer from a queue; an unexpected one fails the test.
-class FileAnswers {
-public:
-    FileAnswers()
-    {
-        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
-            requests.push_back(r);
-            if (answers_.empty()) {
-                QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
-                return std::optional<std::string>();
-            }
-            auto a = answers_.front();
-            answers_.pop_front();
-            return a;
-        });
+// The user clicks the button of that label; false (the test failed) when
+// there is no such button or it is disabled.
+inline bool clickButton(QWidget* w, const QString& label)
+{
+    QAbstractButton* b = buttonLabelled(w, label);
+    if (b == nullptr) return false;
+    if (!b->isEnabled()) {
+        QTest::qFail(("the button " + label.toStdString() + " is disabled").c_str(), __FILE__, __LINE__);
+        return false;
     }
-    ~FileAnswers() { platform::setFileDialogHandler(previous_); }
-    void answer(std::optional<std::string> path) { answers_.push_back(std::move(path)); }
-    bool used() const { return answers_.empty(); }
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    std::deque<std::optional<std::string>> answers_;
-    platform::FileDialogHandler previous_;
-};
+    QTest::mouseClick(b, Qt::LeftButton);
+    return true;
+}
 
 template <typename T>
 T* child(QWidget* w, const char* name)

@@ -6,7 +6,7 @@
 #include <merlin/core/DefinitionChoice.h>
 #include <merlin/core/DeviceNames.h>
 
-#include <platform/FileDialog.h>
+#include <platform/testing/ScriptedFileDialogs.h>
 
 #include <gtest/gtest.h>
 
@@ -21,33 +21,14 @@ using platform::testing::ScriptedResponder;
 
 namespace {
 
-// Answers the file dialog with a script of paths (nullopt: Cancel) and
-// remembers the requests.
-class ScriptedDialog {
+// The file dialog answers from a script of paths (nullopt: Cancel) and
+// fails the test on a dialog too many or an answer left over.
+class ScriptedDialog : public platform::testing::ScriptedFileDialogs {
 public:
-    explicit ScriptedDialog(std::vector<std::optional<std::string>> answers) : answers_(std::move(answers))
+    explicit ScriptedDialog(std::vector<std::optional<std::string>> answers)
+        : ScriptedFileDialogs(FailTest(), std::move(answers))
     {
-        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& request) {
-            requests.push_back(request);
-            if (answers_.empty()) {
-                ADD_FAILURE() << "unexpected file dialog";
-                return std::optional<std::string>();
-            }
-            auto answer = answers_.front();
-            answers_.erase(answers_.begin());
-            return answer;
-        });
     }
-    ~ScriptedDialog()
-    {
-        platform::setFileDialogHandler(previous_);
-        EXPECT_TRUE(answers_.empty()) << "file dialog not shown";
-    }
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    std::vector<std::optional<std::string>> answers_;
-    platform::FileDialogHandler previous_;
 };
 
 class DpfLoadTest : public ::testing::Test {

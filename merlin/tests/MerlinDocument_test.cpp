@@ -6,7 +6,7 @@
 #include <merlin/core/MerlinState.h>
 #include <merlin/core/NetworkDialog.h>
 #include <merlin/testing/CFakeLink.h>
-#include <platform/FileDialog.h>
+#include <platform/testing/ScriptedFileDialogs.h>
 
 #include <gtest/gtest.h>
 
@@ -20,21 +20,14 @@ using platform::testing::ScriptedResponder;
 
 namespace {
 
-// Answers the file dialog with one path (or Cancel) for its lifetime.
-class FileAnswer {
+// Answers the file dialogs in order (nullopt: Cancel); a dialog too many
+// or an answer left over fails the test.
+class FileAnswer : public platform::testing::ScriptedFileDialogs {
 public:
-    explicit FileAnswer(std::optional<std::string> path)
+    explicit FileAnswer(std::vector<std::optional<std::string>> answers = {})
+        : ScriptedFileDialogs(merlin::testing::FailTest(), std::move(answers))
     {
-        previous_ = platform::setFileDialogHandler([path, this](const platform::FileDialogRequest& r) {
-            requests.push_back(r);
-            return path;
-        });
     }
-    ~FileAnswer() { platform::setFileDialogHandler(previous_); }
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    platform::FileDialogHandler previous_;
 };
 
 class MerlinDocumentTest : public ::testing::Test {
@@ -57,7 +50,7 @@ TEST_F(MerlinDocumentTest, NewDocumentTakesTheDriveDefinitionOrTheUsersChoice)
     state().chosenDefinition = "small_v3.dpf";
     MerlinDocument doc = document();
     {
-        FileAnswer never(std::nullopt);
+        FileAnswer never;
         ASSERT_TRUE(doc.CreateNew());
         EXPECT_TRUE(never.requests.empty());
     }
@@ -66,7 +59,7 @@ TEST_F(MerlinDocumentTest, NewDocumentTakesTheDriveDefinitionOrTheUsersChoice)
     EXPECT_TRUE(doc.modified);
     EXPECT_EQ(doc.title().rfind("DevPar", 0), 0u);
 
-    FileAnswer pick("/elsewhere/small_v4.dpf");
+    FileAnswer pick({"/elsewhere/small_v4.dpf"});
     MerlinDocument other = document();
     ASSERT_TRUE(other.CreateNew());
     EXPECT_EQ(other.set().DefinitionName(), "small_v4.dpf");
@@ -84,7 +77,7 @@ TEST_F(MerlinDocumentTest, EmptyOrDamagedDefinitionsMakeNoDocument)
     messages.expect("'cut.dpf'\n is damaged and cannot be used !", MsgIcon::Exclamation);
     messages.expect("'gone.dpf'\n not found !", MsgIcon::Exclamation);
     for (const char* name : {"empty.dpf", "cut.dpf", "gone.dpf"}) {
-        FileAnswer pick(std::string("/x/") + name);
+        FileAnswer pick({std::string("/x/") + name});
         MerlinDocument doc = document();
         EXPECT_FALSE(doc.CreateNew()) << name;
     }
@@ -101,7 +94,7 @@ TEST_F(MerlinDocumentTest, ConvertToKeepsEverythingWhenTheNewDefinitionCannotBeU
     {
         ScriptedResponder messages(merlin::testing::FailTest());
         messages.expect("'empty.dpf'\n holds no parameters !", MsgIcon::Exclamation);
-        FileAnswer pick("empty.dpf");
+        FileAnswer pick({"empty.dpf"});
         EXPECT_FALSE(doc.ConvertTo());
         EXPECT_TRUE(messages.verify());
     }
@@ -109,7 +102,7 @@ TEST_F(MerlinDocumentTest, ConvertToKeepsEverythingWhenTheNewDefinitionCannotBeU
     EXPECT_EQ(doc.set().Value(0, 0), 1234);
     EXPECT_FALSE(doc.modified);
 
-    FileAnswer pick("small_v4.dpf");
+    FileAnswer pick({"small_v4.dpf"});
     ASSERT_TRUE(doc.ConvertTo());
     EXPECT_TRUE(doc.modified);
     EXPECT_EQ(doc.set().Count(), 3);
@@ -169,7 +162,7 @@ TEST_F(MerlinDocumentTest, ClosingAChangedDocumentAsksAndSavesWhereTheUserSays)
     // Yes on a new document: the save dialog proposes "<title>.par" in the
     // parameter folder; cancelling it keeps the document open.
     {
-        FileAnswer cancelled(std::nullopt);
+        FileAnswer cancelled({std::nullopt});
         messages.expect("Save changes to " + title + "?", MsgIcon::Exclamation, MsgAnswer::Yes);
         EXPECT_FALSE(doc.QueryClose());
         ASSERT_EQ(cancelled.requests.size(), 1u);
@@ -180,7 +173,7 @@ TEST_F(MerlinDocumentTest, ClosingAChangedDocumentAsksAndSavesWhereTheUserSays)
     }
     const std::string path = definitions.dir.file("pump.par");
     {
-        FileAnswer named(path);
+        FileAnswer named({path});
         messages.expect("Save changes to " + title + "?", MsgIcon::Exclamation, MsgAnswer::Yes);
         EXPECT_TRUE(doc.QueryClose());
     }
@@ -191,7 +184,7 @@ TEST_F(MerlinDocumentTest, ClosingAChangedDocumentAsksAndSavesWhereTheUserSays)
     // request starts at its own file.
     doc.modified = true;
     {
-        FileAnswer never(std::nullopt);
+        FileAnswer never;
         messages.expect("Save changes to pump.par?", MsgIcon::Exclamation, MsgAnswer::Yes);
         EXPECT_TRUE(doc.QueryClose());
         EXPECT_TRUE(never.requests.empty());

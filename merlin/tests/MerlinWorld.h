@@ -1,15 +1,14 @@
 #pragma once
 // What the Merlin program tests share: in-memory drives that every window's
-// link reaches, scripted file dialogs, and a hook on the next modal dialog.
-#include "ModalDialogs.h"
-
+// link reaches, scripted file dialogs and modal dialogs.
 #include <merlin/core/MerlinState.h>
 #include <merlin/testing/CFakeLink.h>
 #include <merlin/ui/MerlinShell.h>
-#include <platform/FileDialog.h>
 #include <platform/RegistryStore.h>
+#include <platform/testing/ScriptedFileDialogs.h>
 #include <platform/testing/ScriptedResponder.h>
 #include <platform/testing/TempDir.h>
+#include <platform/testing/qt/ModalAnswerer.h>
 #include <plumage/plumage.h>
 
 #include <QApplication>
@@ -48,32 +47,6 @@ private:
     bool open_ = false;
 };
 
-// Answers the file dialogs from a queue of paths ("" for Cancel).
-class FileAnswers {
-public:
-    FileAnswers()
-    {
-        previous_ = platform::setFileDialogHandler([this](const platform::FileDialogRequest& r) {
-            requests.push_back(r);
-            if (answers.empty()) {
-                QTest::qFail("unexpected file dialog", __FILE__, __LINE__);
-                return std::optional<std::string>();
-            }
-            std::string next = answers.front();
-            answers.pop_front();
-            return next.empty() ? std::optional<std::string>() : std::optional<std::string>(next);
-        });
-    }
-    ~FileAnswers() { platform::setFileDialogHandler(previous_); }
-    FileAnswers(const FileAnswers&) = delete;
-    FileAnswers& operator=(const FileAnswers&) = delete;
-    std::deque<std::string> answers;
-    std::vector<platform::FileDialogRequest> requests;
-
-private:
-    platform::FileDialogHandler previous_;
-};
-
 // An installation in a temporary directory that the program finds through
 // the registry, with no start-up dialogs, message and file dialogs
 // scripted, and in-memory drives behind every window's link.
@@ -81,10 +54,12 @@ struct ProgramWorld {
     platform::testing::TempDir root;
     platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
     std::string install = root.path() + "/install";
-    platform::testing::ScriptedResponder messages{
-        [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); }};
+    platform::testing::ScriptedResponder messages{platform::testing::qtFailure()};
     CFakeLink drives;
-    FileAnswers files;
+    // The file dialogs answer from a queue (an empty optional: Cancel).
+    platform::testing::ScriptedFileDialogs files{platform::testing::qtFailure()};
+    // The modal dialogs the test expects, answered as they come up.
+    platform::testing::ModalAnswerer modals;
 
     ProgramWorld()
     {
