@@ -200,13 +200,13 @@ private slots:
             QCOMPARE(dialog.values(), kestrel::ProgramParameters::defaults());
             QCOMPARE(dialog.values(), (kestrel::ProgramParameters{8, 1200, 30, 50, false}));
         }
-        whenModal("programParametersDialog", [](QWidget* d) {
+        w.modals.expectNamed("programParametersDialog", [](QWidget* d) {
             child<QPushButton>(d, "defaultButton")->click();
             child<QPushButton>(d, "cancelButton")->click();
         });
         QVERIFY(!kestrel::CProgramParamsDlg::run(live));
         QCOMPARE(kestrel::ProgramParameters::from(live), before);
-        whenModal("programParametersDialog", [](QWidget* d) {
+        w.modals.expectNamed("programParametersDialog", [](QWidget* d) {
             child<QSpinBox>(d, "tWait")->setValue(77);
             child<QPushButton>(d, "okButton")->click();
         });

@@ -111,9 +111,9 @@ struct Fixture {
 };
 
 // Picks the version in the "Software Versions" dialog and presses OK.
-void chooseVersionWhenAsked(const QString& version)
+void chooseVersionWhenAsked(World& world, const QString& version)
 {
-    whenModal("selectListDialog", [version](QWidget* w) {
+    world.modals.expectNamed("selectListDialog", [version](QWidget* w) {
         auto* list = w->findChild<QComboBox*>("list");
         list->setCurrentIndex(list->findText(version));
         w->findChild<QPushButton*>("okButton")->click();
@@ -178,9 +178,9 @@ private slots:
         Fixture f;
         const std::string list = f.path("custom/pump.ctm");
         f.files.answer(list);
-        chooseVersionWhenAsked("12.34");
+        chooseVersionWhenAsked(f.world, "12.34");
         bool shown = false;
-        whenModal("customListDialog", [&](QWidget* w) {
+        f.world.modals.expectNamed("customListDialog", [&](QWidget* w) {
             CloseAtEnd guard{w};
             shown = true;
             QCOMPARE(w->windowTitle(), QString("Custom List"));
@@ -232,7 +232,7 @@ private slots:
         stored.replace(44 + 4, 4, "0777");  // 0013
         f.write("custom/pump.ctm", stored);
         f.files.answer(list);
-        whenModal("customListDialog", [&](QWidget* w) {
+        f.world.modals.expectNamed("customListDialog", [&](QWidget* w) {
             CloseAtEnd guard{w};
             auto* standard = w->findChild<CMSHFlexGrid*>("standardGrid");
             auto* custom = w->findChild<CMSHFlexGrid*>("customGrid");
@@ -274,8 +274,8 @@ private slots:
         // A list that cannot be written says so, stays modified and open.
         const std::string unwritable = f.path("custom/no-such-dir/pump.ctm");
         f.files.answer(unwritable);
-        chooseVersionWhenAsked("12.34");
-        whenModal("customListDialog", [&](QWidget* w) {
+        chooseVersionWhenAsked(f.world, "12.34");
+        f.world.modals.expectNamed("customListDialog", [&](QWidget* w) {
             CloseAtEnd guard{w};
             auto* standard = w->findChild<CMSHFlexGrid*>("standardGrid");
             clickRow(standard, rowOf(standard, "0013"));
@@ -324,7 +324,7 @@ private slots:
 
         f.files.answer(second);
         QStringList seen;
-        whenModal("compareDialog", [&](QWidget* w) {
+        f.world.modals.expectNamed("compareDialog", [&](QWidget* w) {
             CloseAtEnd guard{w};
             QCOMPARE(w->windowTitle(), QString("Compare Results - Differences"));
             QCOMPARE(w->findChild<QLabel*>("firstFile")->text(), QString::fromStdString("1. " + first));
@@ -366,24 +366,24 @@ private slots:
         f.open(source);
         const std::string target = f.path("parameter/motor40.par");
 
-        chooseVersionWhenAsked("12.40");
+        chooseVersionWhenAsked(f.world, "12.40");
         f.world.expect(kProvideName, MsgIcon::Information);
         f.files.answer(target);
         QStringList questions;
         // 0013 redefined: a value out of the new limits is refused, then 150.00 taken.
-        whenModal("conversionDialog", [&](QWidget* w) {
+        f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {
             questions << w->findChild<QLabel*>("message")->text();
             snapshot(w, "conversion");
             w->findChild<QLineEdit*>("entry")->setText("250.00");
             f.world.expect("Value exceeds upper limit", MsgIcon::Stop);
-            whenModal("conversionDialog", [&](QWidget* w) {
+            f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {
                 // Asked again with what the user typed.
                 QCOMPARE(w->findChild<QLineEdit*>("entry")->text(), QString("250.00"));
                 w->findChild<QLineEdit*>("entry")->setText("150.00");
-                whenModal("conversionDialog", [&](QWidget* w) {  // 002D dropped: informs only
+                f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {  // 002D dropped: informs only
                     questions << w->findChild<QLabel*>("message")->text();
                     QVERIFY(!w->findChild<QLineEdit*>("entry")->isEnabled());
-                    whenModal("conversionDialog", [&](QWidget* w) {  // 0051 new: its default
+                    f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {  // 0051 new: its default
                         questions << w->findChild<QLabel*>("message")->text();
                         w->findChild<QLineEdit*>("entry")->clear();
                         w->findChild<QPushButton*>("setDefaultButton")->click();
@@ -439,10 +439,10 @@ private slots:
         f.open(source);
         const std::string target = f.path("parameter/motor40.par");
         const std::string fresh = f.path("parameter/fresh40.par");
-        chooseVersionWhenAsked("12.40");
+        chooseVersionWhenAsked(f.world, "12.40");
         f.world.expect(kProvideName, MsgIcon::Information);
         f.files.answer(fresh);
-        whenModal("conversionDialog", [&](QWidget* w) {
+        f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {
             f.world.expect("This will end the conversion process.", MsgIcon::Information);
             f.world.expect("Conversion process terminated before completion.", MsgIcon::None);
             w->findChild<QPushButton*>("abortButton")->click();
@@ -453,15 +453,15 @@ private slots:
 
         // An existing file the user agreed to overwrite survives an abort.
         f.write("parameter/motor40.par", "an earlier list");
-        chooseVersionWhenAsked("12.40");
+        chooseVersionWhenAsked(f.world, "12.40");
         f.world.expect(kProvideName, MsgIcon::Information);
         f.files.answer(target);
         f.world.expect("This file already exists. Overwrite ?", MsgIcon::None, MsgAnswer::Yes);
-        whenModal("conversionDialog", [&](QWidget* w) {
-            whenModal("conversionDialog", [&](QWidget* w) {
+        f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {
+            f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {
                 // Cancel at the question goes back to the dialog; OK ends the conversion.
                 f.world.expect("This will end the conversion process.", MsgIcon::Information, MsgAnswer::Cancel);
-                whenModal("conversionDialog", [&](QWidget* w) {
+                f.world.modals.expectNamed("conversionDialog", [&](QWidget* w) {
                     f.world.expect("This will end the conversion process.", MsgIcon::Information);
                     f.world.expect("Conversion process terminated before completion.", MsgIcon::None);
                     w->findChild<QPushButton*>("abortButton")->click();
@@ -479,7 +479,7 @@ private slots:
         QVERIFY(f.world.messages->verify());
 
         // Converting to the list's own version is not needed.
-        chooseVersionWhenAsked("12.34");
+        chooseVersionWhenAsked(f.world, "12.34");
         f.world.expect("Conversion not required !", MsgIcon::None);
         f.frame->execute(cmd::FileConvertTo);
         QCOMPARE(f.windows(), 1);

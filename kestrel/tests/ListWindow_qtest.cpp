@@ -236,7 +236,7 @@ private slots:
         kestrel::CWarmUpDlg::setTickMs(20);
         QStringList texts;
         bool closedItself = false;
-        whenModal("warmUpNotice", [&](QWidget* dlg) {
+        w.modals.expectNamed("warmUpNotice", [&](QWidget* dlg) {
             for (QLabel* l : dlg->findChildren<QLabel*>()) texts << l->text();
             if (const char* dir = std::getenv("AVIARY_TEST_SHOTS")) dlg->grab().save(QString(dir) + "/warm-up.png");
             QObject::connect(qobject_cast<QDialog*>(dlg), &QDialog::finished, [&] { closedItself = true; });

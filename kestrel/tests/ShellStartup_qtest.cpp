@@ -184,7 +184,7 @@ private slots:
         World w;
         w.installKey();
         w.expect(shell::text::kStartupHint, MsgIcon::Exclamation, MsgAnswer::No);
-        whenModal("startupDialog", [](QWidget* d) { child<QPushButton>(d, "noButton")->click(); });
+        w.modals.expectNamed("startupDialog", [](QWidget* d) { child<QPushButton>(d, "noButton")->click(); });
         shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Declined);
         QVERIFY(app.mainFrame() == nullptr);
@@ -196,7 +196,7 @@ private slots:
         w.installKey();
         w.profile().writeInt("Options", "Com", 0);
         w.expect(shell::text::kStartupHint, MsgIcon::Exclamation, MsgAnswer::Yes);
-        whenModal("startupDialog", [](QWidget* d) { child<QPushButton>(d, "noButton")->click(); });
+        w.modals.expectNamed("startupDialog", [](QWidget* d) { child<QPushButton>(d, "noButton")->click(); });
         shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
     }
@@ -220,7 +220,7 @@ private slots:
         w.profile().writeInt("Options", "Splash", 0);
         w.profile().writeString("Settings", "Baud", "9600");
         PortMap ports({false, true, false, false}, w.root.path());
-        whenModal("commDialog", [](QWidget* d) {
+        w.modals.expectNamed("commDialog", [](QWidget* d) {
             auto* box = child<QCheckBox>(d, "dontShowAgain");
             QVERIFY(box->isVisible());
             box->setChecked(true);
@@ -247,7 +247,7 @@ private slots:
         w.profile().writeString("Settings", "Baud", "4800");
         w.profile().writeInt("Settings", "Port", 1);
         PortMap ports({true, false, false, false}, w.root.path());
-        whenModal("commDialog", [](QWidget* d) { qobject_cast<QDialog*>(d)->reject(); });
+        w.modals.expectNamed("commDialog", [](QWidget* d) { qobject_cast<QDialog*>(d)->reject(); });
         shell::CShellApp app(kestrel::shell(), kestrel::kestrelProgram());
         QCOMPARE(app.start("", "kestrel"), StartupEnd::Started);
         QCOMPARE(kestrel::state().settings.commSettings, std::string("4800,N,8,1"));

@@ -126,7 +126,7 @@ private slots:
         QCOMPARE(table->rowCount(), 4);
         QCOMPARE(table->item(0, 3)->text(), QString("2"));
 
-        w.files.answers = {w.root.path() + "/line.pcapng"};
+        w.files.answer(w.root.path() + "/line.pcapng");
         dialog.saveCapture();
         QCOMPARE(shared->savedTo, w.root.path() + "/line.pcapng");
         QCOMPARE(w.files.requests.back().defaultExtension, std::string("pcapng"));

@@ -41,9 +41,7 @@ using platform::MsgIcon;
 
 namespace {
 
-using merlin::testing::whenModal;
 
-using merlin::testing::whenModalNamed;
 
 struct World : merlin::testing::ProgramWorld {
     World()
@@ -128,7 +126,7 @@ private slots:
 
         // New Parameter List: the definition is read from DeviceData
         // whatever folder the user browsed to.
-        w.files.answers = {"/somewhere/LM3_Normal_V3.dpf"};
+        w.files.answer("/somewhere/LM3_Normal_V3.dpf");
         frame.execute(cmd::FileNew);
         ui::CParameterFrame* doc = activeDocument(frame);
         QVERIFY(doc != nullptr);
@@ -144,14 +142,14 @@ private slots:
         QVERIFY(doc->document().modified);
 
         const std::string path = w.root.file("pump.par");
-        w.files.answers = {path};
+        w.files.answer(path);
         frame.execute(cmd::FileSave);  // a new document asks for its name
         QCOMPARE(w.files.requests.back().filter, std::string("Parameter File(*.par)|*.par||"));
         QVERIFY(!doc->document().modified);
         QCOMPARE(doc->windowTitle(), QString("pump.par[*]"));
 
         // Convert To the next version: the value goes by register.
-        w.files.answers = {"LM3_Normal_V4.dpf"};
+        w.files.answer("LM3_Normal_V4.dpf");
         frame.execute(cmd::ConvertTo);
         QCOMPARE(doc->document().set().Count(), 3);
         QCOMPARE(doc->document().set().Version(), 4);
@@ -162,7 +160,7 @@ private slots:
         frame.execute(cmd::FileClose);
         QTRY_VERIFY_WITH_TIMEOUT(frame.mdiArea()->subWindowList().isEmpty(), 5000);
 
-        w.files.answers = {path};
+        w.files.answer(path);
         frame.execute(cmd::FileOpen);
         doc = activeDocument(frame);
         QVERIFY(doc != nullptr);
@@ -185,7 +183,7 @@ private slots:
         shell::CMainFrame& frame = *app.mainFrame();
 
         QStringList listed;
-        whenModal<ui::CNetworkDlg>([&listed](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([&listed](ui::CNetworkDlg* dialog) {
             for (int r = 1; r <= 2; ++r)
                 listed << dialog->grid()->textMatrix(r, 0) + " " + dialog->grid()->textMatrix(r, 3);
             dialog->selectRow(1);
@@ -208,7 +206,7 @@ private slots:
         // stays, and choosing that drive again opens no second document.
         w.messages.expect("You cannot change the name of an active device !", MsgIcon::Exclamation);
         w.messages.expect("You are already connected to this device !", MsgIcon::Information);
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
             dialog->rename(1, "Renamed");
             dialog->selectRow(1);
             dialog->accept();
@@ -236,7 +234,7 @@ private slots:
         QCOMPARE(w.drives.registerValue(5, 104), std::optional<uint16_t>(120));
 
         QString faultTitle, faultRow;
-        whenModal<ui::CFaultDlg>([&](ui::CFaultDlg* dialog) {
+        w.modals.expect<ui::CFaultDlg>([&](ui::CFaultDlg* dialog) {
             faultTitle = dialog->windowTitle();
             faultRow = dialog->grid()->textMatrix(1, 1) + " / " + dialog->grid()->textMatrix(1, 3);
             dialog->accept();
@@ -260,7 +258,7 @@ private slots:
 
         // Going online with the other drive: its version differs.
         w.messages.expect("Conflict of type or application !", MsgIcon::Exclamation);
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
             dialog->selectRow(2);
             dialog->accept();
         });
@@ -280,7 +278,7 @@ private slots:
         shell::CShellApp app(merlin::shell(), merlinProgram(w.options()));
         QCOMPARE(app.start("", "/opt/aviary/merlin"), shell::StartupEnd::Started);
         shell::CMainFrame& frame = *app.mainFrame();
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
             dialog->selectRow(1);
             dialog->accept();
         });
@@ -304,7 +302,7 @@ private slots:
             return offset == 298 || unlocked ? 0 : kLinkWriteRefused;
         });
         QStringList failures;
-        whenModalNamed("transferFailures", [&failures](QWidget* dialog) {
+        w.modals.expectNamed("transferFailures", [&failures](QWidget* dialog) {
             if (auto* grid = dialog->findChild<shell::CMSHFlexGrid*>())
                 for (int r = 1; r < grid->rows(); ++r)
                     failures << grid->textMatrix(r, 1);

@@ -2,7 +2,6 @@
 // server, and simulated drives of two definitions on a pseudo-terminal that
 // Tern reaches as COM2. The drives are served in this process so that a test
 // can change a value at the drive or make it fall silent.
-#include "ModalDialogs.h"
 
 #include <merlin/core/MerlinState.h>
 #include <merlin/link/CTernLink.h>
@@ -20,6 +19,7 @@
 #include <platform/FileDialog.h>
 #include <platform/RegistryStore.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/qt/ModalAnswerer.h>
 #include <plumage/plumage.h>
 
 #include <QApplication>
@@ -35,7 +35,6 @@ namespace {
 
 using namespace tern::testkit;
 using platform::MsgIcon;
-using merlin::testing::whenModal;
 
 // Widgets need a QApplication before the bus environment makes a core one.
 class WidgetsEnvironment : public ::testing::Environment {
@@ -130,6 +129,10 @@ public:
         std::filesystem::remove_all(root_.path() + "/install");
     }
     const std::string& install() const { return install_; }
+    // Every message must be expected; the modal dialogs the test expects
+    // are answered as they come up.
+    platform::testing::ScriptedResponder messages{[](const std::string& f) { ADD_FAILURE() << f; }};
+    platform::testing::ModalAnswerer modals{[](const std::string& f) { ADD_FAILURE() << f; }};
 
 private:
     platform::testing::TempDir root_;
@@ -163,13 +166,12 @@ TEST(MerlinTern, CheckNetworkFindsBothDrivesAndConnectsToOne)
     Drives drives;
     ASSERT_TRUE(drives.ok());
     MerlinWorld world;
-    platform::testing::ScriptedResponder messages([](const std::string& f) { ADD_FAILURE() << f; });
     ::shell::CShellApp app(merlin::shell(), merlinProgram(ternOptions()));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
     ::shell::CMainFrame& frame = *app.mainFrame();
 
     QStringList listed;
-    whenModal<ui::CNetworkDlg>([&listed](ui::CNetworkDlg* dialog) {
+    world.modals.expect<ui::CNetworkDlg>([&listed](ui::CNetworkDlg* dialog) {
         for (int r = 1; r <= 2; ++r)
             listed << dialog->grid()->textMatrix(r, 0) + " " + dialog->grid()->textMatrix(r, 1) + " " +
                           dialog->grid()->textMatrix(r, 3);
@@ -187,16 +189,16 @@ TEST(MerlinTern, CheckNetworkFindsBothDrivesAndConnectsToOne)
     EXPECT_EQ(std::filesystem::file_size(world.install() + "/netlist2.cfg"), 1792u);
     doc->document().modified = false;
     app.exit();
-    EXPECT_TRUE(messages.verify());
+    EXPECT_TRUE(world.messages.verify());
 }
 
 // A document online with drive 1 through the main menu's device list.
-ui::CParameterFrame* openOnline(::shell::CMainFrame& frame)
+ui::CParameterFrame* openOnline(MerlinWorld& world, ::shell::CMainFrame& frame)
 {
     CDeviceTable& devices = state().devices;
     devices.setIdentification(1, 8, 1, 3);
     devices.setPresent(1, true);
-    whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+    world.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
         dialog->selectRow(1);
         dialog->accept();
     });
@@ -209,11 +211,10 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
     Drives drives;
     ASSERT_TRUE(drives.ok());
     MerlinWorld world;
-    platform::testing::ScriptedResponder messages([](const std::string& f) { ADD_FAILURE() << f; });
     ::shell::CShellApp app(merlin::shell(), merlinProgram(ternOptions()));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
     ::shell::CMainFrame& frame = *app.mainFrame();
-    ui::CParameterFrame* doc = openOnline(frame);
+    ui::CParameterFrame* doc = openOnline(world, frame);
     ASSERT_NE(doc, nullptr);
     ASSERT_TRUE(waitFor([&] { return doc->view().statusText() == "Scanning ON !"; }));
 
@@ -245,7 +246,7 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
     doc->view().confirmEntry();
     EXPECT_EQ(drives.value(1, par.RegisterOffset()), par.min + 5);
 
-    messages.expect("Value exceeds upper limit", MsgIcon::Exclamation);
+    world.messages.expect("Value exceeds upper limit", MsgIcon::Exclamation);
     doc->view().beginEdit(gridRow);
     doc->view().entry()->setText(QString::number(par.max + 1));
     doc->view().confirmEntry();
@@ -253,7 +254,7 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
 
     drives.raiseFault(1, 3);
     QString faultRow;
-    whenModal<ui::CFaultDlg>([&](ui::CFaultDlg* dialog) {
+    world.modals.expect<ui::CFaultDlg>([&](ui::CFaultDlg* dialog) {
         faultRow = dialog->grid()->textMatrix(1, 1) + " / " + dialog->grid()->textMatrix(1, 3);
         dialog->accept();
     });
@@ -268,28 +269,27 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
     EXPECT_TRUE(waitFor([&] { return doc->view().statusText() == "Scanning ON !"; }, 6s));
     doc->document().modified = false;
     app.exit();
-    EXPECT_TRUE(messages.verify());
+    EXPECT_TRUE(world.messages.verify());
 }
 
 TEST(MerlinTern, WithoutTheLinkServerTheViewStaysOfflineWithoutHanging)
 {
     MerlinWorld world;
-    platform::testing::ScriptedResponder messages([](const std::string& f) { ADD_FAILURE() << f; });
     MerlinOptions o;
     o.linkFactory = [] { return std::make_unique<CTernLink>(state().link, "Tern.Missing.1"); };
     ::shell::CShellApp app(merlin::shell(), merlinProgram(o));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
-    messages.expect("Unable to Start Link Server", MsgIcon::Exclamation);
+    world.messages.expect("Unable to Start Link Server", MsgIcon::Exclamation);
     const auto start = std::chrono::steady_clock::now();
     ASSERT_NE(app.mainFrame(), nullptr);
-    ui::CParameterFrame* doc = openOnline(*app.mainFrame());
+    ui::CParameterFrame* doc = openOnline(world, *app.mainFrame());
     ASSERT_NE(doc, nullptr);
     EXPECT_TRUE(waitFor([&] { return doc->view().statusText() == "Scanning OFF !"; }));
     EXPECT_LT(std::chrono::steady_clock::now() - start, 5s);
     EXPECT_FALSE(doc->view().model().online());
     doc->document().modified = false;
     app.exit();
-    EXPECT_TRUE(messages.verify());
+    EXPECT_TRUE(world.messages.verify());
 }
 
 }  // namespace

@@ -44,7 +44,6 @@
 #include <sstream>
 
 using namespace merlin;
-using merlin::testing::whenModal;
 using platform::MsgIcon;
 
 namespace {
@@ -92,7 +91,7 @@ struct World : merlin::testing::ProgramWorld {
     // "&New Parameter List..." of the definition: an offline document.
     ui::CParameterFrame* newDocument()
     {
-        files.answers = {kDefinition};
+        files.answer(kDefinition);
         frame().execute(cmd::FileNew);
         return ui::activeParameterFrame(frame());
     }
@@ -114,7 +113,7 @@ struct World : merlin::testing::ProgramWorld {
     // Check Network, then the drive in row `row` of the list: an online document.
     ui::CParameterFrame* openOnline(int row)
     {
-        whenModal<ui::CNetworkDlg>([row](ui::CNetworkDlg* dialog) {
+        modals.expect<ui::CNetworkDlg>([row](ui::CNetworkDlg* dialog) {
             dialog->selectRow(row);
             dialog->accept();
         });
@@ -183,15 +182,15 @@ private slots:
         }
         shell::CMainFrame& frame = w.start();
         // The drives are known, no document yet.
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
         frame.execute(cmd::CheckNetwork);
         // Offline, Upload All offers going online first.
         ui::CParameterFrame* doc = w.newDocument();
         QVERIFY(doc != nullptr && !doc->view().model().online());
         QString title;
-        whenModal<ui::CNetworkDlg>([&](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([&](ui::CNetworkDlg* dialog) {
             dialog->selectRow(1);
-            whenModal<shell::CProgressDlg>([&title](shell::CProgressDlg* progress) {
+            w.modals.expect<shell::CProgressDlg>([&title](shell::CProgressDlg* progress) {
                 title = progress->windowTitle();
                 progress->grab().save("/tmp/m/transfer.png");
             });
@@ -205,7 +204,7 @@ private slots:
             QCOMPARE(doc->document().set().ValueAt(k), atDrive.ValueAt(k));
 
         const std::string path = w.root.file("uploaded.par");
-        w.files.answers = {path};
+        w.files.answer(path);
         frame.execute(cmd::FileSave);
         CDpfParSet stored(w.install);
         stored.SetTrace(nullptr);
@@ -227,12 +226,12 @@ private slots:
         QCOMPARE(set.WriteFile(bytes), 0);
         const int held = set.Count() / 2;
         const std::string path = w.root.write("cut.par", bytes.str().substr(0, 1000 + 64 * held));
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
         frame.execute(cmd::CheckNetwork);
 
         w.messages.expect(platform::strFormat(kMsgIncompleteFile, path.c_str(), held, set.Count()), MsgIcon::Question,
                           platform::MsgAnswer::Yes);
-        w.files.answers = {path};
+        w.files.answer(path);
         frame.execute(cmd::FileOpen);
         ui::CParameterFrame* doc = ui::activeParameterFrame(frame);
         QVERIFY(doc != nullptr);
@@ -247,7 +246,7 @@ private slots:
         QVERIFY(w.drives.writes().empty());
 
         // An upload gives every parameter the drive's value: the list is whole.
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
             dialog->selectRow(1);
             dialog->accept();
         });
@@ -273,11 +272,11 @@ private slots:
 
         QString prompt;
         QStringList failures;
-        whenModal<ui::CPasswordDlg>([&](ui::CPasswordDlg* dialog) {
+        w.modals.expect<ui::CPasswordDlg>([&](ui::CPasswordDlg* dialog) {
             prompt = dialog->windowTitle();
             dialog->grab().save("/tmp/m/password.png");
             dialog->entry()->setText(QString::number(kPassword));
-            whenModal<ui::CFailureListDlg>([&failures](ui::CFailureListDlg* list) {
+            w.modals.expect<ui::CFailureListDlg>([&failures](ui::CFailureListDlg* list) {
                 for (int r = 0; r < list->grid()->rows(); ++r)
                     failures << list->grid()->textMatrix(r, 0) + " | " + list->grid()->textMatrix(r, 1);
                 list->grab().save("/tmp/m/failures.png");
@@ -297,9 +296,9 @@ private slots:
         // Cancel at the password ends as aborted.
         w.unlocked = false;
         w.drives.setWriteResult(6, 203, 0);
-        whenModal<ui::CPasswordDlg>([](ui::CPasswordDlg* dialog) { dialog->reject(); });
+        w.modals.expect<ui::CPasswordDlg>([](ui::CPasswordDlg* dialog) { dialog->reject(); });
         w.messages.expect("Progress was aborted by the user !", MsgIcon::Information);
-        whenModal<ui::CFailureListDlg>([](ui::CFailureListDlg* list) { list->accept(); });
+        w.modals.expect<ui::CFailureListDlg>([](ui::CFailureListDlg* list) { list->accept(); });
         frame.execute(cmd::DownloadAll);
         QVERIFY(w.messages.verify());
     }
@@ -319,7 +318,7 @@ private slots:
         w.drives.setWriteHook([&](int, int, uint16_t) { return ++writes > 20 && silent ? kLinkTimeout : kLinkOk; });
         w.messages.expect("Possible loss of power or no connection to the converter !", MsgIcon::Information);
         QStringList failed;
-        whenModal<ui::CFailureListDlg>([&failed](ui::CFailureListDlg* list) {
+        w.modals.expect<ui::CFailureListDlg>([&failed](ui::CFailureListDlg* list) {
             for (int r = 1; r < list->grid()->rows(); ++r)
                 failed << list->grid()->textMatrix(r, 1);
             list->accept();
@@ -334,7 +333,7 @@ private slots:
 
         // STOP in the middle of an upload.
         int stoppedAt = 0;
-        whenModal<shell::CProgressDlg>([&stoppedAt](shell::CProgressDlg* progress) {
+        w.modals.expect<shell::CProgressDlg>([&stoppedAt](shell::CProgressDlg* progress) {
             auto* poll = new QTimer(progress);
             QObject::connect(poll, &QTimer::timeout, [progress, poll, &stoppedAt] {
                 if (progress->value() < 20)
@@ -361,7 +360,7 @@ private slots:
         QVERIFY(doc != nullptr);
 
         QString heading;
-        whenModal<ui::CCompareDlg>([&heading](ui::CCompareDlg* dialog) {
+        w.modals.expect<ui::CCompareDlg>([&heading](ui::CCompareDlg* dialog) {
             heading = dialog->heading()->text();
             dialog->accept();
         });
@@ -372,16 +371,16 @@ private slots:
         CParSet& set = doc->document().set();
         set.SetValueAt(10, set.At(10).max);
         const std::string stored = w.root.file("stored.par");
-        w.files.answers = {stored};
+        w.files.answer(stored);
         frame.execute(cmd::FileSaveAs);
         const int k = set.FlatIndex(3, 2);
         set.SetValueAt(k, set.At(k).value == set.At(k).min ? set.At(k).max : set.At(k).min);
 
         w.messages.expect("Invalid file !", MsgIcon::Exclamation);
-        w.files.answers = {w.root.file("notes.txt")};
+        w.files.answer(w.root.file("notes.txt"));
         frame.execute(cmd::CompareFile);
         w.messages.expect("You selected the same file !", MsgIcon::Exclamation);
-        w.files.answers = {w.root.file("stored.par")};
+        w.files.answer(w.root.file("stored.par"));
         frame.execute(cmd::CompareFile);
 
         // Compare with the earlier file: write it first under another name.
@@ -389,7 +388,7 @@ private slots:
         QVERIFY(std::filesystem::copy_file(stored, earlier));
         merlin::testing::LaunchRecorder viewer;
         QStringList rows;
-        whenModal<ui::CCompareDlg>([&](ui::CCompareDlg* dialog) {
+        w.modals.expect<ui::CCompareDlg>([&](ui::CCompareDlg* dialog) {
             heading = dialog->heading()->text();
             for (int c = 0; c < 9; ++c)
                 rows << dialog->grid()->textMatrix(0, c);
@@ -398,7 +397,7 @@ private slots:
             dialog->textButton()->click();
             dialog->accept();
         });
-        w.files.answers = {earlier};
+        w.files.answer(earlier);
         frame.execute(cmd::CompareFile);
         QCOMPARE(heading, QString("1 differences detected !"));
         QCOMPARE(rows.mid(0, 9), (QStringList{"Adr", "Parameter", "Group", "Value 1", "Value 2", "Unit", "Min", "Max", "Type"}));
@@ -409,7 +408,7 @@ private slots:
         QCOMPARE(std::count(text.begin(), text.end(), '\n'), 2);
 
         // Factory defaults now: the two changed values.
-        whenModal<ui::CCompareDlg>([&heading](ui::CCompareDlg* dialog) {
+        w.modals.expect<ui::CCompareDlg>([&heading](ui::CCompareDlg* dialog) {
             heading = dialog->heading()->text();
             dialog->accept();
         });
@@ -432,12 +431,12 @@ private slots:
         printer.setOutputFormat(QPrinter::PdfFormat);
         printer.setOutputFileName(QString::fromStdString(pdf));
         printer.setPrintRange(QPrinter::AllPages);
-        whenModal<QPrintDialog>([](QPrintDialog* dialog) { dialog->accept(); });
+        w.modals.expect<QPrintDialog>([](QPrintDialog* dialog) { dialog->accept(); });
         frame.execute(cmd::FilePrint);
         QCOMPARE(pdfPages(pdf), pages);
 
         int previewPages = 0;
-        whenModal<QPrintPreviewDialog>([&previewPages](QPrintPreviewDialog* dialog) {
+        w.modals.expect<QPrintPreviewDialog>([&previewPages](QPrintPreviewDialog* dialog) {
             auto* preview = dialog->findChild<QPrintPreviewWidget*>();
             preview->updatePreview();
             previewPages = preview->pageCount();
@@ -450,7 +449,7 @@ private slots:
 
         // Export to Textfile: beside the stored document, every group.
         const std::string stored = w.root.file("pump.par");
-        w.files.answers = {stored};
+        w.files.answer(stored);
         frame.execute(cmd::FileSaveAs);
         merlin::testing::LaunchRecorder viewer;
         w.messages.expect("The software created a print file :\n" + w.root.file("pump.txt"), MsgIcon::Information);
@@ -526,16 +525,16 @@ private slots:
         w.drives.setRegister(6, 201, 0x0408);
         shell::CMainFrame& frame = w.start();
         // The network is examined, nothing chosen yet.
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
         frame.execute(cmd::CheckNetwork);
         QVERIFY(ui::activeParameterFrame(frame) == nullptr);
 
         // Cancel: no window, nothing sent.
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) { dialog->reject(); });
         frame.execute(cmd::Keypad);
         QVERIFY(frame.findChild<ui::CKeypadDlg*>() == nullptr);
 
-        whenModal<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
+        w.modals.expect<ui::CNetworkDlg>([](ui::CNetworkDlg* dialog) {
             dialog->selectRow(2);
             dialog->accept();
         });

@@ -6,7 +6,7 @@
 #include <QLabel>
 #include <QPushButton>
 #include <QTest>
-#include <QTimer>
+#include <platform/testing/qt/ModalAnswerer.h>
 
 using shell::CProgressDlg;
 using Step = CProgressDlg::Step;
@@ -86,7 +86,11 @@ private slots:
             return stopAsked ? Step::Done : Step::Continue;
         });
         dlg.setStopHandler([&] { stopAsked = true; });
-        QTimer::singleShot(20, &dlg, [&] { dlg.findChild<QPushButton*>("stopButton")->click(); });
+        // The user presses STOP once the work is under way.
+        platform::testing::ModalAnswerer modals;
+        modals.expect(
+            "the progress dialog after a step", [&](QWidget* w) { return w == &dlg && steps > 1; },
+            [&](QWidget*) { dlg.findChild<QPushButton*>("stopButton")->click(); });
         QCOMPARE(dlg.run(), int(CProgressDlg::Finished));
         QVERIFY(stopAsked);
         QVERIFY(steps > 1);
@@ -101,10 +105,13 @@ private slots:
                 ++steps;
                 return Step::Continue;
             });
-            QTimer::singleShot(20, &dlg, [&] {
-                if (escape) QTest::keyClick(&dlg, Qt::Key_Escape);
-                else dlg.findChild<QPushButton*>("stopButton")->click();
-            });
+            platform::testing::ModalAnswerer modals;
+            modals.expect(
+                "the progress dialog after a step", [&](QWidget* w) { return w == &dlg && steps > 1; },
+                [&](QWidget*) {
+                    if (escape) QTest::keyClick(&dlg, Qt::Key_Escape);
+                    else dlg.findChild<QPushButton*>("stopButton")->click();
+                });
             QCOMPARE(dlg.run(), int(CProgressDlg::Stopped));
             const int atEnd = steps;
             QTest::qWait(20);

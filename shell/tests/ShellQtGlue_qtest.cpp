@@ -8,7 +8,7 @@
 #include <QApplication>
 #include <QMessageBox>
 #include <QTest>
-#include <QTimer>
+#include <platform/testing/qt/ModalAnswerer.h>
 
 using platform::MsgAnswer;
 using platform::MsgButtons;
@@ -59,9 +59,8 @@ private slots:
         QFETCH(int, answer);
         QString caption, text;
         int shownIcon = -1;
-        QTimer::singleShot(0, [&] {
-            auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
-            QVERIFY(box != nullptr);
+        platform::testing::ModalAnswerer modals;
+        modals.expect<QMessageBox>([&](QMessageBox* box) {
             caption = box->windowTitle();
             text = box->text();
             shownIcon = box->icon();

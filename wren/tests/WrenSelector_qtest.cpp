@@ -11,7 +11,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QTest>
-#include <QTimer>
+#include <platform/testing/qt/ModalAnswerer.h>
 
 using wren::CWrenDlg;
 
@@ -37,7 +37,8 @@ QPoint centreOf(CWrenDlg& d, int id) { return d.control(id)->geometry().center()
 void runWren(const std::string& dir, const std::function<void(CWrenDlg&)>& user)
 {
     CWrenDlg dialog;
-    QTimer::singleShot(0, &dialog, [&] { user(dialog); });
+    platform::testing::ModalAnswerer modals;
+    modals.expect<CWrenDlg>([&](CWrenDlg*) { user(dialog); });
     if (dialog.exec() == QDialog::Accepted) wren::startFamily(dir, dialog.choice());
 }
 
@@ -165,9 +166,8 @@ private slots:
     void aboutBox()
     {
         CWrenDlg d;
-        QTimer::singleShot(0, &d, [] {
-            QWidget* about = QApplication::activeModalWidget();
-            QVERIFY(about && about->objectName() == "wrenAboutDialog");
+        platform::testing::ModalAnswerer modals;
+        modals.expectNamed("wrenAboutDialog", [](QWidget* about) {
             QCOMPARE(about->findChild<QLabel*>("aboutText")->text(), QString("Aviary Startup  V1.0"));
             qobject_cast<QDialog*>(about)->accept();
         });

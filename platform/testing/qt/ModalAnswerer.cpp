@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QApplication>
 #include <QMessageBox>
+#include <QPointer>
 
 namespace platform::testing {
 
@@ -64,10 +65,21 @@ void ModalAnswerer::poll()
     if (modal != nullptr) {
         for (auto it = expected_.begin(); it != expected_.end(); ++it) {
             if (!it->match(modal)) continue;
-            // Taken off first: the action may expect the next window, or run a nested exec().
+            // Taken off first: the action may expect the next window. It runs
+            // apart from this timer's call, since Qt does not call a timer
+            // again while its call is running: a nested exec() the action
+            // starts gets its window answered too.
             Action action = std::move(it->action);
+            const std::string what = it->what;
             expected_.erase(it);
-            action(modal);
+            QPointer<QWidget> target(modal);
+            QMetaObject::invokeMethod(
+                &timer_,
+                [this, action = std::move(action), target, what] {
+                    if (target) action(target);
+                    else fail(what + " closed before it was answered");
+                },
+                Qt::QueuedConnection);
             break;
         }
     }
