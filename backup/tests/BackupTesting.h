@@ -3,6 +3,7 @@
 // JSON checked by an independent parser, parameter-file bodies read back,
 // and a line whose drive leaves half-way through its backup.
 #include <backup/lib/DriveBus.h>
+#include <backup/lib/KestrelBus.h>
 #include <tern/tests/ServerBusTesting.h>
 
 #include <cstdlib>
@@ -53,6 +54,19 @@ inline ProgramRun runProgram(std::vector<std::string> args, std::chrono::millise
     }
     r.messages = readFile(errors);
     return r;
+}
+
+// The Kestrel line the tests drive directly: COM7 (which they map), no RTS
+// hold, and the repeats and reply wait (ms) the case needs.
+inline KestrelLine kestrelLineOnCom7(const std::string& installDir, int repeat, int tWait)
+{
+    KestrelLine line;
+    line.installDir = installDir;
+    line.port = 7;
+    line.repeat = repeat;
+    line.tWait = tWait;
+    line.tRts = 0;
+    return line;
 }
 
 // Whether the user nobody can run the program at path: a build tree below a

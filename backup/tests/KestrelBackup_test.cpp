@@ -10,9 +10,8 @@
 #include <kestrel/core/CDatabase.h>
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/ListFile.h>
-#include <sim/sio/SioSimRunner.h>
+#include <sim/tests/SioDrivesOnPty.h>
 
-#include <platform/PseudoTerminal.h>
 
 #include <gtest/gtest.h>
 
@@ -29,14 +28,11 @@ protected:
     void SetUp() override
     {
         std::string error;
-        ASSERT_TRUE(pty_.open(error, true)) << error;
-        bus_ = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives_));
-        runner_ = std::make_unique<sim::SioSimRunner>(*bus_, pty_.masterFd());
-        ASSERT_TRUE(runner_->start());
+        ASSERT_TRUE(line_.start(drives_, error)) << error;
     }
     std::vector<std::string> args(std::vector<std::string> command) const
     {
-        std::vector<std::string> a{"--family", "kestrel", "--port", pty_.slavePath(), "--install", install_.path(),
+        std::vector<std::string> a{"--family", "kestrel", "--port", line_.path(), "--install", install_.path(),
                                    "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "--retries", "8"};
         a.insert(a.end(), command.begin(), command.end());
         return a;
@@ -45,12 +41,7 @@ protected:
     {
         return onlyBackupFile(out_.path(), (address < 10 ? "0" : "") + std::to_string(address) + "_NEW_kestrel-");
     }
-    uint16_t driveValue(int address, uint16_t number)
-    {
-        uint16_t v = 0;
-        bus_->withDrive(address, [&](sim::SioDrive& d) { v = d.value(number); });
-        return v;
-    }
+    uint16_t driveValue(int address, uint16_t number) { return line_.value(address, number); }
 
     platform::testing::TempDir registry_;
     platform::testing::RegistryRedirect redirect_{registry_.path()};
@@ -58,9 +49,7 @@ protected:
     std::string catalogues_ = install_.write("tvk/README", "");
     // Drives of two software versions, so that a file can meet the wrong one.
     std::string drives_ = "1:1808,5:1812";
-    std::unique_ptr<sim::SioBus> bus_;
-    platform::PseudoTerminal pty_;
-    std::unique_ptr<sim::SioSimRunner> runner_;
+    sim::testing::SioDrivesOnPty line_;
 };
 
 TEST_F(KestrelLineTest, ScanFindsTheDrivesWithTheirVersions)
@@ -114,7 +103,7 @@ TEST_F(KestrelLineTest, DiffNamesAChangedValueAndRestoreBringsItBack)
     ASSERT_EQ(runProgram(args({"backup", "5"})).exitCode(), 0);
     const std::string file = fileOf(5);
     const uint16_t before = driveValue(5, 0x0031);
-    bus_->keypadChange(5, 0x0031, static_cast<uint16_t>(before + 2));
+    line_.bus().keypadChange(5, 0x0031, static_cast<uint16_t>(before + 2));
 
     ProgramRun diff = runProgram(args({"diff", "5", file}));
     EXPECT_EQ(diff.exitCode(), kExitDifferent) << diff.all();
@@ -147,17 +136,12 @@ protected:
 
 TEST_F(KestrelOneVersionLine, ADriveThatGoesSilentMidBackupIsReportedAndTheOthersAreSaved)
 {
-    KestrelLine line;
-    line.installDir = install_.path();
-    line.port = 7;
-    line.repeat = 8;
-    line.tWait = 2;
-    line.tRts = 0;
-    ::setenv("AVIARY_COM7", pty_.slavePath().c_str(), 1);
+    const KestrelLine line = kestrelLineOnCom7(install_.path(), 8, 2);
+    ::setenv("AVIARY_COM7", line_.path().c_str(), 1);
     KestrelBus kestrelBus(line);
     std::string error;
     ASSERT_TRUE(kestrelBus.ready(error)) << error;
-    DriveLeavesMidway bus(kestrelBus, 5, [this] { bus_->removeDrive(5); });
+    DriveLeavesMidway bus(kestrelBus, 5, [this] { line_.bus().removeDrive(5); });
     BackupOptions options;
     options.family = "kestrel";
     options.command = Command::Backup;

@@ -8,9 +8,8 @@
 #include <backup/tests/BackupTesting.h>
 
 #include <kestrel/core/ListFile.h>
-#include <sim/sio/SioSimRunner.h>
+#include <sim/tests/SioDrivesOnPty.h>
 
-#include <platform/PseudoTerminal.h>
 
 #include <gtest/gtest.h>
 
@@ -78,17 +77,9 @@ protected:
     void SetUp() override
     {
         std::string error;
-        ASSERT_TRUE(pty_.open(error, true)) << error;
-        sim_ = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808"));
-        runner_ = std::make_unique<sim::SioSimRunner>(*sim_, pty_.masterFd());
-        ASSERT_TRUE(runner_->start());
-        ::setenv("AVIARY_COM7", pty_.slavePath().c_str(), 1);
-        KestrelLine line;
-        line.installDir = install_.path();
-        line.port = 7;
-        line.repeat = 8;
-        line.tWait = 2;
-        line.tRts = 0;
+        ASSERT_TRUE(drives_.start("1:1808", error)) << error;
+        ::setenv("AVIARY_COM7", drives_.path().c_str(), 1);
+        const KestrelLine line = kestrelLineOnCom7(install_.path(), 8, 2);
         bus_ = std::make_unique<KestrelBus>(line);
     }
     void TearDown() override { ::unsetenv("AVIARY_COM7"); }
@@ -109,7 +100,7 @@ protected:
     std::map<uint16_t, uint16_t> driveValues(const std::string& body)
     {
         std::map<uint16_t, uint16_t> values;
-        sim_->withDrive(1, [&](sim::SioDrive& d) {
+        drives_.bus().withDrive(1, [&](sim::SioDrive& d) {
             for (size_t at = 0; at + kRecord <= body.size(); at += kRecord) {
                 const auto number = static_cast<uint16_t>(std::stoul(body.substr(at, 4), nullptr, 16));
                 values[number] = d.value(number);
@@ -121,9 +112,7 @@ protected:
     platform::testing::TempDir registry_;
     platform::testing::RegistryRedirect redirect_{registry_.path()};
     platform::testing::TempDir install_, out_;
-    platform::PseudoTerminal pty_;
-    std::unique_ptr<sim::SioBus> sim_;
-    std::unique_ptr<sim::SioSimRunner> runner_;
+    sim::testing::SioDrivesOnPty drives_;
     std::unique_ptr<KestrelBus> bus_;
 };
 
@@ -136,7 +125,7 @@ TEST_F(KestrelDamagedFileTest, DiffAndRestoreRefuseEveryDamagedFileAlike)
     ASSERT_GT(good.size(), kHeader + 20 * kRecord);
     const std::string body = good.substr(kHeader, good.size() - kHeader - kestrel::ListFile::kTrailer.size());
     // The values restore would write differ from the drive's, so a write shows.
-    sim_->keypadChange(1, 0x0031, static_cast<uint16_t>(driveValues(body)[0x0031] + 3));
+    drives_.bus().keypadChange(1, 0x0031, static_cast<uint16_t>(driveValues(body)[0x0031] + 3));
     const auto before = driveValues(body);
 
     std::string output;

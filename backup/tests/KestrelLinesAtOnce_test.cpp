@@ -12,10 +12,9 @@
 #include <kestrel/core/ListFile.h>
 #include <kestrel/core/TvkRecord.h>
 #include <kestrel/tests/FactoryDatabase.h>
-#include <sim/sio/SioSimRunner.h>
+#include <sim/tests/SioDrivesOnPty.h>
 
 #include <platform/LineLock.h>
-#include <platform/PseudoTerminal.h>
 #include <platform/testing/ScopedEnv.h>
 
 #include <gtest/gtest.h>
@@ -41,29 +40,25 @@ int rounds()
 }
 
 struct SimulatedLine {
-    platform::PseudoTerminal pty;
-    std::unique_ptr<sim::SioBus> bus;
-    std::unique_ptr<sim::SioSimRunner> runner;
+    sim::testing::SioDrivesOnPty drives;
 
     void start()
     {
         std::string error;
-        ASSERT_TRUE(pty.open(error, true)) << error;
-        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808"));
-        runner = std::make_unique<sim::SioSimRunner>(*bus, pty.masterFd());
-        ASSERT_TRUE(runner->start());
+        ASSERT_TRUE(drives.start("1:1808", error)) << error;
     }
+    const std::string& path() const { return drives.path(); }
     // "pts-3": the line as the files name it.
     std::string lineName() const
     {
-        std::string name = pty.slavePath().substr(5);
+        std::string name = path().substr(5);
         for (char& c : name) c = c == '/' ? '-' : c;
         return name;
     }
     // Every setting of the drive a value of its own: base + its position.
     void setValues(int base)
     {
-        bus->withDrive(1, [base](sim::SioDrive& d) {
+        drives.bus().withDrive(1, [base](sim::SioDrive& d) {
             int k = 0;
             for (const sim::SioParameter& p : d.catalogue().records())
                 if (!p.isGroupHeader() && !p.isViewOnly() && p.maximum > p.minimum)
@@ -74,7 +69,7 @@ struct SimulatedLine {
     std::map<uint16_t, uint16_t> values()
     {
         std::map<uint16_t, uint16_t> out;
-        bus->withDrive(1, [&](sim::SioDrive& d) {
+        drives.bus().withDrive(1, [&](sim::SioDrive& d) {
             for (const sim::SioParameter& p : d.catalogue().records()) out[p.number] = d.value(p.number);
         });
         return out;
@@ -90,12 +85,12 @@ protected:
         for (const std::string& dir : {registry_.path(), install_.path(), install_.path() + "/tvk", out_.path(),
                                        runtime_.path()})
             ::chmod(dir.c_str(), 0777);
-        for (SimulatedLine* line : {&a_, &b_}) ::chmod(line->pty.slavePath().c_str(), 0666);
+        for (SimulatedLine* line : {&a_, &b_}) ::chmod(line->path().c_str(), 0666);
     }
     std::vector<std::string> command(const SimulatedLine& line, std::vector<std::string> asUser = {}) const
     {
         std::vector<std::string> c = asUser;
-        c.insert(c.end(), {backupProgram(), "--family", "kestrel", "--port", line.pty.slavePath(), "--install",
+        c.insert(c.end(), {backupProgram(), "--family", "kestrel", "--port", line.path(), "--install",
                            install_.path(), "--dir", out_.path(), "--wait", "2", "--rts-hold", "0", "backup", "1"});
         return c;
     }
@@ -165,7 +160,7 @@ TEST_F(KestrelLinesAtOnce, EveryFileHoldsItsOwnLinesValuesForAUserWhoIsNotRoot)
 TEST_F(KestrelLinesAtOnce, ALineInUseIsRefusedAndARunHoldsItsLineToTheEnd)
 {
     // Kestrel has line A open: the backup is refused and says by whom.
-    platform::testing::ScopedEnv com7("AVIARY_COM7", a_.pty.slavePath().c_str());
+    platform::testing::ScopedEnv com7("AVIARY_COM7", a_.path().c_str());
     kestrel::CMSComm kestrel;
     kestrel.SetCommPort(7);
     ASSERT_TRUE(kestrel.SetPortOpen(true));
@@ -185,7 +180,7 @@ TEST_F(KestrelLinesAtOnce, ALineInUseIsRefusedAndARunHoldsItsLineToTheEnd)
     const auto values = a_.values();
     ChildProcess run(command(a_));
     ASSERT_TRUE(tern::testkit::eventually(
-        [&] { return platform::LineLock::holder(a_.pty.slavePath()).find("aviary-backup") == 0; }, 5s));
+        [&] { return platform::LineLock::holder(a_.path()).find("aviary-backup") == 0; }, 5s));
     EXPECT_FALSE(kestrel.SetPortOpen(true));
     EXPECT_EQ(kestrel.lastError(), kestrel::commErrPortOpen);
     EXPECT_EQ(kestrel.lineHolder(), "aviary-backup (pid " + std::to_string(run.pid()) + ")");

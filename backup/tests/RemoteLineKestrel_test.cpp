@@ -9,10 +9,9 @@
 #include <backup/lib/ProgressBar.h>
 #include <backup/tests/BackupTesting.h>
 
-#include <sim/sio/SioSimRunner.h>
+#include <sim/tests/SioDrivesOnPty.h>
 
 #include <platform/PortMap.h>
-#include <platform/PseudoTerminal.h>
 #include <platform/testing/Ser2netServer.h>
 #include <platform/testing/TempDir.h>
 
@@ -60,11 +59,8 @@ protected:
         std::string error;
         // aviary-backup takes a folder with tvk/ for an installation.
         std::filesystem::create_directories(install_.path() + "/tvk");
-        ASSERT_TRUE(pty_.open(error, true)) << error;
-        bus_ = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives("1:1808,5:1808"));
-        runner_ = std::make_unique<sim::SioSimRunner>(*bus_, pty_.masterFd());
-        ASSERT_TRUE(runner_->start());
-        server_ = std::make_unique<Ser2netServer>(pty_.slavePath(), Ser2netServer::Kind::Rfc2217);
+        ASSERT_TRUE(line_.start("1:1808,5:1808", error)) << error;
+        server_ = std::make_unique<Ser2netServer>(line_.path(), Ser2netServer::Kind::Rfc2217);
         ASSERT_TRUE(server_->ok()) << server_->error();
     }
     std::vector<std::string> args(const std::string& port, std::vector<std::string> command) const
@@ -86,9 +82,7 @@ protected:
     platform::testing::TempDir registry_;
     platform::testing::RegistryRedirect redirect_{registry_.path()};
     platform::testing::TempDir install_, out_;
-    std::unique_ptr<sim::SioBus> bus_;
-    platform::PseudoTerminal pty_;
-    std::unique_ptr<sim::SioSimRunner> runner_;
+    sim::testing::SioDrivesOnPty line_;
     std::unique_ptr<Ser2netServer> server_;
 };
 
@@ -102,7 +96,7 @@ TEST_F(KestrelCabinet, ScanOverRfc2217FindsTheDrives)
 
 TEST_F(KestrelCabinet, BackupOverRfc2217GivesTheDrivesValues)
 {
-    bus_->withDrive(5, [](sim::SioDrive& d) { d.setValue(0x0102, 0x0777); });
+    line_.bus().withDrive(5, [](sim::SioDrive& d) { d.setValue(0x0102, 0x0777); });
     ProgramRun backup = runProgram(args(server_->url(), {"backup", "5"}));
     ASSERT_EQ(backup.exitCode(), 0) << backup.all();
     ASSERT_TRUE(std::filesystem::exists(fileOf(5)));
@@ -113,12 +107,7 @@ TEST_F(KestrelCabinet, BackupOverRfc2217GivesTheDrivesValues)
 
 TEST_F(KestrelCabinet, ServerKilledMidBackupIsReportedAndNoFileIsLeft)
 {
-    KestrelLine line;
-    line.installDir = install_.path();
-    line.port = 7;
-    line.repeat = 3;
-    line.tWait = 5;
-    line.tRts = 0;
+    const KestrelLine line = kestrelLineOnCom7(install_.path(), 3, 5);
     ::setenv("AVIARY_COM7", server_->url().c_str(), 1);
     KestrelBus kestrelBus(line);
     DriveLeavesMidway bus(kestrelBus, 5, [this] { server_->kill(); });
@@ -176,14 +165,14 @@ TEST_F(KestrelCabinet, PortTheUserMayNotOpenNamesTheGroupDialout)
     if (::getuid() == 0 && !nobodyReaches(backupProgram())) GTEST_SKIP() << "nobody cannot reach " << backupProgram();
     // Root opens anything: the run drops to nobody. A mode of 0 keeps out
     // every user who is not root, the pty's owner too.
-    ASSERT_EQ(::chmod(pty_.slavePath().c_str(), 0), 0);
-    std::vector<std::string> a = args(pty_.slavePath(), {"scan"});
+    ASSERT_EQ(::chmod(line_.path().c_str(), 0), 0);
+    std::vector<std::string> a = args(line_.path(), {"scan"});
     if (::getuid() == 0)
         for (const std::string& dir : {install_.path(), out_.path(), registry_.path()})
             ::chmod(dir.c_str(), 0777);
     ProgramRun scan = ::getuid() == 0 ? runAsNobody(a) : runProgram(a);
     EXPECT_EQ(scan.exitCode(), kExitError) << scan.all();
-    EXPECT_NE(scan.all().find(pty_.slavePath()), std::string::npos) << scan.all();
+    EXPECT_NE(scan.all().find(line_.path()), std::string::npos) << scan.all();
     EXPECT_NE(scan.all().find("group dialout"), std::string::npos) << scan.all();
 }
 

@@ -6,11 +6,12 @@
 
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/ui/KestrelProgram.h>
+#include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/KestrelOnline.h>
 #include <kestrel/ui/KestrelShell.h>
-#include <platform/PseudoTerminal.h>
+#include <kestrel/ui/ListWindows.h>
 #include <shell/CMainFrame.h>
-#include <sim/sio/SioBus.h>
-#include <sim/sio/SioSimRunner.h>
+#include <sim/tests/SioDrivesOnPty.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -21,14 +22,13 @@ namespace shelltest {
 
 struct KestrelOnPty {
     std::unique_ptr<World> world;
-    std::unique_ptr<platform::PseudoTerminal> pty;
-    std::unique_ptr<sim::SioBus> bus;
-    std::unique_ptr<sim::SioSimRunner> runner;
+    std::unique_ptr<sim::testing::SioDrivesOnPty> drives;
+    sim::SioBus* bus = nullptr;  // the drives
     std::unique_ptr<shell::CMainFrame> frame;
 
-    // drives as for the simulator ("1:1808,2:1808"); tWait is the telegram
+    // driveList as for the simulator ("1:1808,2:1808"); tWait is the telegram
     // object's wait for a reply in ms. False, with why, when a part fails.
-    bool startLine(const char* drives, int tWait, std::string& error)
+    bool startLine(const char* driveList, int tWait, std::string& error)
     {
         world = std::make_unique<World>();
         kestrel::state().installDir = world->install;
@@ -39,15 +39,10 @@ struct KestrelOnPty {
         s.delayNak = 2;
         s.tRts = 1;
         s.tWait = tWait;
-        pty = std::make_unique<platform::PseudoTerminal>();
-        if (!pty->open(error, true)) return false;
-        bus = std::make_unique<sim::SioBus>(*sim::SioBus::parseDrives(drives));
-        runner = std::make_unique<sim::SioSimRunner>(*bus, pty->masterFd());
-        if (!runner->start()) {
-            error = "the simulator did not start";
-            return false;
-        }
-        ::setenv("AVIARY_COM7", pty->slavePath().c_str(), 1);
+        drives = std::make_unique<sim::testing::SioDrivesOnPty>();
+        if (!drives->start(driveList, error)) return false;
+        bus = &drives->bus();
+        ::setenv("AVIARY_COM7", drives->path().c_str(), 1);
         kestrel::state().settings.port = 7;
         frame = std::make_unique<shell::CMainFrame>(kestrel::shell(), kestrel::kestrelProgram());
         if (!frame->create()) {
@@ -58,10 +53,28 @@ struct KestrelOnPty {
         return true;
     }
 
+    // The list window of a working file online with drive 1 ("Mixer"),
+    // attached to the frame's online part; nullptr when it did not open.
+    kestrel::CTervikView* showOnlineList(const std::string& workPath)
+    {
+        kestrel::ListOpening opening;
+        opening.kind = kestrel::ListKind::Online;
+        opening.workPath = workPath;
+        opening.databaseFileName = kestrel::state().databaseFileName;
+        opening.address = "1";
+        opening.deviceName = "Mixer";
+        kestrel::CTervikView* view = kestrel::showListWindow(*frame, opening);
+        kestrel::KestrelOnline* online = kestrel::KestrelOnline::of(*frame);
+        if (view == nullptr || online == nullptr) return nullptr;
+        online->attach(*view);
+        return view;
+    }
+
     void stopLine()
     {
         frame.reset();
-        runner.reset();
+        bus = nullptr;
+        drives.reset();
         ::unsetenv("AVIARY_COM7");
         world.reset();
     }

@@ -2,19 +2,13 @@
 // side is the SIO simulator, in-process and as the aviary-sim program.
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/KestrelState.h>
-#include <sim/sio/SioSimRunner.h>
-#include <platform/PseudoTerminal.h>
+#include <sim/tests/SioDrivesOnPty.h>
+#include <platform/testing/SimulatorOnPty.h>
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <cstdlib>
-#include <filesystem>
-#include <poll.h>
-#include <signal.h>
 #include <string>
-#include <sys/wait.h>
-#include <unistd.h>
 
 namespace kestrel {
 namespace {
@@ -31,13 +25,10 @@ void useDevice(const std::string& path)
 
 TEST(TelegramPty, ExchangesWithTheSimulatorOnAPseudoTerminal)
 {
-    sim::SioBus bus(*sim::SioBus::parseDrives("2:1808"));
-    platform::PseudoTerminal pty;
+    sim::testing::SioDrivesOnPty drives;
     std::string error;
-    ASSERT_TRUE(pty.open(error, true)) << error;
-    sim::SioSimRunner runner(bus, pty.masterFd());
-    ASSERT_TRUE(runner.start());
-    useDevice(pty.slavePath());
+    ASSERT_TRUE(drives.start("2:1808", error)) << error;
+    useDevice(drives.path());
     {
         CTelegram t;
         state().currentAddress = "2";
@@ -70,86 +61,18 @@ TEST(TelegramPty, MissingDeviceIsAPortError)
     state().reset();
 }
 
-// The simulator program with its standard input and output on pipes.
-class SimProgram {
-public:
-    bool start(const std::string& program, const std::string& drives)
-    {
-        int in[2], out[2];
-        if (::pipe(in) != 0 || ::pipe(out) != 0) return false;
-        pid_ = ::fork();
-        if (pid_ == 0) {
-            ::dup2(in[0], 0);
-            ::dup2(out[1], 1);
-            ::close(in[1]);
-            ::close(out[0]);
-            ::execl(program.c_str(), program.c_str(), "sio", "--pty", "--drives", drives.c_str(), "--baud", "19200",
-                    static_cast<char*>(nullptr));
-            ::_exit(127);
-        }
-        ::close(in[0]);
-        ::close(out[1]);
-        toChild_ = in[1];
-        fromChild_ = out[0];
-        return pid_ > 0;
-    }
-    // One line of its output, waiting at most 5 s.
-    std::string line()
-    {
-        std::string s;
-        char c;
-        while (true) {
-            pollfd p{fromChild_, POLLIN, 0};
-            if (::poll(&p, 1, 5000) <= 0 || ::read(fromChild_, &c, 1) != 1 || c == '\n') return s;
-            s += c;
-        }
-    }
-    void say(const std::string& command)
-    {
-        const std::string l = command + "\n";
-        ASSERT_EQ(::write(toChild_, l.data(), l.size()), static_cast<ssize_t>(l.size()));
-    }
-    int stop()
-    {
-        say("quit");
-        int status = 0;
-        for (int i = 0; i < 100; ++i) {
-            if (::waitpid(pid_, &status, WNOHANG) == pid_) return status;
-            ::usleep(20000);
-        }
-        ::kill(pid_, SIGKILL);
-        ::waitpid(pid_, &status, 0);
-        return -1;
-    }
-    ~SimProgram()
-    {
-        if (toChild_ >= 0) ::close(toChild_);
-        if (fromChild_ >= 0) ::close(fromChild_);
-    }
-private:
-    pid_t pid_ = -1;
-    int toChild_ = -1;
-    int fromChild_ = -1;
-};
-
 TEST(TelegramPty, SimulatorProgramServesAPtyAndTakesKeypadCommands)
 {
-    // The programs are built next to the tests.
-    const char* bin = std::getenv("AVIARY_BIN_DIR");
-    const std::string dir = bin ? std::string(bin) : std::filesystem::read_symlink("/proc/self/exe").parent_path().string();
-    const std::string program = dir + "/aviary-sim";
-    // The tree always builds it: a missing program is a fault, not a reason to pass.
-    ASSERT_TRUE(std::filesystem::exists(program)) << program << " is not built";
-    SimProgram sim;
-    ASSERT_TRUE(sim.start(program, "3:1812"));
-    const std::string first = sim.line();
-    ASSERT_EQ(first.rfind("PTY /dev/", 0), 0u) << first;
-    useDevice(first.substr(4));
+    // The program "aviary-sim" in a child process. The tree always builds
+    // it: a missing one is a fault, not a reason to pass.
+    platform::testing::SimulatorOnPty sim({"sio", "--pty", "--drives", "3:1812", "--baud", "19200"});
+    ASSERT_TRUE(sim.ok()) << sim.error();
+    useDevice(sim.path());
     // Another process answers here, and a loaded machine may hold it up longer
     // than the in-process tests allow; the keypad report is handed out once,
     // so a reply taken too early would be lost to the repeat.
     state().settings.tWait = 300;
-    sim.say("keypad 3 42 7");
+    ASSERT_TRUE(sim.say("keypad 3 42 7"));
     EXPECT_EQ(sim.line(), "ok keypad 3 0042=0007");
     {
         CTelegram t;
@@ -161,9 +84,9 @@ TEST(TelegramPty, SimulatorProgramServesAPtyAndTakesKeypadCommands)
         ASSERT_TRUE(t.WriteParameter("00AD0080"));
         t.ClosePort(false);
     }
-    sim.say("status 3");
+    ASSERT_TRUE(sim.say("status 3"));
     EXPECT_EQ(sim.line().substr(0, 16), "status 3 E8=2007");
-    EXPECT_EQ(sim.stop(), 0);
+    EXPECT_EQ(sim.stop("quit"), 0);
     ::unsetenv("AVIARY_COM7");
     state().reset();
 }

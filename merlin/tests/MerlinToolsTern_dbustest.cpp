@@ -9,6 +9,7 @@
 #include <tern/tests/ServerBusTesting.h>
 
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/SimulatorOnPty.h>
 
 namespace merlin {
 namespace {
@@ -23,24 +24,20 @@ constexpr uint16_t kPassword = 4711;
 constexpr const char* kDefinition = "LM3_Normal_V3.dpf";
 
 // Two drives of the definition, units 1 and 2, with writes locked until
-// the password is given.
+// the password is given, in "aviary-sim" (a child process).
 class SimulatedLine {
 public:
     SimulatedLine()
-        : sim_({binDir() + "/aviary-sim", "merlin", "--pty", "--drive", std::string(kDefinition) + "@1", "--drive",
+        : sim_({"merlin", "--pty", "--drive", std::string(kDefinition) + "@1", "--drive",
                 std::string(kDefinition) + "@2", "--password", std::to_string(kPassword)})
     {
-        eventually([this] { return sim_.output().find('\n') != std::string::npos; }, 10s);
-        const std::string out = sim_.output();
-        if (out.rfind("PTY ", 0) == 0)
-            path_ = out.substr(4, out.find('\n') - 4);
-        ok_ = !path_.empty() && platform::setComPortDevice(kCom, path_);
+        ok_ = sim_.ok() && platform::setComPortDevice(kCom, sim_.path());
     }
     bool ok() const { return ok_; }
+    const std::string& error() const { return sim_.error(); }
 
 private:
-    ChildProcess sim_;
-    std::string path_;
+    platform::testing::SimulatorOnPty sim_;
     bool ok_ = false;
 };
 
@@ -91,7 +88,7 @@ bool writable(const CPar& par)
 
 TEST_F(MerlinToolsTern, UploadThenDownloadToALockedDriveWithItsPassword)
 {
-    ASSERT_TRUE(line.ok());
+    ASSERT_TRUE(line.ok()) << line.error();
     // The first drive's values go into the set.
     const uint16_t speed = 3210;
     link.WriteRegister(1, 298, kPassword);
@@ -124,7 +121,7 @@ TEST_F(MerlinToolsTern, UploadThenDownloadToALockedDriveWithItsPassword)
 
 TEST_F(MerlinToolsTern, StopEndsTheUploadAndTheLinkCarriesOn)
 {
-    ASSERT_TRUE(line.ok());
+    ASSERT_TRUE(line.ok()) << line.error();
     TransferDialog upload(TransferDirection::Upload, link, 1, set);
     upload.Start(now);
     for (int k = 0; k < 20; ++k)
@@ -137,7 +134,7 @@ TEST_F(MerlinToolsTern, StopEndsTheUploadAndTheLinkCarriesOn)
 
 TEST_F(MerlinToolsTern, KeypadRunsTheSimulatedDrive)
 {
-    ASSERT_TRUE(line.ok());
+    ASSERT_TRUE(line.ok()) << line.error();
     CTernLink keypadLink(settings());
     ASSERT_TRUE(keypadLink.OpenLink());
     KeypadWindow keypad(keypadLink, 1);
