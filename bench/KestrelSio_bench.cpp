@@ -10,11 +10,10 @@
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/KestrelState.h>
-#include <platform/MemoryLine.h>
 #include <platform/testing/TempDir.h>
 #include <sim/sio/SioBus.h>
-#include <sim/sio/SioSimRunner.h>
 
+#include "PacedSioLine.h"
 #include "SioTiming.h"
 
 #include <chrono>
@@ -35,17 +34,9 @@ int main(int argc, char** argv)
     state().settings = TelegramSettings{};  // defaults: 8 repeats, tRTS 30, tWait 50, 9600 8N1
     state().currentAddress.assign(1, '1');  // (a plain "1" trips a GCC 12 -Wrestrict false alarm)
 
-    platform::MemoryLineOptions o;
-    o.pacing = true;
-    platform::MemoryLine line(o);
-    sim::SioBus bus(*sim::SioBus::parseDrives("1:1808"));
-    sim::SioSimRunner runner(bus, line.b());
-    if (!runner.start()) {
-        std::fprintf(stderr, "cannot start the simulator\n");
-        return 1;
-    }
-    CTelegram telegram;
-    telegram.control().attach(&line.a());
+    bench::PacedSioLine sio;
+    if (!sio.start()) return 1;
+    CTelegram& telegram = sio.telegram;
 
     const TelegramSettings& s = state().settings;
     const double readFloor = bench::wireMs9600(8) + s.tRts + s.tWait;

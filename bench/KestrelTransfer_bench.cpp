@@ -15,11 +15,10 @@
 #include <kestrel/core/DeviceConnection.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/TransferModel.h>
-#include <platform/MemoryLine.h>
 #include <platform/testing/TempDir.h>
 #include <sim/sio/SioBus.h>
-#include <sim/sio/SioSimRunner.h>
 
+#include "PacedSioLine.h"
 #include "SioTiming.h"
 
 #include <chrono>
@@ -58,17 +57,10 @@ int main(int argc, char** argv)
     state().settings = TelegramSettings{};
     state().noDevice = false;
 
-    platform::MemoryLineOptions o;
-    o.pacing = true;
-    platform::MemoryLine line(o);
-    sim::SioBus bus(*sim::SioBus::parseDrives("1:1808"));
-    sim::SioSimRunner runner(bus, line.b());
-    if (!runner.start()) {
-        std::fprintf(stderr, "cannot start the simulator\n");
-        return 1;
-    }
-    CTelegram telegram;
-    telegram.control().attach(&line.a());
+    bench::PacedSioLine sio;
+    if (!sio.start()) return 1;
+    CTelegram& telegram = sio.telegram;
+    sim::SioBus& bus = sio.bus;
 
     // The database as a quick connection would find it, and the list.
     state().currentAddress.assign(1, '1');

@@ -19,6 +19,7 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 #include <sim/modbusdrive/MerlinDriveModel.h>
 #include <tern/engine/CLocalModbus.h>
+#include <bench/PrivateBus.h>
 
 #include <sim/modbus/ModbusSlaveRunner.h>
 
@@ -26,14 +27,7 @@
 #include <platform/testing/TempDir.h>
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMetaType>
-#include <QMap>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -43,8 +37,6 @@
 #include <string>
 #include <vector>
 
-extern char** environ;
-
 namespace {
 
 using Clock = std::chrono::steady_clock;
@@ -53,36 +45,7 @@ constexpr unsigned kBitsPerCharacter = 10;  // 8N1
 constexpr int kRefreshes = 5;
 constexpr const char* kDefinition = "LM3_Normal_V3.dpf";
 
-std::filesystem::path selfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }
-std::filesystem::path binDir() { return selfPath().parent_path().parent_path() / "bin"; }
-
-int runAndWait(std::vector<std::string> args)
-{
-    std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
-    argv.push_back(nullptr);
-    pid_t pid = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0) return -1;
-    int status = 0;
-    while (waitpid(pid, &status, 0) < 0 && errno == EINTR) {
-    }
-    return WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-}
-
-bool prepare(const std::string& registry)
-{
-    setenv("AVIARY_REGISTRY", registry.c_str(), 1);
-    if (runAndWait({(binDir() / "tern").string(), "/RegServer"}) != 0) {
-        std::fprintf(stderr, "cannot register the link server\n");
-        return false;
-    }
-    qDBusRegisterMetaType<QMap<QString, QString>>();
-    const QMap<QString, QString> env{{"AVIARY_REGISTRY", QString::fromStdString(registry)}};
-    return QDBusConnection::sessionBus()
-               .interface()
-               ->call("UpdateActivationEnvironment", QVariant::fromValue(env))
-               .type() == QDBusMessage::ReplyMessage;
-}
+std::filesystem::path binDir() { return bench::selfPath().parent_path().parent_path() / "bin"; }
 
 // One full refresh: every group, every shown row once. Returns the reads made.
 int refresh(merlin::ParameterView& view, const merlin::CDpfParSet& set, int& failures)
@@ -105,7 +68,7 @@ int refresh(merlin::ParameterView& view, const merlin::CDpfParSet& set, int& fai
 int bench()
 {
     platform::testing::TempDir registry;
-    if (!prepare(registry.path())) return 1;
+    if (!bench::registerLinkServer(registry.path())) return 1;
     std::string error;
     sim::MerlinDriveModel drives;
     drives.addDrive(1, sim::loadDrive((binDir() / "DeviceData").string(), kDefinition, 0, error));
@@ -164,16 +127,7 @@ int bench()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("MERLIN_BENCH_PRIVATE_BUS")) {
-        setenv("MERLIN_BENCH_PRIVATE_BUS", "1", 1);
-        const std::string config =
-            "--config-file=" + (selfPath().parent_path().parent_path() / "dbus-session.conf").string();
-        const std::string self = selfPath().string();
-        execl("/usr/bin/dbus-run-session", "dbus-run-session", config.c_str(), "--", self.c_str(),
-              static_cast<char*>(nullptr));
-        std::perror("dbus-run-session");
-        return 1;
-    }
+    if (!bench::onPrivateBus("MERLIN_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
     return bench();
 }

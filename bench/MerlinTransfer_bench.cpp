@@ -14,19 +14,13 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 #include <sim/modbusdrive/MerlinDriveModel.h>
 
+#include <bench/PrivateBus.h>
 #include <platform/PortMap.h>
 #include <platform/testing/Ser2netServer.h>
 #include <platform/testing/TempDir.h>
 
 #include <QCoreApplication>
-#include <QDBusConnection>
-#include <QDBusConnectionInterface>
-#include <QDBusMetaType>
-#include <QMap>
 
-#include <spawn.h>
-#include <sys/wait.h>
-#include <unistd.h>
 
 #include <chrono>
 #include <cstdio>
@@ -35,8 +29,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-extern char** environ;
 
 namespace {
 
@@ -47,8 +39,7 @@ constexpr unsigned kBitsPerCharacter = 10;
 constexpr int kRounds = 3;
 constexpr const char* kDefinition = "LM3_Normal_V3.dpf";
 
-std::filesystem::path selfPath() { return std::filesystem::read_symlink("/proc/self/exe"); }
-std::filesystem::path buildDir() { return selfPath().parent_path().parent_path(); }
+std::filesystem::path buildDir() { return bench::selfPath().parent_path().parent_path(); }
 
 // Counts the exchanges a transfer makes, passing them on.
 class CountingLink : public merlin::CModbusLink {
@@ -104,25 +95,6 @@ Measured runTransfer(merlin::TransferDirection direction, merlin::CModbusLink& l
     return m;
 }
 
-bool registerServer(const std::string& registry)
-{
-    const std::string tern = (buildDir() / "bin" / "tern").string();
-    setenv("AVIARY_REGISTRY", registry.c_str(), 1);
-    std::vector<std::string> args{tern, "/RegServer"};
-    std::vector<char*> argv{args[0].data(), args[1].data(), nullptr};
-    pid_t pid = 0;
-    int status = 0;
-    if (posix_spawn(&pid, argv[0], nullptr, nullptr, argv.data(), environ) != 0 || waitpid(pid, &status, 0) < 0 ||
-        !WIFEXITED(status) || WEXITSTATUS(status) != 0)
-        return false;
-    qDBusRegisterMetaType<QMap<QString, QString>>();
-    const QMap<QString, QString> env{{"AVIARY_REGISTRY", QString::fromStdString(registry)}};
-    return QDBusConnection::sessionBus()
-               .interface()
-               ->call("UpdateActivationEnvironment", QVariant::fromValue(env))
-               .type() == QDBusMessage::ReplyMessage;
-}
-
 void report(const char* what, const Measured& m)
 {
     const double floor = floorSeconds(m.reads, m.writes);
@@ -133,7 +105,7 @@ void report(const char* what, const Measured& m)
 int bench()
 {
     platform::testing::TempDir registry;
-    if (!registerServer(registry.path())) {
+    if (!bench::registerLinkServer(registry.path())) {
         std::fprintf(stderr, "cannot register the link server\n");
         return 1;
     }
@@ -197,15 +169,7 @@ int bench()
 
 int main(int argc, char** argv)
 {
-    if (!std::getenv("MERLIN_BENCH_PRIVATE_BUS")) {
-        setenv("MERLIN_BENCH_PRIVATE_BUS", "1", 1);
-        const std::string config = "--config-file=" + (buildDir() / "dbus-session.conf").string();
-        const std::string self = selfPath().string();
-        execl("/usr/bin/dbus-run-session", "dbus-run-session", config.c_str(), "--", self.c_str(),
-              static_cast<char*>(nullptr));
-        std::perror("dbus-run-session");
-        return 1;
-    }
+    if (!bench::onPrivateBus("MERLIN_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
     return bench();
 }
