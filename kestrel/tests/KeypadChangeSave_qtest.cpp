@@ -82,17 +82,9 @@ private slots:
         state().currentAddress = "1";
         const std::string work = MakeWorkingFile(state().installPath(state().databaseFileName));
         QVERIFY(!work.empty());
-        ListOpening opening;
-        opening.kind = ListKind::Online;
-        opening.workPath = work;
-        opening.databaseFileName = state().databaseFileName;
-        opening.address = "1";
-        opening.deviceName = "Mixer";
-        CTervikView* view = showListWindow(*frame, opening);
+        QVERIFY(KestrelOnline::of(*frame) != nullptr);
+        CTervikView* view = showOnlineList(work);
         QVERIFY(view != nullptr);
-        KestrelOnline* online = KestrelOnline::of(*frame);
-        QVERIFY(online != nullptr);
-        online->attach(*view);
         bus->withDrive(1, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0009); });
         bus->keypadChange(1, 0x0031, 0x0009);
         bus->keypadChange(1, 0x0032, 0x0001);
@@ -103,20 +95,14 @@ private slots:
         world->expect(msg::kUploadQuestion.text, MsgIcon::Question, MsgAnswer::Yes);
         world->expect(msg::saved(view->document().listTitle(), " -->  ", path).text, MsgIcon::None);
         bool progressShown = false;
-        QTimer watch;
-        watch.setInterval(5);
-        connect(&watch, &QTimer::timeout, [&] {
-            if (auto* dlg = qobject_cast<CTransferDlg*>(QApplication::activeModalWidget())) {
-                progressShown = true;
-                if (const char* dir = std::getenv("AVIARY_TEST_SHOTS"))
-                    dlg->grab().save(QString(dir) + "/transfer-dialog.png");
-                QVERIFY(dlg->width() <= 1024 && dlg->height() <= 768);
-            }
+        world->modals.expect<CTransferDlg>([&](CTransferDlg* dlg) {
+            progressShown = true;
+            if (const char* dir = std::getenv("AVIARY_TEST_SHOTS"))
+                dlg->grab().save(QString(dir) + "/transfer-dialog.png");
+            QVERIFY(dlg->width() <= 1024 && dlg->height() <= 768);
         });
-        watch.start();
         frame->mdiArea()->setActiveSubWindow(qobject_cast<QMdiSubWindow*>(view->parentWidget()));
         frame->execute(kestrel::cmd::FileSave);
-        watch.stop();
         QVERIFY(progressShown);
         QVERIFY(world->messages->pending() == 0);
         QCOMPARE(CWorkFile(view->document().workPath()).findValue(0x0031), std::optional<uint16_t>(9));

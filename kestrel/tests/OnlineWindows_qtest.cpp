@@ -28,10 +28,8 @@
 #include <kestrel/ui/KestrelShell.h>
 #include <kestrel/ui/CTervikView.h>
 #include <kestrel/ui/ListWindows.h>
-#include <platform/PseudoTerminal.h>
 #include <shell/CMainFrame.h>
 #include <sim/sio/SioBus.h>
-#include <sim/sio/SioSimRunner.h>
 
 #include <QAbstractButton>
 #include <QAction>
@@ -59,23 +57,6 @@ using platform::MsgIcon;
 
 namespace {
 
-// Acts on the first modal dialog of type T once it is up.
-template <typename T>
-void onModal(std::function<void(T*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (w == nullptr)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
-}
-
 // Every window fits a 1024 x 768 screen. With AVIARY_TEST_SHOTS set, the
 // window is also saved there as a picture to look at.
 void fitsScreen(QWidget* w, const char* name)
@@ -94,12 +75,7 @@ class OnlineWindowsTest : public QObject, shelltest::KestrelOnPty {
     KestrelOnline* online = nullptr;
     std::string openedList;
 
-    uint16_t driveValue(int address, uint16_t number)
-    {
-        uint16_t v = 0;
-        bus->withDrive(address, [&](sim::SioDrive& d) { v = d.value(number); });
-        return v;
-    }
+    uint16_t driveValue(int address, uint16_t number) { return drives->value(address, number); }
     template <typename F>
     void withDrive(int address, F f)
     {
@@ -130,12 +106,14 @@ private slots:
     }
 
     void cleanupTestCase() { stopLine(); }
+    // A dialog a function expected and never saw fails that function.
+    void cleanup() { world->modals.verify(); }
 
     // Check Network, rename drive 1, Connect with the databank upload.
     void checkNetworkRenameAndConnect()
     {
         bool sawDialog = false;
-        onModal<CNetworkDlg>([&](CNetworkDlg* dlg) {
+        world->modals.expect<CNetworkDlg>([&](CNetworkDlg* dlg) {
             sawDialog = true;
             fitsScreen(dlg, "network-dialog");
             const auto& rows = dlg->model().view().rows;
@@ -168,7 +146,7 @@ private slots:
             openedList = p;
             dialogUpAtList = qobject_cast<CNetworkDlg*>(QApplication::activeModalWidget()) != nullptr;
         });
-        onModal<CExamDlg>([](CExamDlg* dlg) { fitsScreen(dlg, "examination"); });
+        world->modals.expect<CExamDlg>([](CExamDlg* dlg) { fitsScreen(dlg, "examination"); });
         frame->updateCommandStates();
         QVERIFY(frame->action(kestrel::cmd::CheckNetwork)->isEnabled());
         frame->action(kestrel::cmd::CheckNetwork)->trigger();
@@ -205,13 +183,13 @@ private slots:
     {
         CWorkFile(openedList).writeValue(0x00E9, 2);
         CWorkFile(openedList).writeValue(0x00E4, 1808);
-        onModal<CNetworkDlg>([](CNetworkDlg* dlg) {
+        world->modals.expect<CNetworkDlg>([](CNetworkDlg* dlg) {
             QVERIFY(dlg->model().selectionMode());
             dlg->selectRow(1);
             dlg->clickConnect(false);
         });
         bool asked = false;
-        onModal<CParamSetDlg>([&](CParamSetDlg* dlg) {
+        world->modals.expect<CParamSetDlg>([&](CParamSetDlg* dlg) {
             fitsScreen(dlg, "parameter-set");
             asked = true;
             QCOMPARE(dlg->chosenSet(), 2);
@@ -262,15 +240,8 @@ private slots:
     {
         // The list window finds its database where the program found its installation.
         kestrel::shell().installDir = world->install;
-        ListOpening opening;
-        opening.kind = ListKind::Online;
-        opening.workPath = openedList;
-        opening.databaseFileName = state().databaseFileName;
-        opening.address = "1";
-        opening.deviceName = "Mixer";
-        CTervikView* view = showListWindow(*frame, opening);
+        CTervikView* view = showOnlineList(openedList);
         QVERIFY(view != nullptr);
-        online->attach(*view);
         withDrive(1, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0007); });
         shell::CMSHFlexGrid* grid = view->grid();
         // The parameter's group page.
@@ -300,7 +271,7 @@ private slots:
         expectLineFree();
         // Closing asks the drive for keypad changes, then what to keep.
         bool asked = false;
-        onModal<CCloseOptionsDlg>([&](CCloseOptionsDlg* dlg) {
+        world->modals.expect<CCloseOptionsDlg>([&](CCloseOptionsDlg* dlg) {
             asked = true;
             fitsScreen(dlg, "close-options");
             for (auto* b : dlg->findChildren<QRadioButton*>())
@@ -321,7 +292,7 @@ private slots:
         const std::string table = CDeviceTable::defaultPath();
         const std::string kept = table + ".kept";
         openedList.clear();
-        onModal<CNetworkDlg>([&](CNetworkDlg* dlg) {
+        world->modals.expect<CNetworkDlg>([&](CNetworkDlg* dlg) {
             std::filesystem::rename(table, kept);
             dlg->selectRow(0);
             world->messages->expect("netlist.cfg nof found !", MsgIcon::Exclamation);
@@ -350,7 +321,7 @@ private slots:
         // Keypad Controls with no list open: the drive is picked in the
         // network dialog.
         state().noDevice = false;
-        onModal<CNetworkDlg>([](CNetworkDlg* dlg) {
+        world->modals.expect<CNetworkDlg>([](CNetworkDlg* dlg) {
             dlg->selectRow(0);
             dlg->clickConnect(false);
         });
@@ -363,11 +334,16 @@ private slots:
         world->messages->expect("Control window for this device already exists !", MsgIcon::Exclamation);
         online->keypad("1");
 
-        auto click = [keypad](Button which) {
-            QVERIFY(keypad->button(which)->isEnabled());
-            QTest::mouseClick(keypad->button(which), Qt::LeftButton);
+        // The user's click on the button of that label: the window's own
+        // wiring from the button to the command is part of what is tested.
+        auto click = [keypad](Button which, const QString& label) {
+            QAbstractButton* b = shelltest::buttonLabelled(keypad, label);
+            QVERIFY(b != nullptr);
+            QCOMPARE(b, keypad->button(which));
+            QVERIFY(b->isEnabled());
+            QTest::mouseClick(b, Qt::LeftButton);
         };
-        click(Button::SourceSio);
+        click(Button::SourceSio, "F-EXT1 (SIO)    [Para 3A]");
         QVERIFY(keypad->button(Button::SourceSio)->isChecked());
         QVERIFY(!keypad->button(Button::SourceInitial)->isChecked());
         QCOMPARE(driveValue(1, 0x0031), uint16_t(0x000B));
@@ -378,16 +354,16 @@ private slots:
         field->selectAll();
         QTest::keyClicks(field, "12,5");
         world->messages->expect(CKeypadControl::kValueError, MsgIcon::Exclamation);
-        click(Button::Download);
+        click(Button::Download, "Download");
         QCOMPARE(world->messages->pending(), size_t(0));
         QCOMPARE(driveValue(1, 0x003A), before);
         field->selectAll();
         QTest::keyClicks(field, "11.5");
-        click(Button::Inc);
+        click(Button::Inc, "INC");
         QCOMPARE(field->text(), QString("12.50"));
-        click(Button::Download);
+        click(Button::Download, "Download");
         QCOMPARE(driveValue(1, 0x003A), uint16_t(1250));
-        click(Button::Fwd);
+        click(Button::Fwd, "FWD");
         bool running = false;
         withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
         QVERIFY(running);
@@ -397,25 +373,25 @@ private slots:
         world->messages->expect("The selected device is not in STOP state! You cannot close this window.", MsgIcon::Stop);
         keypad->close();
         QTRY_VERIFY_WITH_TIMEOUT(world->messages->pending() == 0, 3000);
-        click(Button::Stop);
+        click(Button::Stop, "STOP");
         withDrive(1, [&](sim::SioDrive& d) { running = d.running(); });
         QVERIFY(!running);
 
         bus->trip(1, 3);
         QTRY_COMPARE_WITH_TIMEOUT(keypad->model().view().statusLine, std::string("ERROR"), 3000);
-        click(Button::ErrorReset);
+        click(Button::ErrorReset, "Error Reset");
         bool tripped = true;
         withDrive(1, [&](sim::SioDrive& d) { tripped = d.tripped(); });
         QVERIFY(!tripped);
 
         // Broadcast leaves only the run commands; Standard brings the
         // drive's own setpoint source back.
-        click(Button::Broadcast);
+        click(Button::Broadcast, "Broadcast");
         QVERIFY(keypad->button(Button::Broadcast)->isChecked());
         QVERIFY(!keypad->button(Button::Standard)->isChecked());
         QVERIFY(!keypad->button(Button::SourceSio)->isEnabled());
         QVERIFY(!keypad->button(Button::Inc)->isEnabled());
-        click(Button::Standard);
+        click(Button::Standard, "Standard");
         QVERIFY(keypad->button(Button::SourceInitial)->isChecked());
         QVERIFY(keypad->button(Button::SourceSio)->isEnabled());
 
@@ -426,7 +402,8 @@ private slots:
         QCOMPARE(keypad->pollTimer()->interval(), CKeypadControl::kPollMs);
 
         QPointer<CKeypadDlg> guard(keypad);
-        QTest::mouseClick(keypad->closeButton(), Qt::LeftButton);
+        QCOMPARE(shelltest::buttonLabelled(keypad, "CLOSE"), keypad->closeButton());
+        QVERIFY(shelltest::clickButton(keypad, "CLOSE"));
         QTRY_VERIFY_WITH_TIMEOUT(guard.isNull(), 3000);
         QCOMPARE(state().windowPresence[1], '0');
         expectLineFree();
@@ -437,7 +414,7 @@ private slots:
         bus->trip(1, 16);
         world->messages->expect("This will take a few seconds !", MsgIcon::None);
         bool shown = false;
-        onModal<CFaultDlg>([&](CFaultDlg* dlg) {
+        world->modals.expect<CFaultDlg>([&](CFaultDlg* dlg) {
             fitsScreen(dlg, "fault-history");
             shown = true;
             QCOMPARE(dlg->windowTitle(), QString("Recent Failures : 1"));
@@ -459,21 +436,22 @@ private slots:
         using Command = CConverterTestDlg::Command;
         using Field = CConverterTestDlg::Field;
         bool done = false;
-        onModal<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
+        world->modals.expect<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
             fitsScreen(dlg, "converter-test");
             dlg->edit(Field::Device)->setText("1");
             dlg->edit(Field::Parameter)->setText("0006");
-            dlg->button(Command::OneShot)->click();
+            QVERIFY(shelltest::clickButton(dlg, "One Shot"));
             QCOMPARE(dlg->model().lastRequest(), std::string("\x04!U0006\x05"));
             const QString receive = dlg->findChild<QLineEdit*>("receiveEdit")->text();
             QVERIFY2(receive.contains("[STX]U0006") && receive.contains("[ETX]"), qPrintable(receive));
-            dlg->button(Command::WriteMode)->click();
+            QVERIFY(shelltest::clickButton(dlg, "Write"));
             QVERIFY(dlg->edit(Field::Value)->isVisibleTo(dlg));
-            dlg->button(Command::ReadMode)->click();
+            QVERIFY(shelltest::clickButton(dlg, "Read"));
             QVERIFY(!dlg->edit(Field::Value)->isVisibleTo(dlg));
-            dlg->stopOnError()->click();
+            QVERIFY(shelltest::clickButton(dlg, "Stop On Error"));
+            QVERIFY(dlg->stopOnError()->isChecked());
             dlg->edit(Field::TCycle)->setText("10");
-            dlg->button(Command::StartStop)->click();
+            QVERIFY(shelltest::clickButton(dlg, "Start"));
             QVERIFY(dlg->cycleTimer()->isActive());
             QCOMPARE(dlg->button(Command::StartStop)->text(), QString("Stop"));
             QVERIFY(!dlg->button(Command::OneShot)->isEnabled());
@@ -485,7 +463,7 @@ private slots:
             QCOMPARE(bus->telegrams(), sent);
             QCOMPARE(dlg->button(Command::StartStop)->text(), QString("Stop"));
             bus->clearFaults();
-            dlg->button(Command::End)->click();
+            QVERIFY(shelltest::clickButton(dlg, "End"));
             done = true;
         });
         frame->action(kestrel::cmd::ConverterTest)->trigger();
@@ -499,7 +477,7 @@ private slots:
     void converterTestClosedByEscapeHandsTheLineBack()
     {
         bool done = false;
-        onModal<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
+        world->modals.expect<CConverterTestDlg>([&](CConverterTestDlg* dlg) {
             dlg->edit(CConverterTestDlg::Field::TCycle)->setText("77");
             QTest::keyClick(dlg, Qt::Key_Escape);
             done = true;

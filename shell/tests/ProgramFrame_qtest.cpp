@@ -127,12 +127,18 @@ struct FrameWorld {
     shell::CMainFrame frame{context, program.describe()};
 };
 
+QMenu* menuTitled(shell::CMainFrame& frame, const QString& title)
+{
+    for (QAction* m : frame.menuBar()->actions())
+        if (m->text() == title) return m->menu();
+    return nullptr;
+}
+
 QStringList entriesOf(shell::CMainFrame& frame, const QString& title)
 {
     QStringList texts;
-    for (QAction* m : frame.menuBar()->actions())
-        if (m->text() == title)
-            for (QAction* a : m->menu()->actions()) texts << a->text();
+    if (QMenu* menu = menuTitled(frame, title))
+        for (QAction* a : menu->actions()) texts << a->text();
     return texts;
 }
 
@@ -258,7 +264,8 @@ private slots:
         f.frame.show();
         auto& [w, program, context, frame] = f;
         QVERIFY(QTest::qWaitForWindowExposed(&frame));
-        QMenu* file = frame.menuBar()->actions().front()->menu();
+        QMenu* file = menuTitled(frame, "&File");
+        QVERIFY(file != nullptr);
         file->popup(frame.mapToGlobal(QPoint(10, 10)));
         QTRY_VERIFY(file->isVisible());
         file->setActiveAction(frame.action(cmd::FileOpen));
