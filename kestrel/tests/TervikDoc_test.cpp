@@ -59,6 +59,18 @@ protected:
         ASSERT_NE(it, tabs.end()) << tab;
         doc.selectTab(static_cast<int>(it - tabs.begin()));
     }
+    // The file list with parameter 13 set to 20 in the window and not yet
+    // stored; nullptr when it did not open.
+    std::unique_ptr<CTervikDoc> openParChanged()
+    {
+        auto doc = openPar();
+        if (!doc) return nullptr;
+        showTab(*doc, "Gr 1");
+        doc->selectRow(rowOf(*doc, "13"), true);
+        doc->editTextChanged("20");
+        doc->update();
+        return doc;
+    }
     std::uint16_t stored(const std::string& path, std::uint16_t number, std::size_t offset = 44)
     {
         const std::string bytes = readBytes(path);
@@ -203,12 +215,8 @@ TEST_F(TervikDoc, ClosingAModifiedFileListAsksAndCarriesOutTheAnswer)
         ADD_FAILURE() << "a file list has no close-options dialog";
         return CloseAction::Keep;
     };
-    auto doc = openPar();
+    auto doc = openParChanged();
     ASSERT_TRUE(doc);
-    showTab(*doc, "Gr 1");
-    doc->selectRow(rowOf(*doc, "13"), true);
-    doc->editTextChanged("20");
-    doc->update();
     ASSERT_TRUE(doc->modified());
     const char* question = "Value of some parameter(s) were changed.\nWould you like them to be saved to the file ?";
 
@@ -235,12 +243,8 @@ TEST_F(TervikDoc, ClosingAModifiedFileListAsksAndCarriesOutTheAnswer)
 
 TEST_F(TervikDoc, AnswerNoClosesWithoutTouchingTheFile)
 {
-    auto doc = openPar();
+    auto doc = openParChanged();
     ASSERT_TRUE(doc);
-    showTab(*doc, "Gr 1");
-    doc->selectRow(rowOf(*doc, "13"), true);
-    doc->editTextChanged("20");
-    doc->update();
     const std::string before = readBytes(parFile);
     messages.expect("Value of some parameter(s) were changed.\nWould you like them to be saved to the file ?",
                     MsgIcon::Question, MsgAnswer::No);

@@ -9,6 +9,7 @@
 #include <merlin/ui/CModbusTestDlg.h>
 #include <merlin/ui/CNetworkDlg.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/qt/QtFailure.h>
 
 #include <QPushButton>
 #include <QSpinBox>
@@ -16,15 +17,7 @@
 
 using namespace merlin;
 using platform::MsgIcon;
-
-namespace {
-
-platform::testing::ScriptedResponder::FailureSink qtFailure()
-{
-    return [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); };
-}
-
-}  // namespace
+using platform::testing::qtFailure;
 
 class MerlinDialogsTest : public QObject {
     Q_OBJECT

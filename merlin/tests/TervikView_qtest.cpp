@@ -7,6 +7,7 @@
 #include <merlin/ui/CCustomListDlg.h>
 #include <merlin/ui/CTervikView.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/qt/QtFailure.h>
 
 #include <QLineEdit>
 #include <QListWidget>
@@ -18,13 +19,9 @@
 using namespace merlin;
 using merlin::ui::CTervikView;
 using platform::MsgIcon;
+using platform::testing::qtFailure;
 
 namespace {
-
-platform::testing::ScriptedResponder::FailureSink qtFailure()
-{
-    return [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); };
-}
 
 QString cell(const CTervikView& view, int row, int col)
 {

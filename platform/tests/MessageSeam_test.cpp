@@ -1,5 +1,6 @@
 #include <platform/FileDialog.h>
 #include <platform/MessageBox.h>
+#include <platform/testing/ScriptedFileDialogs.h>
 #include <platform/testing/ScriptedResponder.h>
 
 #include <plumage/plumage.h>
@@ -71,4 +72,37 @@ TEST(FileDialogSeam, HandlerAnswersAndNoHandlerMeansCancel)
     EXPECT_TRUE(seen.save);
     EXPECT_EQ(seen.filter, req.filter);
     setFileDialogHandler({});
+}
+
+TEST(FileDialogSeam, ScriptedDialogsAnswerInOrderAndFailOnAMissingOrLeftoverAnswer)
+{
+    std::vector<std::string> failures;
+    {
+        platform::testing::ScriptedFileDialogs dialogs([&](const std::string& f) { failures.push_back(f); },
+                                                       {"/tmp/first.par"});
+        dialogs.cancel().answer("/tmp/never.par");
+        FileDialogRequest save;
+        save.save = true;
+        save.title = "Save As";
+        EXPECT_EQ(askFile(save), "/tmp/first.par");
+        EXPECT_EQ(askFile({}), std::nullopt);  // the cancel
+        EXPECT_EQ(dialogs.pending(), 1u);
+        ASSERT_EQ(dialogs.requests.size(), 2u);
+        EXPECT_TRUE(dialogs.requests[0].save);
+        EXPECT_EQ(dialogs.requests[0].title, "Save As");
+        EXPECT_TRUE(failures.empty());
+    }  // the destructor reports the answer never used
+    ASSERT_EQ(failures.size(), 1u);
+    EXPECT_NE(failures[0].find("/tmp/never.par"), std::string::npos) << failures[0];
+    // The seam is handed back: no handler, no answer.
+    EXPECT_EQ(askFile({}), std::nullopt);
+
+    platform::testing::ScriptedFileDialogs none([&](const std::string& f) { failures.push_back(f); });
+    FileDialogRequest open;
+    open.directory = "/opt/aviary/parameter";
+    // A dialog nobody expected is cancelled and reported with where it opened.
+    EXPECT_EQ(askFile(open), std::nullopt);
+    ASSERT_EQ(failures.size(), 2u);
+    EXPECT_NE(failures[1].find("/opt/aviary/parameter"), std::string::npos) << failures[1];
+    EXPECT_FALSE(none.verify());
 }

@@ -11,6 +11,7 @@
 
 #include <platform/RegistryStore.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/qt/QtFailure.h>
 #include <platform/testing/TempDir.h>
 #include <plumage/plumage.h>
 
@@ -103,8 +104,7 @@ struct World {
     platform::testing::TempDir root;
     platform::testing::RegistryRedirect redirect{root.path() + "/registry"};
     std::string install = root.path() + "/install";
-    platform::testing::ScriptedResponder messages{
-        [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); }};
+    platform::testing::ScriptedResponder messages{platform::testing::qtFailure()};
 
     World()
     {

@@ -5,6 +5,7 @@
 
 #include <platform/ProcessLauncher.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/qt/QtFailure.h>
 #include <platform/testing/TempDir.h>
 
 #include <QAbstractButton>
@@ -14,6 +15,7 @@
 #include <platform/testing/qt/ModalAnswerer.h>
 
 using wren::CWrenDlg;
+using platform::testing::qtFailure;
 
 namespace {
 
@@ -46,11 +48,6 @@ void clickAt(CWrenDlg& d, QPoint at)
 {
     QTest::mouseMove(&d, at);
     QTest::mouseClick(&d, Qt::LeftButton, {}, at);
-}
-
-platform::testing::ScriptedResponder::FailureSink qtFailure()
-{
-    return [](const std::string& what) { QTest::qFail(what.c_str(), __FILE__, __LINE__); };
 }
 
 }  // namespace

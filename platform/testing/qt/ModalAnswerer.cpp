@@ -62,7 +62,8 @@ ModalAnswerer& ModalAnswerer::press(const QString& text, const QString& button)
 void ModalAnswerer::poll()
 {
     QWidget* modal = QApplication::activeModalWidget();
-    if (modal != nullptr) {
+    // While an answer waits to run, its window is still up: no second answer.
+    if (modal != nullptr && !answering_) {
         for (auto it = expected_.begin(); it != expected_.end(); ++it) {
             if (!it->match(modal)) continue;
             // Taken off first: the action may expect the next window. It runs
@@ -73,9 +74,11 @@ void ModalAnswerer::poll()
             const std::string what = it->what;
             expected_.erase(it);
             QPointer<QWidget> target(modal);
+            answering_ = true;
             QMetaObject::invokeMethod(
                 &timer_,
                 [this, action = std::move(action), target, what] {
+                    answering_ = false;
                     if (target) action(target);
                     else fail(what + " closed before it was answered");
                 },

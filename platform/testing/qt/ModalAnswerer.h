@@ -74,6 +74,7 @@ private:
     FailureSink sink_;
     std::chrono::milliseconds limit_;
     QTimer timer_;
+    bool answering_ = false;
 };
 
 }  // namespace platform::testing
