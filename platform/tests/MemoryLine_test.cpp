@@ -216,17 +216,7 @@ INSTANTIATE_TEST_SUITE_P(Modes, MemoryLineTimeouts, ::testing::ValuesIn(timeoutC
 TEST(MemoryLine, FirstByteModeReturnsWhenTheFirstByteComes)
 {
     MemoryLine line;
-    line.a().setTimeouts({kMax, kMax, 2000, 0, 0});
-    BackgroundRead reader(line.a(), 8);
-    // Nothing has come: the reader waits for the first byte.
-    ASSERT_TRUE(reader.blocked());
-    const Clock::time_point start = Clock::now();
-    line.b().writeAll("z");
-    ASSERT_TRUE(reader.endsWithin(std::chrono::seconds(2)));
-    const auto [r, got] = reader.result();
-    EXPECT_EQ(r, SerialResult::Ok);
-    EXPECT_EQ(got, "z");
-    EXPECT_LT(msSince(start), 1000);
+    expectFirstByteModeReturnsWhenTheFirstByteComes(line.a(), [&] { line.b().writeAll("z"); });
 }
 
 TEST(MemoryLine, AllZeroTimeoutsWaitForEveryByte)

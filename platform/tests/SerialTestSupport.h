@@ -3,8 +3,11 @@
 // elapsed time, and the Win32 read time-out cases each must end on time.
 #include <platform/SerialPort.h>
 
+#include <gtest/gtest.h>
+
 #include <chrono>
 #include <fstream>
+#include <functional>
 #include <future>
 #include <latch>
 #include <ostream>
@@ -96,6 +99,23 @@ private:
     pid_t tid_ = 0;
     std::future<std::pair<SerialResult, std::string>> result_;
 };
+
+// First-byte mode: a read for 8 bytes waits while nothing comes, and
+// returns as soon as the one byte "z" that sendZ puts on the far end arrives.
+inline void expectFirstByteModeReturnsWhenTheFirstByteComes(SerialPort& port, const std::function<void()>& sendZ)
+{
+    constexpr uint32_t kMax = CommTimeouts::kMaxDword;
+    port.setTimeouts({kMax, kMax, 2000, 0, 0});
+    BackgroundRead reader(port, 8);
+    ASSERT_TRUE(reader.blocked());
+    const std::chrono::steady_clock::time_point sent = std::chrono::steady_clock::now();
+    sendZ();
+    ASSERT_TRUE(reader.endsWithin(std::chrono::seconds(2)));
+    const auto [r, got] = reader.result();
+    EXPECT_EQ(r, SerialResult::Ok);
+    EXPECT_EQ(got, "z");
+    EXPECT_LT(msSince(sent), 1000);
+}
 
 // The time-out cases: with nothing, or only part of the request, waiting
 // when the read starts.
