@@ -65,7 +65,7 @@ int refresh(merlin::ParameterView& view, const merlin::CDpfParSet& set, int& fai
     return reads;
 }
 
-int bench()
+int measure()
 {
     platform::testing::TempDir registry;
     if (!bench::registerLinkServer(registry.path())) return 1;
@@ -129,5 +129,5 @@ int main(int argc, char** argv)
 {
     if (!bench::onPrivateBus("MERLIN_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
-    return bench();
+    return measure();
 }

@@ -102,7 +102,7 @@ void report(const char* what, const Measured& m)
                 m.writes, m.seconds, floor, m.seconds / floor, m.failures);
 }
 
-int bench()
+int measure()
 {
     platform::testing::TempDir registry;
     if (!bench::registerLinkServer(registry.path())) {
@@ -171,5 +171,5 @@ int main(int argc, char** argv)
 {
     if (!bench::onPrivateBus("MERLIN_BENCH_PRIVATE_BUS")) return 1;
     QCoreApplication app(argc, argv);
-    return bench();
+    return measure();
 }
