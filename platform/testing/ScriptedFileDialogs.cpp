@@ -53,14 +53,16 @@ std::optional<std::string> ScriptedFileDialogs::ask(const FileDialogRequest& req
 void ScriptedFileDialogs::fail(const std::string& what)
 {
     failures_.push_back(what);
-    if (sink_) sink_(what);
+    if (sink_)
+        sink_(what);
 }
 
 bool ScriptedFileDialogs::verify()
 {
     std::deque<std::optional<std::string>> left;
     left.swap(answers_);
-    for (const auto& a : left) fail("file dialog answer " + describe(a) + " was never used");
+    for (const auto& a : left)
+        fail("file dialog answer " + describe(a) + " was never used");
     return failures_.empty();
 }
 

@@ -21,7 +21,8 @@ using Clock = std::chrono::steady_clock;
 
 void closeFd(int& fd)
 {
-    if (fd >= 0) ::close(fd);
+    if (fd >= 0)
+        ::close(fd);
     fd = -1;
 }
 
@@ -29,7 +30,8 @@ void closeFd(int& fd)
 
 SimulatorOnPty::SimulatorOnPty(std::vector<std::string> args, std::chrono::milliseconds startLimit)
 {
-    if (!start(std::move(args))) return;
+    if (!start(std::move(args)))
+        return;
     const std::string first = line(startLimit);
     if (first.rfind("PTY /dev/", 0) != 0) {
         error_ = "the simulator said \"" + first + "\" where its pseudo-terminal was expected";
@@ -74,7 +76,8 @@ bool SimulatorOnPty::start(std::vector<std::string> args)
     }
     args.insert(args.begin(), program);
     std::vector<char*> argv;
-    for (auto& a : args) argv.push_back(a.data());
+    for (auto& a : args)
+        argv.push_back(a.data());
     argv.push_back(nullptr);
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
@@ -105,8 +108,10 @@ bool SimulatorOnPty::say(const std::string& command)
     size_t done = 0;
     while (toChild_ >= 0 && done < text.size()) {
         const ssize_t n = ::write(toChild_, text.data() + done, text.size() - done);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return false;
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return false;
         done += static_cast<size_t>(n);
     }
     return done == text.size();
@@ -122,23 +127,30 @@ std::string SimulatorOnPty::line(std::chrono::milliseconds limit)
             return l;
         }
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(end - Clock::now()).count();
-        if (fromChild_ < 0 || left <= 0) return {};
+        if (fromChild_ < 0 || left <= 0)
+            return {};
         pollfd p{fromChild_, POLLIN, 0};
         const int ready = ::poll(&p, 1, static_cast<int>(left));
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return {};
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return {};
         char chunk[256];
         const ssize_t n = ::read(fromChild_, chunk, sizeof chunk);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) return {};  // it ended
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n <= 0)
+            return {};  // it ended
         buffered_.append(chunk, static_cast<size_t>(n));
     }
 }
 
 int SimulatorOnPty::stop(const std::string& quitCommand, std::chrono::milliseconds limit)
 {
-    if (pid_ <= 0) return -1;
-    if (quitCommand.empty() || !say(quitCommand)) ::kill(pid_, SIGTERM);
+    if (pid_ <= 0)
+        return -1;
+    if (quitCommand.empty() || !say(quitCommand))
+        ::kill(pid_, SIGTERM);
     const int code = reap(limit);
     if (pid_ > 0) {
         ::kill(-pid_, SIGKILL);
@@ -161,7 +173,8 @@ int SimulatorOnPty::reap(std::chrono::milliseconds limit)
             pid_ = -1;
             return -1;
         }
-        if (Clock::now() > end) return -1;
+        if (Clock::now() > end)
+            return -1;
         std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
 }

@@ -19,7 +19,8 @@ public:
     // the pseudo-terminal or the simulator does not start.
     bool start(const std::string& drives, std::string& error)
     {
-        if (!pty_.open(error, true)) return false;
+        if (!pty_.open(error, true))
+            return false;
         const auto parsed = SioBus::parseDrives(drives);
         if (!parsed) {
             error = "bad drive list " + drives;

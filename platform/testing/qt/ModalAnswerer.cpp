@@ -9,11 +9,15 @@ namespace platform::testing {
 
 namespace {
 
-QString withoutMnemonic(QString text) { return text.remove('&'); }
+QString withoutMnemonic(QString text)
+{
+    return text.remove('&');
+}
 
 bool showsText(QWidget* w, const QString& text)
 {
-    if (w->windowTitle().contains(text)) return true;
+    if (w->windowTitle().contains(text))
+        return true;
     const auto* box = qobject_cast<QMessageBox*>(w);
     return box != nullptr && (box->text().contains(text) || box->informativeText().contains(text));
 }
@@ -27,7 +31,10 @@ ModalAnswerer::ModalAnswerer(FailureSink onFailure, std::chrono::milliseconds li
     QObject::connect(&timer_, &QTimer::timeout, [this] { poll(); });
 }
 
-ModalAnswerer::~ModalAnswerer() { verify(); }
+ModalAnswerer::~ModalAnswerer()
+{
+    verify();
+}
 
 ModalAnswerer& ModalAnswerer::expect(std::string what, Match match, Action action)
 {
@@ -38,8 +45,9 @@ ModalAnswerer& ModalAnswerer::expect(std::string what, Match match, Action actio
 
 ModalAnswerer& ModalAnswerer::expectNamed(const QString& objectName, Action action)
 {
-    return expect("the modal window " + objectName.toStdString(),
-                  [objectName](QWidget* w) { return w->objectName() == objectName; }, std::move(action));
+    return expect(
+        "the modal window " + objectName.toStdString(),
+        [objectName](QWidget* w) { return w->objectName() == objectName; }, std::move(action));
 }
 
 ModalAnswerer& ModalAnswerer::press(const QString& text, const QString& button)
@@ -65,7 +73,8 @@ void ModalAnswerer::poll()
     // While an answer waits to run, its window is still up: no second answer.
     if (modal != nullptr && !answering_) {
         for (auto it = expected_.begin(); it != expected_.end(); ++it) {
-            if (!it->match(modal)) continue;
+            if (!it->match(modal))
+                continue;
             // Taken off first: the action may expect the next window. It runs
             // apart from this timer's call, since Qt does not call a timer
             // again while its call is running: a nested exec() the action
@@ -79,8 +88,10 @@ void ModalAnswerer::poll()
                 &timer_,
                 [this, action = std::move(action), target, what] {
                     answering_ = false;
-                    if (target) action(target);
-                    else fail(what + " closed before it was answered");
+                    if (target)
+                        action(target);
+                    else
+                        fail(what + " closed before it was answered");
                 },
                 Qt::QueuedConnection);
             break;
@@ -99,14 +110,17 @@ void ModalAnswerer::poll()
         fail(what + " did not come within " + std::to_string(limit_.count()) + " ms");
     }
     // A window nobody answers would hold the test in exec() for ever.
-    if (late && QApplication::activeModalWidget() != nullptr) QApplication::activeModalWidget()->close();
-    if (expected_.empty()) timer_.stop();
+    if (late && QApplication::activeModalWidget() != nullptr)
+        QApplication::activeModalWidget()->close();
+    if (expected_.empty())
+        timer_.stop();
 }
 
 void ModalAnswerer::fail(const std::string& what)
 {
     failures_.push_back(what);
-    if (sink_) sink_(what);
+    if (sink_)
+        sink_(what);
 }
 
 bool ModalAnswerer::verify()
@@ -114,7 +128,8 @@ bool ModalAnswerer::verify()
     std::deque<Expectation> left;
     left.swap(expected_);
     timer_.stop();
-    for (const auto& e : left) fail(e.what + " never came");
+    for (const auto& e : left)
+        fail(e.what + " never came");
     return failures_.empty();
 }
 
