@@ -1,8 +1,8 @@
 #include <backup/lib/BackupOptions.h>
 
+#include <platform/ParseInt.h>
 #include <platform/RemoteSerialPort.h>
 
-#include <charconv>
 #include <map>
 
 namespace backup {
@@ -44,22 +44,10 @@ const char* const kUsage =
     "A run has its line to itself: one that finds the line in use (by Kestrel, by the link\n"
     "server for Merlin, or by another run) says who has it and ends with exit status 2.\n";
 
-namespace {
-
-std::optional<long> number(const std::string& text, long min, long max)
-{
-    long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
-    return value;
-}
-
-}  // namespace
-
 std::optional<int> comPortNumber(const std::string& port)
 {
     if (port.size() != 4 || (port.compare(0, 3, "COM") != 0 && port.compare(0, 3, "com") != 0)) return std::nullopt;
-    const auto n = number(port.substr(3), 1, 8);
+    const auto n = platform::parseInt<long>(port.substr(3), 1, 8);
     return n ? std::optional<int>(static_cast<int>(*n)) : std::nullopt;
 }
 
@@ -99,15 +87,15 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
             else if (a == "--dir") o.outputDir = *v;
             else if (a == "--capture") o.capture = *v;
             else if (a == "--baud") {
-                const auto n = number(*v, 50, 4000000);
+                const auto n = platform::parseInt<long>(*v, 50, 4000000);
                 if (!n) return error = "--baud: not a baud rate: " + *v, std::nullopt;
                 o.baud = *n;
             } else if (a == "--password") {
-                const auto n = number(*v, 0, 0xFFFF);
+                const auto n = platform::parseInt<long>(*v, 0, 0xFFFF);
                 if (!n) return error = "--password: a number 0..65535", std::nullopt;
                 o.password = static_cast<uint16_t>(*n);
             } else {
-                const auto n = number(*v, 0, 100000);
+                const auto n = platform::parseInt<long>(*v, 0, 100000);
                 if (!n) return error = a + ": a number of 0..100000", std::nullopt;
                 *timings.at(a) = static_cast<int>(*n);
             }
@@ -127,7 +115,7 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
     const int lowest = o.family == "kestrel" ? 0 : 1;
     const int highest = o.family == "kestrel" ? 31 : 32;
     auto address = [&](const std::string& w) -> bool {
-        const auto n = number(w, lowest, highest);
+        const auto n = platform::parseInt<long>(w, lowest, highest);
         if (!n) return error = "not an address of the family (" + std::to_string(lowest) + ".." +
                                std::to_string(highest) + "): " + w, false;
         o.addresses.push_back(static_cast<int>(*n));

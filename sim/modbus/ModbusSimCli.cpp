@@ -3,6 +3,8 @@
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusServe.h>
 
+#include <platform/ParseInt.h>
+
 #include <cstdio>
 #include <iostream>
 #include <optional>
@@ -27,20 +29,11 @@ struct CliOptions {
     bool fill = false;
 };
 
-std::optional<unsigned long> number(const std::string& text, unsigned long max) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
-        return std::nullopt;
-    }
-    const unsigned long value = std::stoul(text);
-    if (value > max) return std::nullopt;
-    return value;
-}
-
 // One option (with its value, when it takes one); false with a message.
 bool takeOption(const std::string& option, const char* value, CliOptions& o, std::string& error) {
     auto need = [&](unsigned long max) -> std::optional<unsigned long> {
         if (!value) return error = option + " needs a value", std::nullopt;
-        auto n = number(value, max);
+        auto n = platform::parseInt<unsigned long>(value, 0ul, max);
         if (!n) error = option + ": bad value '" + value + "'";
         return n;
     };

@@ -4,6 +4,7 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 #include <sim/modbusdrive/MerlinDriveModel.h>
 
+#include <platform/ParseInt.h>
 
 #include <cstdio>
 #include <iostream>
@@ -36,19 +37,10 @@ struct CliOptions {
     uint16_t password = 0;
 };
 
-std::optional<unsigned long> number(const char* text, unsigned long max)
-{
-    const std::string s = text ? text : "";
-    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const unsigned long value = std::stoul(s);
-    return value <= max ? std::optional<unsigned long>(value) : std::nullopt;
-}
-
 bool takeNumber(const std::string& option, const char* value, unsigned long max, unsigned long& out,
                 std::string& error)
 {
-    const auto n = number(value, max);
+    const auto n = platform::parseInt<unsigned long>(value ? value : "", 0ul, max);
     if (!n)
         return error = option + ": bad or missing value", false;
     out = *n;
@@ -58,10 +50,10 @@ bool takeNumber(const std::string& option, const char* value, unsigned long max,
 bool takeRaise(const char* value, CliOptions& o, std::string& error)
 {
     const auto spec = value ? parseDriveSpec(value) : std::nullopt;
-    const auto index = spec ? number(spec->file.c_str(), 0xFFFF) : std::nullopt;
+    const auto index = spec ? platform::parseInt<uint16_t>(spec->file) : std::nullopt;
     if (!index)
         return error = "--raise: give INDEX@UNIT", false;
-    o.raised.emplace_back(static_cast<uint16_t>(*index), spec->unit);
+    o.raised.emplace_back(*index, spec->unit);
     return true;
 }
 
