@@ -2,6 +2,7 @@
 // file names, what each command prints and the exit status it ends with.
 #include <backup/lib/BackupOptions.h>
 #include <backup/lib/BackupRun.h>
+#include <backup/tests/BackupTesting.h>
 
 #include <platform/testing/TempDir.h>
 
@@ -81,6 +82,23 @@ TEST(BackupFiles, NamesAreSafeAndDatedAndJsonIsEscaped)
     EXPECT_EQ(timeStamp().size(), 17u);
     EXPECT_EQ(jsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
     EXPECT_EQ(ProgressBar::render("05 Pump", 15, 30, 4), "05 Pump [###############...............] 15/30  4s");
+}
+
+TEST(BackupFiles, JsonStaysValidUtf8WhateverTheNameBytes)
+{
+    // Latin-1 and stray bytes become U+FFFD one by one; well-formed UTF-8 passes as it is.
+    EXPECT_EQ(jsonString("Caf\xE9"), "\"Caf\\ufffd\"");
+    EXPECT_EQ(jsonString("\xFF"), "\"\\ufffd\"");
+    EXPECT_EQ(jsonString("Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"), "\"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\"");
+    // Cut short, overlong, a surrogate, beyond U+10FFFF: every byte replaced, what follows kept.
+    EXPECT_EQ(jsonString("a\xE2\x82"), "\"a\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xE2\x82\"x"), "\"\\ufffd\\ufffd\\\"x\"");
+    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xE0\x9F\xBF"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xED\x9F\xBF\xF4\x8F\xBF\xBF"), "\"\xED\x9F\xBF\xF4\x8F\xBF\xBF\"");
+    EXPECT_EQ(jsonString(std::string("\x00\x1f\x7f", 3)), "\"\\u0000\\u001f\x7f\"");
 }
 
 // A line whose drives and values are a script.
@@ -214,6 +232,15 @@ TEST_F(BackupRunTest, ScanListsEveryDriveFound)
     EXPECT_EQ(run(Command::Scan), kExitOk);
     EXPECT_NE(out.str().find("5    Pump 2                          RQ9000 A18.12"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("3 drives found"), std::string::npos);
+}
+
+TEST_F(BackupRunTest, JsonScanIsValidWhateverTheNameBytes)
+{
+    bus.drives[7] = {7, "Caf\xE9 \xFF\x01\xC3\xA9", "RQ9000 \"A18\""};
+    options.json = true;
+    EXPECT_EQ(run(Command::Scan), kExitOk);
+    EXPECT_NE(out.str().find("\"Caf\\ufffd \\ufffd\\u0001\xC3\xA9\""), std::string::npos) << out.str();
+    EXPECT_TRUE(backup::testing::parsesAsJson(out.str())) << out.str();
 }
 
 }  // namespace
