@@ -1,9 +1,11 @@
 #include <backup/lib/BackupOptions.h>
 
+#include <platform/CommandLine.h>
 #include <platform/ParseInt.h>
 #include <platform/RemoteSerialPort.h>
 
 #include <map>
+#include <set>
 
 namespace backup {
 
@@ -61,12 +63,10 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
                                                              {"--silent-interval", &o.silentMs},
                                                              {"--wait", &o.waitMs},
                                                              {"--rts-hold", &o.rtsMs}};
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc) return std::nullopt;
-            return std::string(argv[++i]);
-        };
+    std::set<std::string> valued{"--family", "--port", "--install", "--dir", "--baud", "--password", "--capture"};
+    for (const auto& timing : timings) valued.insert(timing.first);
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, valued)) {
+        const std::string& a = item.name;
         if (a == "--help" || a == "-h") {
             o.command = Command::Help;
             return o;
@@ -77,9 +77,8 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
         }
         if (a == "--force") o.force = true;
         else if (a == "--json") o.json = true;
-        else if (a == "--family" || a == "--port" || a == "--install" || a == "--dir" || a == "--baud" ||
-                 a == "--password" || a == "--capture" || timings.count(a)) {
-            const auto v = value();
+        else if (valued.count(a)) {
+            const auto& v = item.value;
             if (!v) return error = a + " needs a value", std::nullopt;
             if (a == "--family") o.family = *v;
             else if (a == "--port") o.port = *v;
@@ -99,7 +98,7 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
                 if (!n) return error = a + ": a number of 0..100000", std::nullopt;
                 *timings.at(a) = static_cast<int>(*n);
             }
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (item.isOption()) {
             return error = "unknown option " + a, std::nullopt;
         } else {
             words.push_back(a);
