@@ -3,11 +3,13 @@
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusServe.h>
 
+#include <platform/CommandLine.h>
 #include <platform/ParseInt.h>
 
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -68,12 +70,13 @@ bool takeOption(const std::string& option, const char* value, CliOptions& o, std
 }
 
 bool parse(int argc, char** argv, CliOptions& o, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
+    static const std::set<std::string> kValued{"--tcp", "--baud", "--unit", "--fault", "--registers"};
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, kValued)) {
+        const std::string& option = item.name;
         if (option == "--pty") o.pty = true;
         else if (option == "--ascii") o.runner.framing = ModbusFraming::Ascii;
         else if (option == "--fill") o.fill = true;
-        else if (!takeOption(option, i + 1 < argc ? argv[++i] : nullptr, o, error)) return false;
+        else if (!takeOption(option, item.value ? item.value->c_str() : nullptr, o, error)) return false;
     }
     if (o.pty == o.tcpPort.has_value()) return error = "give one of --pty and --tcp PORT", false;
     if (o.fill && !o.registersFile.empty()) return error = "give --registers or --fill, not both", false;

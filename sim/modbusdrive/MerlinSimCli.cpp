@@ -4,11 +4,13 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 #include <sim/modbusdrive/MerlinDriveModel.h>
 
+#include <platform/CommandLine.h>
 #include <platform/ParseInt.h>
 
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -94,13 +96,15 @@ bool takeOption(const std::string& option, const char* value, CliOptions& o, std
 
 bool parse(int argc, char** argv, CliOptions& o, std::string& error)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
+    static const std::set<std::string> kValued{"--tcp", "--baud", "--password", "--raise", "--dpf-dir", "--drive",
+                                               "--fault"};
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, kValued)) {
+        const std::string& option = item.name;
         if (option == "--pty")
             o.pty = true;
         else if (option == "--ascii")
             o.runner.framing = ModbusFraming::Ascii;
-        else if (!takeOption(option, i + 1 < argc ? argv[++i] : nullptr, o, error))
+        else if (!takeOption(option, item.value ? item.value->c_str() : nullptr, o, error))
             return false;
     }
     if (o.pty == o.tcpPort.has_value())
