@@ -11,8 +11,8 @@
 namespace platform {
 
 struct CommandLineItem {
-    std::string name;                   // the option ("--baud", its "=..." split off) or the word
-    std::optional<std::string> value;   // a valued option's value; nullopt when the line ends first
+    std::string name;                  // the option ("--baud", its "=..." split off) or the word
+    std::optional<std::string> value;  // a valued option's value; nullopt when the line ends first
     // "-h", "--json", "--bogus=1"; not "-" nor a word.
     bool isOption() const { return name.size() > 1 && name[0] == '-'; }
 };

@@ -25,12 +25,14 @@ std::optional<T> parseInt(std::string_view text, int base = 10)
             base = 8;
             text.remove_prefix(1);
         }
-        if (base != 10 && text.front() == '-') return std::nullopt;
+        if (base != 10 && text.front() == '-')
+            return std::nullopt;
     }
     T value{};
     const char* const end = text.data() + text.size();
     const auto [stop, ec] = std::from_chars(text.data(), end, value, base);
-    if (text.empty() || ec != std::errc() || stop != end) return std::nullopt;
+    if (text.empty() || ec != std::errc() || stop != end)
+        return std::nullopt;
     return value;
 }
 
@@ -39,7 +41,8 @@ template <typename T>
 std::optional<T> parseInt(std::string_view text, T low, T high, int base = 10)
 {
     const std::optional<T> value = parseInt<T>(text, base);
-    if (!value || *value < low || *value > high) return std::nullopt;
+    if (!value || *value < low || *value > high)
+        return std::nullopt;
     return value;
 }
 

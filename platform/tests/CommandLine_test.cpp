@@ -9,7 +9,8 @@ namespace {
 std::vector<CommandLineItem> split(std::vector<std::string> words)
 {
     std::vector<char*> argv{const_cast<char*>("program")};
-    for (auto& w : words) argv.push_back(w.data());
+    for (auto& w : words)
+        argv.push_back(w.data());
     return splitCommandLine(static_cast<int>(argv.size()), argv.data(), {"--port", "--baud", "--name"});
 }
 
@@ -26,7 +27,7 @@ TEST(CommandLine, ValuesFollowOrAreJoinedWithEquals)
     EXPECT_TRUE(items[3].isOption());
     EXPECT_FALSE(items[3].value);
     EXPECT_TRUE(items[4].isOption());
-    EXPECT_FALSE(items[5].isOption());   // "-" is a word (standard input, say)
+    EXPECT_FALSE(items[5].isOption());  // "-" is a word (standard input, say)
     EXPECT_EQ(items[6].name, "7");
 }
 
