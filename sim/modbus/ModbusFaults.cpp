@@ -2,7 +2,6 @@
 
 #include <platform/ParseInt.h>
 
-#include <algorithm>
 #include <map>
 
 namespace sim {
@@ -19,7 +18,7 @@ std::optional<ModbusFault> parseFault(const std::string& text) {
     if (kind == kKinds.end()) return std::nullopt;
     ModbusFault fault{kind->second, 0};
     if (colon != std::string::npos) {
-        const auto arg = platform::parseInt<uint32_t>(std::string_view(text).substr(colon + 1), 0, 999999999);
+        const auto arg = platform::parseInt<uint32_t>(std::string_view(text).substr(colon + 1));
         if (!arg) return std::nullopt;
         fault.arg = *arg;
     } else if (fault.kind == FaultKind::Delay) {
