@@ -3,6 +3,7 @@
 #include <cerrno>
 #include <cstdio>
 #include <fcntl.h>
+#include <filesystem>
 #include <string>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -13,11 +14,11 @@ namespace {
 
 std::error_code lastError() { return {errno, std::generic_category()}; }
 
+// A bare file name lives in the current directory.
 std::string folderOf(const std::string& path)
 {
-    const auto slash = path.rfind('/');
-    if (slash == std::string::npos) return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    return parent.empty() ? "." : parent;
 }
 
 bool writeAll(int fd, std::string_view bytes)

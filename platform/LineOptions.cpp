@@ -1,5 +1,6 @@
 #include <platform/LineOptions.h>
 
+#include <platform/ParseInt.h>
 #include <platform/PortMap.h>
 #include <platform/RegistryStore.h>
 
@@ -17,10 +18,7 @@ std::string portsFile() { return RegistryStore::instance().directory() + "/ports
 uint32_t number(const IniFile& ini, const std::string& section, const std::string& key, uint32_t fallback)
 {
     const auto v = ini.get(section, key);
-    if (!v || v->empty()) return fallback;
-    char* end = nullptr;
-    const unsigned long n = std::strtoul(v->c_str(), &end, 10);
-    return *end == '\0' ? static_cast<uint32_t>(n) : fallback;
+    return v ? parseInt<uint32_t>(*v).value_or(fallback) : fallback;
 }
 
 }  // namespace

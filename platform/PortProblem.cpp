@@ -1,5 +1,7 @@
 #include <platform/PortProblem.h>
 
+#include <platform/ParseInt.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -66,9 +68,8 @@ long pidFromOpenFiles(const std::string& device)
     long found = 0;
     const long self = ::getpid();
     while (dirent* e = ::readdir(proc)) {
-        char* end = nullptr;
-        const long pid = std::strtol(e->d_name, &end, 10);
-        if (pid <= 0 || *end != '\0' || pid == self) continue;
+        const long pid = parseInt<long>(e->d_name).value_or(0);
+        if (pid <= 0 || pid == self) continue;
         const std::string fdDir = "/proc/" + std::string(e->d_name) + "/fd";
         DIR* fds = ::opendir(fdDir.c_str());
         if (!fds) continue;

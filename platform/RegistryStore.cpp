@@ -1,5 +1,7 @@
 #include <platform/RegistryStore.h>
 
+#include <platform/ParseInt.h>
+
 #include <algorithm>
 #include <cerrno>
 #include <cstdlib>
@@ -236,12 +238,8 @@ std::optional<std::string> RegistryStore::getString(Hive hive, const std::string
 std::optional<uint32_t> RegistryStore::getDword(Hive hive, const std::string& key, const std::string& name) const
 {
     auto v = loadHive(*this, hive).get(normalise(key), name);
-    if (!v || v->size() < 3 || v->substr(0, 2) != "d:") return std::nullopt;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long n = std::strtoul(v->c_str() + 2, &end, 10);
-    if (errno != 0 || *end != '\0' || n > 0xFFFFFFFFul) return std::nullopt;
-    return static_cast<uint32_t>(n);
+    if (!v || v->rfind("d:", 0) != 0) return std::nullopt;
+    return parseInt<uint32_t>(std::string_view(*v).substr(2));
 }
 
 bool RegistryStore::setString(Hive hive, const std::string& key, const std::string& name, const std::string& value)

@@ -15,7 +15,7 @@ constexpr const char* kRecentSection = "Recent File List";
 
 AppliedComm ShellContext::applySettings()
 {
-    applied_ = shell::applySettings(settings);
+    applied_ = platform::applySettings(settings);
     commApplied(applied_);
     if (paneListener_) paneListener_(applied_);
     return applied_;
@@ -39,7 +39,7 @@ platform::Profile ShellContext::profile() { return platform::Profile(getCompanyN
 void ShellContext::load()
 {
     const platform::Profile p = profile();
-    loadSettings(p, settings);
+    platform::loadSettings(p, settings);
     loadProgramSettings(p);
     recentFiles.clear();
     for (size_t i = 1; i <= kRecentCount; ++i) {
@@ -55,7 +55,7 @@ bool ShellContext::save()
     // own to write; saving then would overwrite the user's settings.
     if (!settingsLoaded) return true;
     platform::Profile p = profile();
-    bool ok = saveSettings(p, settings, optionsFlag);
+    bool ok = platform::saveSettings(p, settings, optionsFlag);
     ok = saveProgramSettings(p) && ok;
     for (size_t i = 0; i < kRecentCount; ++i)
         ok = p.writeString(kRecentSection, "File" + std::to_string(i + 1), i < recentFiles.size() ? recentFiles[i] : "")

@@ -6,16 +6,21 @@
 // members below are where the shell hands over (settings keys of its own,
 // the applied port settings, the port test of its serial control, the log
 // it opens at start and closes with the main window).
+#include <platform/CommSettings.h>
+#include <platform/ShellSettings.h>
 #include <shell/CommPortTest.h>
-#include <shell/CommSettings.h>
 #include <shell/HelpViewer.h>
-#include <shell/ShellSettings.h>
 
 #include <functional>
 #include <string>
 #include <vector>
 
 namespace shell {
+
+// The profile's settings and their meaning for the line live below the
+// shell, where programs without windows share them.
+using platform::AppliedComm;
+using platform::ShellSettings;
 
 class ShellContext {
 public:

@@ -1,9 +1,11 @@
 #include <backup/lib/BackupOptions.h>
 
+#include <platform/CommandLine.h>
+#include <platform/ParseInt.h>
 #include <platform/RemoteSerialPort.h>
 
-#include <charconv>
 #include <map>
+#include <set>
 
 namespace backup {
 
@@ -44,22 +46,10 @@ const char* const kUsage =
     "A run has its line to itself: one that finds the line in use (by Kestrel, by the link\n"
     "server for Merlin, or by another run) says who has it and ends with exit status 2.\n";
 
-namespace {
-
-std::optional<long> number(const std::string& text, long min, long max)
-{
-    long value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || value < min || value > max) return std::nullopt;
-    return value;
-}
-
-}  // namespace
-
 std::optional<int> comPortNumber(const std::string& port)
 {
     if (port.size() != 4 || (port.compare(0, 3, "COM") != 0 && port.compare(0, 3, "com") != 0)) return std::nullopt;
-    const auto n = number(port.substr(3), 1, 8);
+    const auto n = platform::parseInt<long>(port.substr(3), 1, 8);
     return n ? std::optional<int>(static_cast<int>(*n)) : std::nullopt;
 }
 
@@ -73,12 +63,10 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
                                                              {"--silent-interval", &o.silentMs},
                                                              {"--wait", &o.waitMs},
                                                              {"--rts-hold", &o.rtsMs}};
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        const auto value = [&]() -> std::optional<std::string> {
-            if (i + 1 >= argc) return std::nullopt;
-            return std::string(argv[++i]);
-        };
+    std::set<std::string> valued{"--family", "--port", "--install", "--dir", "--baud", "--password", "--capture"};
+    for (const auto& timing : timings) valued.insert(timing.first);
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, valued)) {
+        const std::string& a = item.name;
         if (a == "--help" || a == "-h") {
             o.command = Command::Help;
             return o;
@@ -89,9 +77,8 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
         }
         if (a == "--force") o.force = true;
         else if (a == "--json") o.json = true;
-        else if (a == "--family" || a == "--port" || a == "--install" || a == "--dir" || a == "--baud" ||
-                 a == "--password" || a == "--capture" || timings.count(a)) {
-            const auto v = value();
+        else if (valued.count(a)) {
+            const auto& v = item.value;
             if (!v) return error = a + " needs a value", std::nullopt;
             if (a == "--family") o.family = *v;
             else if (a == "--port") o.port = *v;
@@ -99,19 +86,19 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
             else if (a == "--dir") o.outputDir = *v;
             else if (a == "--capture") o.capture = *v;
             else if (a == "--baud") {
-                const auto n = number(*v, 50, 4000000);
+                const auto n = platform::parseInt<long>(*v, 50, 4000000);
                 if (!n) return error = "--baud: not a baud rate: " + *v, std::nullopt;
                 o.baud = *n;
             } else if (a == "--password") {
-                const auto n = number(*v, 0, 0xFFFF);
+                const auto n = platform::parseInt<long>(*v, 0, 0xFFFF);
                 if (!n) return error = "--password: a number 0..65535", std::nullopt;
                 o.password = static_cast<uint16_t>(*n);
             } else {
-                const auto n = number(*v, 0, 100000);
+                const auto n = platform::parseInt<long>(*v, 0, 100000);
                 if (!n) return error = a + ": a number of 0..100000", std::nullopt;
                 *timings.at(a) = static_cast<int>(*n);
             }
-        } else if (a.size() > 1 && a[0] == '-') {
+        } else if (item.isOption()) {
             return error = "unknown option " + a, std::nullopt;
         } else {
             words.push_back(a);
@@ -127,7 +114,7 @@ std::optional<BackupOptions> parseOptions(int argc, char** argv, std::string& er
     const int lowest = o.family == "kestrel" ? 0 : 1;
     const int highest = o.family == "kestrel" ? 31 : 32;
     auto address = [&](const std::string& w) -> bool {
-        const auto n = number(w, lowest, highest);
+        const auto n = platform::parseInt<long>(w, lowest, highest);
         if (!n) return error = "not an address of the family (" + std::to_string(lowest) + ".." +
                                std::to_string(highest) + "): " + w, false;
         o.addresses.push_back(static_cast<int>(*n));

@@ -74,16 +74,55 @@ std::string timeStamp() { return localTime("%Y-%m-%d_%H%M%S"); }
 
 std::string today() { return localTime("%Y-%m-%d"); }
 
+namespace {
+
+// The length of the well-formed UTF-8 sequence at text[at], or 0: no
+// overlong forms, no surrogates, nothing above U+10FFFF, nothing cut short.
+size_t utf8Length(const std::string& text, size_t at)
+{
+    const auto byte = [&](size_t i) { return static_cast<unsigned char>(text[i]); };
+    const unsigned char lead = byte(at);
+    if (lead < 0x80) return 1;
+    size_t length = 0;
+    unsigned char low = 0x80, high = 0xBF;   // the second byte's range
+    if (lead >= 0xC2 && lead <= 0xDF) length = 2;
+    else if (lead >= 0xE0 && lead <= 0xEF) {
+        length = 3;
+        if (lead == 0xE0) low = 0xA0;
+        if (lead == 0xED) high = 0x9F;
+    } else if (lead >= 0xF0 && lead <= 0xF4) {
+        length = 4;
+        if (lead == 0xF0) low = 0x90;
+        if (lead == 0xF4) high = 0x8F;
+    } else return 0;
+    if (at + length > text.size()) return 0;
+    for (size_t i = 1; i < length; ++i) {
+        const unsigned char b = byte(at + i);
+        if (b < (i == 1 ? low : 0x80) || b > (i == 1 ? high : 0xBF)) return 0;
+    }
+    return length;
+}
+
+}  // namespace
+
 std::string jsonString(const std::string& text)
 {
     std::string out = "\"";
-    for (const unsigned char c : text) {
+    for (size_t at = 0; at < text.size();) {
+        const unsigned char c = static_cast<unsigned char>(text[at]);
+        const size_t length = utf8Length(text, at);
+        if (length == 0) {
+            out += "\\ufffd";
+            ++at;
+            continue;
+        }
         if (c == '"' || c == '\\') out += {'\\', static_cast<char>(c)};
         else if (c < 0x20) {
             char esc[8];
             std::snprintf(esc, sizeof esc, "\\u%04x", c);
             out += esc;
-        } else out += static_cast<char>(c);
+        } else out.append(text, at, length);
+        at += length;
     }
     return out + "\"";
 }

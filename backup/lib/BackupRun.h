@@ -28,7 +28,9 @@ std::string backupFileName(int address, const std::string& name, const std::stri
 std::string timeStamp();
 // Today in local time, "YYYY-MM-DD".
 std::string today();
-// A JSON string literal.
+// A JSON string literal that is valid UTF-8 whatever the bytes: names come
+// from drives and files in their own character sets, so a byte that is not
+// part of a well-formed UTF-8 sequence becomes U+FFFD.
 std::string jsonString(const std::string& text);
 
 class BackupRun {

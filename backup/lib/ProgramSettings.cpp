@@ -2,21 +2,21 @@
 
 #include <merlin/link/LinkProfile.h>
 #include <plumage/plumage.h>
-#include <shell/CommSettings.h>
-#include <shell/ShellSettings.h>
+#include <platform/CommSettings.h>
+#include <platform/ShellSettings.h>
 
 namespace backup {
 
 KestrelLine kestrelLineFromProfile(const platform::Profile& p)
 {
-    shell::ShellSettings shellSettings;
-    shell::loadSettings(p, shellSettings);
-    const shell::AppliedComm comm = shell::applySettings(shellSettings);
+    platform::ShellSettings shellSettings;
+    platform::loadSettings(p, shellSettings);
+    const platform::AppliedComm comm = platform::applySettings(shellSettings);
     KestrelLine line;
     line.port = comm.portNumber;
     // A profile that never had its baud rate chosen leaves the program's default.
-    line.commSettings = shell::baudPart(shellSettings.baud).empty()
-                            ? "9600," + shell::formatPart(shellSettings.protocol)
+    line.commSettings = platform::baudPart(shellSettings.baud).empty()
+                            ? "9600," + platform::formatPart(shellSettings.protocol)
                             : comm.settingsString;
     line.rtsMode = p.getInt("Settings", "RTS", 0) != 0;
     line.repeat = p.getInt("Times", "Repeat", line.repeat);

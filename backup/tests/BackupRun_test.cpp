@@ -2,6 +2,7 @@
 // file names, what each command prints and the exit status it ends with.
 #include <backup/lib/BackupOptions.h>
 #include <backup/lib/BackupRun.h>
+#include <backup/tests/BackupTesting.h>
 
 #include <platform/testing/TempDir.h>
 
@@ -64,6 +65,71 @@ TEST(BackupOptions, CommandsAddressesAndBadLines)
     EXPECT_EQ(parse({"--help"}, error)->command, Command::Help);
 }
 
+TEST(BackupOptions, EveryOptionTakesItsValueAfterAnEqualsSign)
+{
+    std::string error;
+    const auto o = parse({"--family=merlin", "--port=/dev/ttyUSB1", "--baud=19200", "--install=/opt/a",
+                          "--dir=/tmp/out", "--password=42", "--capture=run.pcapng", "--retries=2", "--timeout=250",
+                          "--delay=5", "--silent-interval=4", "--wait=3", "--rts-hold=1", "scan"},
+                         error);
+    ASSERT_TRUE(o) << error;
+    EXPECT_EQ(o->family, "merlin");
+    EXPECT_EQ(o->port, "/dev/ttyUSB1");
+    EXPECT_EQ(o->baud, 19200);
+    EXPECT_EQ(o->installDir, "/opt/a");
+    EXPECT_EQ(o->outputDir, "/tmp/out");
+    EXPECT_EQ(o->password, 42);
+    EXPECT_EQ(o->capture, "run.pcapng");
+    EXPECT_EQ(o->retries, 2);
+    EXPECT_EQ(o->timeoutMs, 250);
+    EXPECT_EQ(o->delayMs, 5);
+    EXPECT_EQ(o->silentMs, 4);
+    EXPECT_EQ(o->waitMs, 3);
+    EXPECT_EQ(o->rtsMs, 1);
+    EXPECT_EQ(o->command, Command::Scan);
+    // Both spellings mix on one line, and a value may hold '='.
+    const auto mixed = parse({"--family", "kestrel", "--dir=a=b", "--port", "COM2", "backup", "3"}, error);
+    ASSERT_TRUE(mixed) << error;
+    EXPECT_EQ(mixed->outputDir, "a=b");
+    EXPECT_EQ(mixed->port, "COM2");
+}
+
+TEST(BackupOptions, MissingValuesAndUnknownOptionsAreNamed)
+{
+    const std::vector<std::pair<std::vector<std::string>, std::string>> cases{
+        {{"--family", "merlin", "scan", "--timeout"}, "--timeout needs a value"},
+        {{"--family", "merlin", "scan", "--port"}, "--port needs a value"},
+        {{"--family", "merlin", "--bogus", "scan"}, "unknown option --bogus"},
+        {{"--family", "merlin", "--bogus=1", "scan"}, "unknown option --bogus=1"},
+        // A flag takes no value: "--json=yes" is not "--json".
+        {{"--family", "merlin", "--json=yes", "scan"}, "unknown option --json=yes"},
+        {{"--family=", "scan"}, "give --family kestrel or merlin"},
+        {{"--family=merlin", "--baud=", "scan"}, "--baud: not a baud rate: "},
+        {{"--family=merlin", "--timeout=x", "scan"}, "--timeout: a number of 0..100000"},
+        {{"--family=merlin", "--password=-1", "scan"}, "--password: a number 0..65535"},
+    };
+    for (const auto& [line, message] : cases) {
+        std::string error;
+        EXPECT_FALSE(parse(line, error)) << message;
+        EXPECT_EQ(error, message);
+    }
+}
+
+TEST(BackupOptions, TheProgramEndsABadLineWithItsMessageAndStatus)
+{
+    for (const std::vector<std::string>& line :
+         {std::vector<std::string>{"--family=kestrel", "--bogus", "scan"}, {"--family=kestrel", "scan", "--wait"}}) {
+        const testing::ProgramRun run = testing::runProgram(line);
+        EXPECT_EQ(run.exitCode(), kExitError) << run.all();
+        EXPECT_EQ(run.messages.rfind("aviary-backup: ", 0), 0u) << run.messages;
+        EXPECT_NE(run.messages.find("usage: aviary-backup"), std::string::npos) << run.messages;
+        EXPECT_EQ(run.output, "");
+    }
+    const testing::ProgramRun help = testing::runProgram({"--family=kestrel", "--help"});
+    EXPECT_EQ(help.exitCode(), kExitOk);
+    EXPECT_EQ(help.output.rfind("usage: aviary-backup", 0), 0u) << help.output;
+}
+
 TEST(BackupFiles, NamesAreSafeAndDatedAndJsonIsEscaped)
 {
     EXPECT_EQ(backupFileName(5, "Pump 2", "kestrel", "COM1", "2026-12-08_023000"),
@@ -81,6 +147,23 @@ TEST(BackupFiles, NamesAreSafeAndDatedAndJsonIsEscaped)
     EXPECT_EQ(timeStamp().size(), 17u);
     EXPECT_EQ(jsonString("a\"b\\c\n"), "\"a\\\"b\\\\c\\u000a\"");
     EXPECT_EQ(ProgressBar::render("05 Pump", 15, 30, 4), "05 Pump [###############...............] 15/30  4s");
+}
+
+TEST(BackupFiles, JsonStaysValidUtf8WhateverTheNameBytes)
+{
+    // Latin-1 and stray bytes become U+FFFD one by one; well-formed UTF-8 passes as it is.
+    EXPECT_EQ(jsonString("Caf\xE9"), "\"Caf\\ufffd\"");
+    EXPECT_EQ(jsonString("\xFF"), "\"\\ufffd\"");
+    EXPECT_EQ(jsonString("Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80"), "\"Caf\xC3\xA9 \xE2\x82\xAC \xF0\x9F\x98\x80\"");
+    // Cut short, overlong, a surrogate, beyond U+10FFFF: every byte replaced, what follows kept.
+    EXPECT_EQ(jsonString("a\xE2\x82"), "\"a\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xE2\x82\"x"), "\"\\ufffd\\ufffd\\\"x\"");
+    EXPECT_EQ(jsonString("\xC0\xAF"), "\"\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xE0\x9F\xBF"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xED\xA0\x80"), "\"\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xF4\x90\x80\x80"), "\"\\ufffd\\ufffd\\ufffd\\ufffd\"");
+    EXPECT_EQ(jsonString("\xED\x9F\xBF\xF4\x8F\xBF\xBF"), "\"\xED\x9F\xBF\xF4\x8F\xBF\xBF\"");
+    EXPECT_EQ(jsonString(std::string("\x00\x1f\x7f", 3)), "\"\\u0000\\u001f\x7f\"");
 }
 
 // A line whose drives and values are a script.
@@ -214,6 +297,15 @@ TEST_F(BackupRunTest, ScanListsEveryDriveFound)
     EXPECT_EQ(run(Command::Scan), kExitOk);
     EXPECT_NE(out.str().find("5    Pump 2                          RQ9000 A18.12"), std::string::npos) << out.str();
     EXPECT_NE(out.str().find("3 drives found"), std::string::npos);
+}
+
+TEST_F(BackupRunTest, JsonScanIsValidWhateverTheNameBytes)
+{
+    bus.drives[7] = {7, "Caf\xE9 \xFF\x01\xC3\xA9", "RQ9000 \"A18\""};
+    options.json = true;
+    EXPECT_EQ(run(Command::Scan), kExitOk);
+    EXPECT_NE(out.str().find("\"Caf\\ufffd \\ufffd\\u0001\xC3\xA9\""), std::string::npos) << out.str();
+    EXPECT_TRUE(backup::testing::parsesAsJson(out.str())) << out.str();
 }
 
 }  // namespace

@@ -101,11 +101,13 @@ inline std::string onlyBackupFile(const std::string& dir, const std::string& pre
     return found.size() == 1 ? found.front() : std::string();
 }
 
-// True when python's own JSON reader takes the text.
+// True when python's own JSON reader takes the text, and the text is UTF-8:
+// the argument's bytes come back as they were and are decoded strictly.
 inline bool parsesAsJson(const std::string& text)
 {
     tern::testkit::ChildProcess python(
-        {"/usr/bin/python3", "-c", "import json,sys; json.loads(sys.argv[1]); print('ok')", text});
+        {"/usr/bin/python3", "-c", "import json,os,sys; json.loads(os.fsencode(sys.argv[1]).decode('utf-8')); print('ok')",
+         text});
     return exitedWith(python.wait(std::chrono::seconds(5)), 0) && python.finalOutput() == "ok\n";
 }
 

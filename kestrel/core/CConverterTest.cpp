@@ -3,8 +3,9 @@
 #include <kestrel/core/FormatValue.h>
 #include <kestrel/core/KestrelState.h>
 
+#include <platform/ParseInt.h>
+
 #include <algorithm>
-#include <charconv>
 #include <cstdio>
 
 namespace kestrel {
@@ -19,13 +20,7 @@ std::optional<long> parseNumber(const std::string& text)
     if (b == std::string::npos)
         return std::nullopt;
     const size_t e = text.find_last_not_of(' ') + 1;
-    long v = 0;
-    const char* first = text.data() + b;
-    const char* last = text.data() + e;
-    const auto r = std::from_chars(first, last, v);
-    if (r.ec != std::errc() || r.ptr != last)
-        return std::nullopt;
-    return v;
+    return platform::parseInt<long>(std::string_view(text).substr(b, e - b));
 }
 
 std::optional<platform::Notice> rangeCheck(const std::string& text, long lo, long hi)

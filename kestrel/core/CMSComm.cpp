@@ -1,12 +1,12 @@
 #include <kestrel/core/CMSComm.h>
 
+#include <platform/ParseInt.h>
 #include <platform/PortMap.h>
 #include <platform/MappedSerialPort.h>
 #include <platform/PortProblem.h>
 
 #include <algorithm>
 #include <cctype>
-#include <charconv>
 #include <vector>
 
 namespace kestrel {
@@ -57,10 +57,10 @@ std::vector<std::string> splitComma(const std::string& text)
 
 bool toNumber(const std::string& s, unsigned& out)
 {
-    if (s.empty())
-        return false;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), out);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size();
+    const auto n = platform::parseInt<unsigned>(s);
+    if (n)
+        out = *n;
+    return n.has_value();
 }
 
 }  // namespace

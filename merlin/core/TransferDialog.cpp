@@ -1,6 +1,6 @@
 #include <merlin/core/TransferDialog.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
 
 namespace merlin {
 
@@ -81,13 +81,7 @@ std::optional<uint16_t> TransferDialog::parsePassword(const std::string& text)
     const size_t last = text.find_last_not_of(" \t");
     if (first == std::string::npos)
         return std::nullopt;
-    unsigned value = 0;
-    const char* begin = text.data() + first;
-    const char* stop = text.data() + last + 1;
-    const auto [ptr, error] = std::from_chars(begin, stop, value);
-    if (error != std::errc() || ptr != stop || value > 0xFFFF)
-        return std::nullopt;
-    return static_cast<uint16_t>(value);
+    return platform::parseInt<uint16_t>(std::string_view(text).substr(first, last + 1 - first));
 }
 
 std::vector<platform::Notice> TransferDialog::Finish()

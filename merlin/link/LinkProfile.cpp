@@ -1,6 +1,7 @@
 #include <merlin/link/LinkProfile.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
+
 #include <string>
 
 namespace merlin {
@@ -14,9 +15,8 @@ constexpr const char* kTimes = "Times";
 // number leaves the default.
 long baudFromText(const std::string& text, long fallback)
 {
-    long value = 0;
-    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return error == std::errc() && end == text.data() + text.size() && value > 0 ? value : fallback;
+    const auto value = platform::parseInt<long>(text);
+    return value && *value > 0 ? *value : fallback;
 }
 
 uint32_t nonNegative(int value, uint32_t fallback) { return value >= 0 ? static_cast<uint32_t>(value) : fallback; }

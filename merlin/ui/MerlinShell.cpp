@@ -18,7 +18,6 @@ namespace {
 // server does, so the windows report it and carry on.
 class MissingLink : public CModbusLink {
 public:
-    MissingLink() { platform::showMessage("Unable to Start Link Server", platform::MsgIcon::Exclamation); }
     bool OpenLink() override { return false; }
     bool OpenLinkWithTimeout(uint32_t) override { return false; }
     void CloseLink() override {}
@@ -37,6 +36,9 @@ std::unique_ptr<CModbusLink> ShellContext::makeLink() const
     if (linkFactory) {
         if (auto link = linkFactory())
             return link;
+        // Said once, where the link was wanted; the windows then meet a
+        // link whose every call fails.
+        platform::showMessage("Unable to Start Link Server", platform::MsgIcon::Exclamation);
         return std::make_unique<MissingLink>();
     }
     return std::make_unique<CTernLink>(state().link);

@@ -1,6 +1,7 @@
 #include <sim/modbus/ModbusFaults.h>
 
-#include <algorithm>
+#include <platform/ParseInt.h>
+
 #include <map>
 
 namespace sim {
@@ -17,12 +18,9 @@ std::optional<ModbusFault> parseFault(const std::string& text) {
     if (kind == kKinds.end()) return std::nullopt;
     ModbusFault fault{kind->second, 0};
     if (colon != std::string::npos) {
-        const std::string arg = text.substr(colon + 1);
-        if (arg.empty() || !std::all_of(arg.begin(), arg.end(), [](char c) { return c >= '0' && c <= '9'; }) ||
-            arg.size() > 9) {
-            return std::nullopt;
-        }
-        fault.arg = static_cast<uint32_t>(std::stoul(arg));
+        const auto arg = platform::parseInt<uint32_t>(std::string_view(text).substr(colon + 1));
+        if (!arg) return std::nullopt;
+        fault.arg = *arg;
     } else if (fault.kind == FaultKind::Delay) {
         return std::nullopt;   // a delay needs its length
     }

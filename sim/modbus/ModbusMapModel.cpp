@@ -1,5 +1,7 @@
 #include <sim/modbus/ModbusMapModel.h>
 
+#include <platform/ParseInt.h>
+
 #include <fstream>
 #include <sstream>
 
@@ -19,15 +21,11 @@ bool parseTable(const std::string& word, ModbusTable& table) {
     return true;
 }
 
+// Decimal, 0x hexadecimal or 0 octal, as C reads them.
 bool parseNumber(const std::string& word, unsigned long limit, unsigned long& value) {
-    if (word.empty() || word[0] == '-' || word[0] == '+') return false;
-    try {
-        size_t used = 0;
-        value = std::stoul(word, &used, 0);
-        return used == word.size() && value <= limit;
-    } catch (const std::exception&) {
-        return false;
-    }
+    const auto n = platform::parseInt<unsigned long>(word, 0ul, limit, 0);
+    if (n) value = *n;
+    return n.has_value();
 }
 
 struct Entry {

@@ -3,9 +3,13 @@
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusServe.h>
 
+#include <platform/CommandLine.h>
+#include <platform/ParseInt.h>
+
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,20 +31,11 @@ struct CliOptions {
     bool fill = false;
 };
 
-std::optional<unsigned long> number(const std::string& text, unsigned long max) {
-    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos || text.size() > 9) {
-        return std::nullopt;
-    }
-    const unsigned long value = std::stoul(text);
-    if (value > max) return std::nullopt;
-    return value;
-}
-
 // One option (with its value, when it takes one); false with a message.
 bool takeOption(const std::string& option, const char* value, CliOptions& o, std::string& error) {
     auto need = [&](unsigned long max) -> std::optional<unsigned long> {
         if (!value) return error = option + " needs a value", std::nullopt;
-        auto n = number(value, max);
+        auto n = platform::parseInt<unsigned long>(value, 0ul, max);
         if (!n) error = option + ": bad value '" + value + "'";
         return n;
     };
@@ -75,12 +70,13 @@ bool takeOption(const std::string& option, const char* value, CliOptions& o, std
 }
 
 bool parse(int argc, char** argv, CliOptions& o, std::string& error) {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
+    static const std::set<std::string> kValued{"--tcp", "--baud", "--unit", "--fault", "--registers"};
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, kValued)) {
+        const std::string& option = item.name;
         if (option == "--pty") o.pty = true;
         else if (option == "--ascii") o.runner.framing = ModbusFraming::Ascii;
         else if (option == "--fill") o.fill = true;
-        else if (!takeOption(option, i + 1 < argc ? argv[++i] : nullptr, o, error)) return false;
+        else if (!takeOption(option, item.value ? item.value->c_str() : nullptr, o, error)) return false;
     }
     if (o.pty == o.tcpPort.has_value()) return error = "give one of --pty and --tcp PORT", false;
     if (o.fill && !o.registersFile.empty()) return error = "give --registers or --fill, not both", false;

@@ -1,5 +1,6 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 
+#include <platform/ParseInt.h>
 #include <platform/WorkingInstallation.h>
 
 #include <filesystem>
@@ -11,13 +12,10 @@ std::optional<DriveSpec> parseDriveSpec(const std::string& text)
     const size_t at = text.rfind('@');
     if (at == std::string::npos || at == 0 || at + 1 >= text.size())
         return std::nullopt;
-    const std::string unit = text.substr(at + 1);
-    if (unit.size() > 3 || unit.find_first_not_of("0123456789") != std::string::npos)
+    const auto unit = platform::parseInt<uint8_t>(std::string_view(text).substr(at + 1), 1, 247);
+    if (!unit)
         return std::nullopt;
-    const int number = std::stoi(unit);
-    if (number < 1 || number > 247)
-        return std::nullopt;
-    return DriveSpec{text.substr(0, at), static_cast<uint8_t>(number)};
+    return DriveSpec{text.substr(0, at), *unit};
 }
 
 std::string defaultDefinitionDirectory()

@@ -4,10 +4,13 @@
 #include <sim/modbusdrive/MerlinDriveLoader.h>
 #include <sim/modbusdrive/MerlinDriveModel.h>
 
+#include <platform/CommandLine.h>
+#include <platform/ParseInt.h>
 
 #include <cstdio>
 #include <iostream>
 #include <optional>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -36,19 +39,10 @@ struct CliOptions {
     uint16_t password = 0;
 };
 
-std::optional<unsigned long> number(const char* text, unsigned long max)
-{
-    const std::string s = text ? text : "";
-    if (s.empty() || s.size() > 9 || s.find_first_not_of("0123456789") != std::string::npos)
-        return std::nullopt;
-    const unsigned long value = std::stoul(s);
-    return value <= max ? std::optional<unsigned long>(value) : std::nullopt;
-}
-
 bool takeNumber(const std::string& option, const char* value, unsigned long max, unsigned long& out,
                 std::string& error)
 {
-    const auto n = number(value, max);
+    const auto n = platform::parseInt<unsigned long>(value ? value : "", 0ul, max);
     if (!n)
         return error = option + ": bad or missing value", false;
     out = *n;
@@ -58,10 +52,10 @@ bool takeNumber(const std::string& option, const char* value, unsigned long max,
 bool takeRaise(const char* value, CliOptions& o, std::string& error)
 {
     const auto spec = value ? parseDriveSpec(value) : std::nullopt;
-    const auto index = spec ? number(spec->file.c_str(), 0xFFFF) : std::nullopt;
+    const auto index = spec ? platform::parseInt<uint16_t>(spec->file) : std::nullopt;
     if (!index)
         return error = "--raise: give INDEX@UNIT", false;
-    o.raised.emplace_back(static_cast<uint16_t>(*index), spec->unit);
+    o.raised.emplace_back(*index, spec->unit);
     return true;
 }
 
@@ -102,13 +96,15 @@ bool takeOption(const std::string& option, const char* value, CliOptions& o, std
 
 bool parse(int argc, char** argv, CliOptions& o, std::string& error)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string option = argv[i];
+    static const std::set<std::string> kValued{"--tcp", "--baud", "--password", "--raise", "--dpf-dir", "--drive",
+                                               "--fault"};
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, kValued)) {
+        const std::string& option = item.name;
         if (option == "--pty")
             o.pty = true;
         else if (option == "--ascii")
             o.runner.framing = ModbusFraming::Ascii;
-        else if (!takeOption(option, i + 1 < argc ? argv[++i] : nullptr, o, error))
+        else if (!takeOption(option, item.value ? item.value->c_str() : nullptr, o, error))
             return false;
     }
     if (o.pty == o.tcpPort.has_value())

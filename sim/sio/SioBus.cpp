@@ -1,6 +1,6 @@
 #include <sim/sio/SioBus.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
 
 namespace sim {
 
@@ -234,14 +234,16 @@ std::optional<std::vector<SioDriveConfig>> SioBus::parseDrives(const std::string
         SioDriveConfig c;
         const size_t colon = item.find(':');
         const std::string a = item.substr(0, colon);
-        auto r = std::from_chars(a.data(), a.data() + a.size(), c.address);
-        if (r.ec != std::errc() || r.ptr != a.data() + a.size() || c.address < 0 || c.address > 31)
+        const auto address = platform::parseInt(a, 0, 31);
+        if (!address)
             return std::nullopt;
+        c.address = *address;
         if (colon != std::string::npos) {
             const std::string v = item.substr(colon + 1);
-            auto rv = std::from_chars(v.data(), v.data() + v.size(), c.version);
-            if (rv.ec != std::errc() || rv.ptr != v.data() + v.size() || !SioCatalogue::forVersion(c.version))
+            const auto version = platform::parseInt<decltype(c.version)>(v);
+            if (!version || !SioCatalogue::forVersion(*version))
                 return std::nullopt;
+            c.version = *version;
         }
         c.ratedPower = static_cast<uint16_t>(0x05DC + 0x0100 * (c.address % 4));
         out.push_back(c);

@@ -1,6 +1,7 @@
 #include <sim/sio/SioCommand.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
+
 #include <sstream>
 #include <vector>
 
@@ -10,8 +11,9 @@ namespace {
 
 bool toAddress(const std::string& s, int& a)
 {
-    auto r = std::from_chars(s.data(), s.data() + s.size(), a);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size() && a >= 0 && a <= 31;
+    const auto n = platform::parseInt(s, 0, 31);
+    if (n) a = *n;
+    return n.has_value();
 }
 
 SioCommandResult fail(const std::string& text)

@@ -1,6 +1,6 @@
 #include <sim/sio/SioFault.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
 
 namespace sim {
 
@@ -8,10 +8,11 @@ namespace {
 
 bool toInt(const std::string& s, int& out)
 {
-    if (s.empty())
+    const auto n = platform::parseInt<int>(s);
+    if (!n || *n < 0)
         return false;
-    auto r = std::from_chars(s.data(), s.data() + s.size(), out);
-    return r.ec == std::errc() && r.ptr == s.data() + s.size() && out >= 0;
+    out = *n;
+    return true;
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include <sim/sio/SioCommand.h>
 #include <sim/sio/SioSimRunner.h>
 
+#include <platform/CommandLine.h>
 #include <platform/PseudoTerminal.h>
 #include <platform/PosixSerialPort.h>
 
@@ -11,6 +12,7 @@
 #include <cstdio>
 #include <cstring>
 #include <poll.h>
+#include <set>
 #include <string>
 #include <unistd.h>
 #include <vector>
@@ -54,14 +56,11 @@ struct CliOptions {
 
 int parseArgs(int argc, char** argv, CliOptions& o)
 {
-    for (int i = 1; i < argc; ++i) {
-        const std::string a = argv[i];
-        auto next = [&](std::string& v) {
-            if (i + 1 >= argc) return false;
-            v = argv[++i];
-            return true;
-        };
-        std::string v;
+    static const std::set<std::string> kValued{"--device", "--drives", "--baud", "--fault", "--not-sio"};
+    for (const platform::CommandLineItem& item : platform::splitCommandLine(argc, argv, kValued)) {
+        const std::string& a = item.name;
+        const bool valued = item.value.has_value();
+        const std::string v = item.value.value_or("");
         if (a == "--help" || a == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
@@ -69,21 +68,21 @@ int parseArgs(int argc, char** argv, CliOptions& o)
             o.pty = true;
         } else if (a == "--echo") {
             o.runner.echo = true;
-        } else if (a == "--device" && next(v)) {
+        } else if (a == "--device" && valued) {
             o.device = v;
             o.pty = false;
-        } else if (a == "--drives" && next(v)) {
+        } else if (a == "--drives" && valued) {
             o.drives = v;
-        } else if (a == "--baud" && next(v)) {
+        } else if (a == "--baud" && valued) {
             o.runner.baud = static_cast<unsigned>(std::strtoul(v.c_str(), nullptr, 10));
-        } else if (a == "--fault" && next(v)) {
+        } else if (a == "--fault" && valued) {
             auto f = SioFault::parse(v);
             if (!f) {
                 std::fprintf(stderr, "aviary-sim sio: bad fault '%s'\n", v.c_str());
                 return 2;
             }
             o.faults.push_back(*f);
-        } else if (a == "--not-sio" && next(v)) {
+        } else if (a == "--not-sio" && valued) {
             o.notSio.push_back(std::atoi(v.c_str()));
         } else {
             std::fprintf(stderr, "aviary-sim sio: unknown or incomplete option '%s'\n%s", a.c_str(), kUsage);

@@ -37,8 +37,15 @@ TEST(ModbusSimCli, RefusesBadArgumentsWithUsage) {
     EXPECT_EQ(runCli({"--pty", "--fault", "sometimes"}), 2);
     EXPECT_EQ(runCli({"--pty", "--fill", "--registers", "x"}), 2);
     EXPECT_EQ(runCli({"--pty", "--colour"}), 2);
+    // Values after '=' meet the same checks; a flag takes none.
+    EXPECT_EQ(runCli({"--tcp=70000"}), 2);
+    EXPECT_EQ(runCli({"--pty", "--unit=0"}), 2);
+    EXPECT_EQ(runCli({"--pty", "--fill=yes"}), 2);
     const std::string messages = testing::internal::GetCapturedStderr();
     EXPECT_NE(messages.find("modbus: unknown option --colour"), std::string::npos);
+    EXPECT_NE(messages.find("modbus: --tcp: bad value '70000'"), std::string::npos);
+    EXPECT_NE(messages.find("modbus: --unit: 0 is the broadcast address"), std::string::npos);
+    EXPECT_NE(messages.find("modbus: unknown option --fill=yes"), std::string::npos);
     EXPECT_NE(messages.find("usage: aviary-sim modbus"), std::string::npos);
 }
 
@@ -99,7 +106,7 @@ std::string run(const std::string& command) {
 TEST(ModbusSimCli, ServesMbpollOverTcp) {
     platform::testing::TempDir dir;
     const std::string file = dir.write("regs.txt", "holding 3 10 111 222 # two values\n");
-    SimProcess sim({"--tcp", "0", "--registers", file});
+    SimProcess sim({"--tcp=0", "--registers=" + file});
     ASSERT_EQ(sim.where.rfind("TCP 127.0.0.1:", 0), 0u) << sim.where;
     const std::string port = sim.where.substr(14, sim.where.size() - 15);
     const std::string out = run("mbpoll -m tcp -p " + port + " -a 3 -0 -r 10 -c 2 -1 127.0.0.1 2>&1");

@@ -1,6 +1,7 @@
 #include <tern/gateway/GatewayProgram.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
+
 #include <functional>
 #include <map>
 
@@ -28,8 +29,9 @@ namespace {
 
 bool number(const std::string& text, long low, long high, long& value)
 {
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    return ec == std::errc() && end == text.data() + text.size() && !text.empty() && value >= low && value <= high;
+    const auto n = platform::parseInt(text, low, high);
+    if (n) value = *n;
+    return n.has_value();
 }
 
 using Setter = std::function<bool(GatewayOptions&, const std::string&)>;

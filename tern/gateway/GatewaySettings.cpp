@@ -1,6 +1,6 @@
 #include <tern/gateway/GatewaySettings.h>
 
-#include <charconv>
+#include <platform/ParseInt.h>
 
 namespace tern::gateway {
 
@@ -8,11 +8,9 @@ namespace {
 
 bool parsePort(const std::string& text, uint16_t& port)
 {
-    unsigned value = 0;
-    const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), value);
-    if (ec != std::errc() || end != text.data() + text.size() || text.empty() || value > 65535) return false;
-    port = static_cast<uint16_t>(value);
-    return true;
+    const auto value = platform::parseInt<uint16_t>(text);
+    if (value) port = *value;
+    return value.has_value();
 }
 
 }  // namespace

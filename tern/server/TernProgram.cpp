@@ -9,6 +9,7 @@
 #include <tern/automation/ModBusLinkIdentity.h>
 
 #include <platform/Clock.h>
+#include <platform/ParseInt.h>
 #include <platform/RegistryStore.h>
 
 #include <QCoreApplication>
@@ -29,12 +30,8 @@ namespace {
 std::chrono::milliseconds environmentMs(const char* name, std::chrono::milliseconds fallback)
 {
     const char* v = std::getenv(name);
-    if (!v || !*v) return fallback;
-    char* end = nullptr;
-    errno = 0;
-    const unsigned long ms = std::strtoul(v, &end, 10);
-    if (errno != 0 || *end != '\0' || ms > 3600000ul) return fallback;
-    return std::chrono::milliseconds(ms);
+    const auto ms = platform::parseInt<unsigned long>(v ? v : "", 0ul, 3600000ul);
+    return ms ? std::chrono::milliseconds(*ms) : fallback;
 }
 
 std::string modulePath(const char* argv0)

@@ -2,6 +2,7 @@
 
 #include <tern/automation/ModBusLinkIdentity.h>
 
+#include <filesystem>
 #include <initializer_list>
 
 namespace tern::server {
@@ -27,8 +28,8 @@ std::string join(std::initializer_list<std::string> parts)
 
 std::string directoryOf(const std::string& path)
 {
-    const auto slash = path.find_last_of('/');
-    return slash == std::string::npos ? std::string(".") : path.substr(0, slash == 0 ? 1 : slash);
+    const std::string parent = std::filesystem::path(path).parent_path().string();
+    return parent.empty() ? "." : parent;
 }
 
 bool write(platform::RegistryStore& store, std::initializer_list<Entry> entries)

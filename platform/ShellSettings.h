@@ -1,13 +1,14 @@
 #pragma once
-// The user settings both programs keep in their profile. They are read once
-// at start-up and written once at exit; in between the in-memory values are
-// the live ones. A program's own keys (Kestrel's telegram timing, say) are
-// loaded and saved beside these by its ShellContext.
+// The user settings both programs keep in their profile. The programs read
+// them once at start-up and write them once at exit; in between the in-memory
+// values are the live ones. A program's own keys (Kestrel's telegram timing,
+// say) are loaded and saved beside these by its ShellContext. Programs without
+// windows (aviary-backup) read the same keys from here.
 #include <platform/RegistryStore.h>
 
 #include <string>
 
-namespace shell {
+namespace platform {
 
 struct ShellSettings {
     // "Settings"
@@ -25,8 +26,8 @@ struct ShellSettings {
 };
 
 // Reads every key of the profile, with the defaults for missing ones.
-void loadSettings(const platform::Profile& profile, ShellSettings& settings);
+void loadSettings(const Profile& profile, ShellSettings& settings);
 // Writes every key back. "Dummy" is written only while the options flag is set.
-bool saveSettings(platform::Profile& profile, const ShellSettings& settings, bool optionsFlag);
+bool saveSettings(Profile& profile, const ShellSettings& settings, bool optionsFlag);
 
-}  // namespace shell
+}  // namespace platform

@@ -3,7 +3,7 @@
 // for the serial control and the status bar.
 #include <string>
 
-namespace shell {
+namespace platform {
 
 struct ShellSettings;
 
@@ -21,4 +21,4 @@ std::string baudPart(const std::string& baud);
 std::string formatPart(const std::string& protocol);
 AppliedComm applySettings(const ShellSettings& settings);
 
-}  // namespace shell
+}  // namespace platform

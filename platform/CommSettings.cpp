@@ -1,11 +1,11 @@
-#include <shell/CommSettings.h>
-#include <shell/ShellSettings.h>
+#include <platform/CommSettings.h>
+#include <platform/ShellSettings.h>
 
 #include <platform/PortMap.h>
 
 #include <array>
 
-namespace shell {
+namespace platform {
 
 std::string baudPart(const std::string& baud)
 {
@@ -24,9 +24,9 @@ AppliedComm applySettings(const ShellSettings& s)
     a.portNumber = s.port;
     a.settingsString = baudPart(s.baud) + formatPart(s.protocol);
     a.paneBaud = s.baud;
-    a.panePort = platform::comPortName(s.port);
+    a.panePort = comPortName(s.port);
     a.paneProtocol = s.protocol;
     return a;
 }
 
-}  // namespace shell
+}  // namespace platform

@@ -1,13 +1,13 @@
-#include <shell/ShellSettings.h>
+#include <platform/ShellSettings.h>
 
-namespace shell {
+namespace platform {
 
 namespace {
 constexpr const char* kSettings = "Settings";
 constexpr const char* kOptions = "Options";
 }  // namespace
 
-void loadSettings(const platform::Profile& p, ShellSettings& s)
+void loadSettings(const Profile& p, ShellSettings& s)
 {
     s.appPath = p.getString(kSettings, "AppPath");
     s.readerPath = p.getString(kSettings, "ReaderPath");
@@ -22,7 +22,7 @@ void loadSettings(const platform::Profile& p, ShellSettings& s)
     s.dummy = p.getInt(kOptions, "Dummy", 0) != 0;
 }
 
-bool saveSettings(platform::Profile& p, const ShellSettings& s, bool optionsFlag)
+bool saveSettings(Profile& p, const ShellSettings& s, bool optionsFlag)
 {
     bool ok = p.writeString(kSettings, "AppPath", s.appPath);
     ok = p.writeString(kSettings, "ReaderPath", s.readerPath) && ok;
@@ -38,4 +38,4 @@ bool saveSettings(platform::Profile& p, const ShellSettings& s, bool optionsFlag
     return ok;
 }
 
-}  // namespace shell
+}  // namespace platform
