@@ -67,6 +67,7 @@ private:
     // Reads what the socket holds without waiting (readLock_ held).
     SerialResult pullInput(int fd);
     SerialResult sendRaw(int fd, const std::string& bytes);
+    void acknowledgeAtOnce(int fd);
     // Sends the line settings and waits for the server's answers.
     SerialResult applyLine(int fd, const SerialSettings& s);
     void setProblem(std::string text);
@@ -85,6 +86,9 @@ private:
 
     std::mutex readLock_;
     std::deque<uint8_t> pending_;
+    // False once the socket refused a TCP option: the line then works, only
+    // slower, and the option is not asked for again.
+    bool tunable_ = true;
     ComPortTelnet telnet_;
     std::mutex writeLock_;
 };
