@@ -2,7 +2,7 @@
 // server, and simulated drives of two definitions on a pseudo-terminal that
 // Tern reaches as COM2. The drives are served in this process so that a test
 // can change a value at the drive or make it fall silent.
-#include "ModalDialogs.h"
+#include "MerlinTernWorld.h"
 
 #include <merlin/core/MerlinState.h>
 #include <merlin/link/CTernLink.h>
@@ -54,19 +54,6 @@ const auto* const kBus = ::testing::AddGlobalTestEnvironment(new TernBusEnvironm
 
 constexpr int kCom = 2;
 
-// Runs the Qt event loop until the condition holds or the time is up.
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds limit = 5s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
-
 // An LM3 Normal V3 drive at unit 1, an LT4 Vexal V2 drive at unit 2.
 class Drives {
 public:
@@ -101,54 +88,6 @@ private:
     bool ok_ = false;
 };
 
-// Merlin's installation and profile: COM2 at 19200 baud, short time-outs.
-class MerlinWorld {
-public:
-    MerlinWorld()
-    {
-        std::filesystem::create_directories(install_ + "/DeviceData");
-        for (const auto& entry : std::filesystem::directory_iterator(binDir() + "/DeviceData"))
-            std::filesystem::copy_file(entry.path(), install_ + "/DeviceData/" + entry.path().filename().string(),
-                                       std::filesystem::copy_options::overwrite_existing);
-        auto& store = platform::RegistryStore::instance();
-        store.setString(platform::Hive::LocalMachine, "SOFTWARE\\" + getCompanyName() + "\\Aviary\\1.4.1",
-                        "InstallPath", install_);
-        platform::Profile p = ::shell::ShellContext::profile();
-        p.writeInt("Options", "Splash", 0);
-        p.writeInt("Options", "Com", 0);
-        p.writeInt("Settings", "Port", kCom);
-        p.writeString("Settings", "Baud", "19200");
-        p.writeInt("Times", "ModBus Timeout", 300);
-        p.writeInt("Times", "ModBus Request Delay", 1);
-        p.writeInt("Times", "Repeat", 1);
-        state().reset();
-        merlin::shell() = merlin::ShellContext{};
-    }
-    ~MerlinWorld()
-    {
-        state().reset();
-        std::filesystem::remove_all(root_.path() + "/install");
-    }
-    const std::string& install() const { return install_; }
-
-private:
-    platform::testing::TempDir root_;
-    std::string install_ = root_.path() + "/install";
-};
-
-MerlinOptions ternOptions()
-{
-    MerlinOptions o;
-    o.linkFactory = [] { return std::make_unique<CTernLink>(state().link); };
-    return o;
-}
-
-ui::CParameterFrame* activeDocument(::shell::CMainFrame& frame)
-{
-    QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
-    return sub ? qobject_cast<ui::CParameterFrame*>(sub->widget()) : nullptr;
-}
-
 QString cellOf(ui::CParameterFrame& doc, int offset)
 {
     auto* grid = doc.view().grid();
@@ -162,7 +101,7 @@ TEST(MerlinTern, CheckNetworkFindsBothDrivesAndConnectsToOne)
 {
     Drives drives;
     ASSERT_TRUE(drives.ok());
-    MerlinWorld world;
+    MerlinWorld world(kCom);
     platform::testing::ScriptedResponder messages([](const std::string& f) { ADD_FAILURE() << f; });
     ::shell::CShellApp app(merlin::shell(), merlinProgram(ternOptions()));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
@@ -208,7 +147,7 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
 {
     Drives drives;
     ASSERT_TRUE(drives.ok());
-    MerlinWorld world;
+    MerlinWorld world(kCom);
     platform::testing::ScriptedResponder messages([](const std::string& f) { ADD_FAILURE() << f; });
     ::shell::CShellApp app(merlin::shell(), merlinProgram(ternOptions()));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
@@ -273,7 +212,7 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
 
 TEST(MerlinTern, WithoutTheLinkServerTheViewStaysOfflineWithoutHanging)
 {
-    MerlinWorld world;
+    MerlinWorld world(kCom);
     platform::testing::ScriptedResponder messages([](const std::string& f) { ADD_FAILURE() << f; });
     MerlinOptions o;
     o.linkFactory = [] { return std::make_unique<CTernLink>(state().link, "Tern.Missing.1"); };
