@@ -59,22 +59,7 @@ using platform::MsgIcon;
 
 namespace {
 
-// Acts on the first modal dialog of type T once it is up.
-template <typename T>
-void onModal(std::function<void(T*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (w == nullptr)
-            return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
-}
+using shelltest::onModal;
 
 // Every window fits a 1024 x 768 screen. With AVIARY_TEST_SHOTS set, the
 // window is also saved there as a picture to look at.

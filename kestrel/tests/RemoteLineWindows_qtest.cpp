@@ -20,37 +20,16 @@
 #include <QAction>
 #include <QApplication>
 #include <QTest>
-#include <QTimer>
 
 #include <cstdlib>
 #include <filesystem>
-#include <functional>
 #include <memory>
 
 using namespace kestrel;
 using platform::MsgAnswer;
 using platform::MsgIcon;
 using platform::testing::Ser2netServer;
-
-namespace {
-
-// Acts on the first modal dialog of type T once it is up.
-template <typename T>
-void onModal(std::function<void(T*)> act)
-{
-    auto* timer = new QTimer;
-    timer->setInterval(5);
-    QObject::connect(timer, &QTimer::timeout, [timer, act] {
-        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
-        if (w == nullptr) return;
-        timer->stop();
-        timer->deleteLater();
-        act(w);
-    });
-    timer->start();
-}
-
-}  // namespace
+using shelltest::onModal;
 
 class RemoteLineWindowsTest : public QObject, shelltest::KestrelOnPty {
     Q_OBJECT
@@ -62,7 +41,8 @@ class RemoteLineWindowsTest : public QObject, shelltest::KestrelOnPty {
 private slots:
     void initTestCase()
     {
-        if (!Ser2netServer::available()) QSKIP("ser2net is not installed (scripts/install-deps.sh)");
+        if (!Ser2netServer::available())
+            QSKIP("ser2net is not installed (scripts/install-deps.sh)");
         std::string error;
         // A network hop takes longer than a pty: the reply wait of a plant
         // line, not the 4 ms the pty tests get by with.
@@ -80,7 +60,8 @@ private slots:
 
     void cleanupTestCase()
     {
-        if (!server) return;
+        if (!server)
+            return;
         stopLine();
         server.reset();
     }
@@ -116,9 +97,9 @@ private slots:
     void uploadAllBringsTheDrivesValues()
     {
         bus->withDrive(2, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0004); });
-        world->messages->expect(BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Upload, "LIST  A",
-                                                                   "ADDR=02\"NEW\""),
-                                MsgIcon::Question, MsgAnswer::Yes);
+        world->messages->expect(
+            BulkTransferFlow::confirmationText(BulkTransferFlow::Direction::Upload, "LIST  A", "ADDR=02\"NEW\""),
+            MsgIcon::Question, MsgAnswer::Yes);
         const TransferList list{openedList, "/tvk/RQ-1808.tvk", "2", DeviceTitle("2").title, "LIST  A"};
         QVERIFY(online->uploadAll(list));
         QCOMPARE(CWorkFile(openedList).findValue(0x0031), std::optional<uint16_t>(4));

@@ -105,6 +105,22 @@ inline void whenModal(const QString& name, std::function<void(QWidget*)> act)
     timer->start();
 }
 
+// Runs act on the first modal dialog of type T once it is up.
+template <typename T>
+void onModal(std::function<void(T*)> act)
+{
+    auto* timer = new QTimer;
+    timer->setInterval(5);
+    QObject::connect(timer, &QTimer::timeout, [timer, act] {
+        auto* w = qobject_cast<T*>(QApplication::activeModalWidget());
+        if (w == nullptr) return;
+        timer->stop();
+        timer->deleteLater();
+        act(w);
+    });
+    timer->start();
+}
+
 // The file dialogs answer from a queue; an unexpected one fails the test.
 class FileAnswers {
 public:

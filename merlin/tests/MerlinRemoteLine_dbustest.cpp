@@ -16,8 +16,8 @@
 
 #include <platform/FileDialog.h>
 #include <platform/PortMap.h>
-#include <platform/testing/Ser2netServer.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/Ser2netServer.h>
 
 #include <QApplication>
 
@@ -30,20 +30,9 @@ namespace merlin {
 namespace {
 
 using namespace tern::testkit;
-using platform::testing::Ser2netServer;
 using merlin::testing::whenModal;
+using platform::testing::Ser2netServer;
 
-// Widgets need a QApplication before the bus environment makes a core one.
-class WidgetsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "merlin-remote-dbustest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance()) new QApplication(argc, argv);
-    }
-};
 const auto* const kWidgets = ::testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
 const auto* const kBus = ::testing::AddGlobalTestEnvironment(new TernBusEnvironment);
 
@@ -55,7 +44,8 @@ class MerlinRemoteLine : public ::testing::TestWithParam<Ser2netServer::Kind> {
 protected:
     void SetUp() override
     {
-        if (!Ser2netServer::available()) GTEST_SKIP() << "ser2net is not installed (scripts/install-deps.sh)";
+        if (!Ser2netServer::available())
+            GTEST_SKIP() << "ser2net is not installed (scripts/install-deps.sh)";
         std::string error;
         model_.addDrive(kUnit, sim::loadDrive(binDir() + "/DeviceData", kDefinition, 0, error));
         ASSERT_TRUE(runner_.startPty(error)) << error;
@@ -107,7 +97,8 @@ TEST_P(MerlinRemoteLine, CheckNetworkScanAndUploadAllThroughTern)
         });
     frame.execute(cmd::UploadAll);
     EXPECT_EQ(frame.paneText(::shell::CMainFrame::PaneMessage), QString("Ready"));
-    for (int k : changed) EXPECT_EQ(set.ValueAt(k), set.At(k).min + 7) << set.At(k).name;
+    for (int k : changed)
+        EXPECT_EQ(set.ValueAt(k), set.At(k).min + 7) << set.At(k).name;
 
     const std::string path = world_.file("cabinet.par");
     const auto previous =
@@ -117,7 +108,8 @@ TEST_P(MerlinRemoteLine, CheckNetworkScanAndUploadAllThroughTern)
     CDpfParSet stored(world_.install());
     stored.SetTrace(nullptr);
     ASSERT_EQ(stored.LoadParameterFile(std::filesystem::path(path)), 0);
-    for (int k : changed) EXPECT_EQ(stored.ValueAt(k), set.At(k).min + 7) << set.At(k).name;
+    for (int k : changed)
+        EXPECT_EQ(stored.ValueAt(k), set.At(k).min + 7) << set.At(k).name;
     doc->document().modified = false;
     app.exit();
     EXPECT_TRUE(messages.verify());

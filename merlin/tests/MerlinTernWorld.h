@@ -18,9 +18,12 @@
 #include <platform/testing/TempDir.h>
 #include <plumage/plumage.h>
 
+#include <QApplication>
 #include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <filesystem>
@@ -29,13 +32,27 @@
 
 namespace merlin {
 
+// Widgets need a QApplication before the bus environment makes a core one:
+// each test program registers this ahead of TernBusEnvironment.
+class WidgetsEnvironment : public ::testing::Environment {
+public:
+    void SetUp() override
+    {
+        static int argc = 1;
+        static char name[] = "merlin-dbustest";
+        static char* argv[] = {name, nullptr};
+        if (!QCoreApplication::instance()) new QApplication(argc, argv);
+    }
+};
+
 // Runs the Qt event loop until the condition holds or the time is up.
 template <typename Condition>
 bool waitFor(Condition condition, std::chrono::milliseconds limit = std::chrono::seconds(5))
 {
     const auto end = std::chrono::steady_clock::now() + limit;
     while (!condition()) {
-        if (std::chrono::steady_clock::now() > end) return false;
+        if (std::chrono::steady_clock::now() > end)
+            return false;
         QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
     }
     return true;

@@ -37,18 +37,6 @@ using namespace tern::testkit;
 using platform::MsgIcon;
 using merlin::testing::whenModal;
 
-// Widgets need a QApplication before the bus environment makes a core one.
-class WidgetsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "merlin-dbustest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QApplication(argc, argv);
-    }
-};
 const auto* const kWidgets = ::testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
 const auto* const kBus = ::testing::AddGlobalTestEnvironment(new TernBusEnvironment);
 
