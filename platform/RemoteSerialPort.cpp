@@ -67,17 +67,7 @@ RemoteSerialPort::RemoteSerialPort(uint32_t allowanceMs, uint32_t connectMs)
 
 RemoteSerialPort::~RemoteSerialPort() { close(); }
 
-void RemoteSerialPort::setProblem(std::string text)
-{
-    std::lock_guard config(configLock_);
-    problem_ = std::move(text);
-}
 
-std::string RemoteSerialPort::problem() const
-{
-    std::lock_guard config(configLock_);
-    return problem_;
-}
 
 template <class Call>
 SerialResult RemoteSerialPort::withFd(Call&& call)
@@ -228,29 +218,12 @@ SerialResult RemoteSerialPort::configure(const SerialSettings& s)
         const SerialResult r = withFd([&](int fd) { return applyLine(fd, s); });
         if (r != SerialResult::Ok && r != SerialResult::NotOpen) return r;
     }
-    std::lock_guard config(configLock_);
-    settings_ = s;
+    storeSettings(s);
     return SerialResult::Ok;
 }
 
-SerialSettings RemoteSerialPort::settings() const
-{
-    std::lock_guard config(configLock_);
-    return settings_;
-}
 
-SerialResult RemoteSerialPort::setTimeouts(const CommTimeouts& t)
-{
-    std::lock_guard config(configLock_);
-    timeouts_ = t;
-    return SerialResult::Ok;
-}
 
-CommTimeouts RemoteSerialPort::timeouts() const
-{
-    std::lock_guard config(configLock_);
-    return timeouts_;
-}
 
 SerialResult RemoteSerialPort::sendRaw(int fd, const std::string& bytes)
 {
