@@ -7,6 +7,8 @@
 #include <cerrno>
 #include <cstring>
 #include <linux/serial.h>
+#include <mutex>
+#include <set>
 #include <sys/ioctl.h>
 
 namespace platform {
@@ -21,7 +23,35 @@ uint32_t number(const IniFile& ini, const std::string& section, const std::strin
     return v ? parseInt<uint32_t>(*v).value_or(fallback) : fallback;
 }
 
+// The process's one debug-log sink and what it has written; Tern opens lines
+// from several threads.
+struct NoteLog {
+    std::mutex lock;
+    LineNoteSink sink;
+    std::set<std::string> written;
+};
+
+NoteLog& noteLog()
+{
+    static NoteLog log;
+    return log;
+}
+
 }  // namespace
+
+void setLineNoteSink(LineNoteSink sink)
+{
+    NoteLog& log = noteLog();
+    std::lock_guard guard(log.lock);
+    log.sink = std::move(sink);
+}
+
+void reportLineNote(const std::string& note)
+{
+    NoteLog& log = noteLog();
+    std::lock_guard guard(log.lock);
+    if (log.sink && !log.written.contains(note) && log.sink(note)) log.written.insert(note);
+}
 
 LineOptions lineOptionsFor(const std::string& device)
 {

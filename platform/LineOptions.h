@@ -15,6 +15,7 @@
 // Drivers that do not know a mode refuse it; that is worth a line in a debug
 // log, never an error: the port works without.
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -43,5 +44,14 @@ uint32_t networkAllowanceMs();
 // Applies the options to an open tty; returns one note per option the
 // driver refused (empty when all took or none was asked for).
 std::vector<std::string> applyLineOptions(int fd, const std::string& device, const LineOptions& options);
+
+// Where the refusals go: the program's debug log. The sink answers whether it
+// wrote the line (a log that is switched off takes nothing), and each text is
+// offered again at the next open until it has been written once, so a program
+// that opens its port for every operation does not repeat it. Without a sink
+// the notes are dropped; setting an empty sink removes it.
+using LineNoteSink = std::function<bool(const std::string& note)>;
+void setLineNoteSink(LineNoteSink sink);
+void reportLineNote(const std::string& note);
 
 }  // namespace platform

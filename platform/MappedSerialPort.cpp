@@ -4,8 +4,6 @@
 #include <platform/PosixSerialPort.h>
 #include <platform/RemoteSerialPort.h>
 
-#include <cstdio>
-
 namespace platform {
 
 MappedSerialPort::MappedSerialPort() : line_(std::make_unique<PosixSerialPort>()) {}
@@ -30,10 +28,8 @@ SerialResult MappedSerialPort::open(const std::string& device)
     }
     const SerialResult r = line_->open(device);
     if (r == SerialResult::Ok && !remote) {
-        // Kestrel opens its port for every operation: say each refusal once.
         const int fd = static_cast<PosixSerialPort&>(*line_).fd();
-        for (const std::string& note : applyLineOptions(fd, device, lineOptionsFor(device)))
-            if (reported_.insert(note).second) std::fprintf(stderr, "%s\n", note.c_str());
+        for (const std::string& note : applyLineOptions(fd, device, lineOptionsFor(device))) reportLineNote(note);
     }
     return r;
 }

@@ -6,7 +6,6 @@
 #include <platform/SerialPort.h>
 
 #include <memory>
-#include <set>
 
 namespace platform {
 
@@ -47,7 +46,6 @@ public:
 private:
     std::unique_ptr<SerialPort> line_;
     bool remote_ = false;
-    std::set<std::string> reported_;
 };
 
 // Opens and closes `device` to find out why a program could not use it:

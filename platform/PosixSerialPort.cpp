@@ -170,17 +170,7 @@ SerialResult PosixSerialPort::close()
     return release(fd) == 0 || errno == EINTR ? SerialResult::Ok : SerialResult::IoError;
 }
 
-void PosixSerialPort::setProblem(std::string text)
-{
-    std::lock_guard config(configLock_);
-    problem_ = std::move(text);
-}
 
-std::string PosixSerialPort::problem() const
-{
-    std::lock_guard config(configLock_);
-    return problem_;
-}
 
 bool PosixSerialPort::isOpen() const
 {
@@ -200,29 +190,12 @@ SerialResult PosixSerialPort::configure(const SerialSettings& s)
         std::lock_guard reader(readLock_);
         decoder_.setParityChecked(s.parity != Parity::None);
     }
-    std::lock_guard config(configLock_);
-    settings_ = s;
+    storeSettings(s);
     return SerialResult::Ok;
 }
 
-SerialSettings PosixSerialPort::settings() const
-{
-    std::lock_guard config(configLock_);
-    return settings_;
-}
 
-SerialResult PosixSerialPort::setTimeouts(const CommTimeouts& timeouts)
-{
-    std::lock_guard config(configLock_);
-    timeouts_ = timeouts;
-    return SerialResult::Ok;
-}
 
-CommTimeouts PosixSerialPort::timeouts() const
-{
-    std::lock_guard config(configLock_);
-    return timeouts_;
-}
 
 PosixSerialPort::Wait PosixSerialPort::waitFor(int fd, short events, int timeoutMs)
 {

@@ -4,7 +4,7 @@
 // termios2/BOTHER. Break and framing errors are read in-band (PARMRK) and
 // reported through takeEvents(). Calls the device refuses (modem lines on a
 // pty) answer SerialResult::Unsupported.
-#include <platform/SerialPort.h>
+#include <platform/LinePortState.h>
 
 #include <platform/ParmrkDecoder.h>
 
@@ -16,7 +16,7 @@
 
 namespace platform {
 
-class PosixSerialPort : public SerialPort {
+class PosixSerialPort : public LinePortState {
 public:
     PosixSerialPort();
     ~PosixSerialPort() override;
@@ -26,9 +26,6 @@ public:
     bool isOpen() const override;
 
     SerialResult configure(const SerialSettings& settings) override;
-    SerialSettings settings() const override;
-    SerialResult setTimeouts(const CommTimeouts& timeouts) override;
-    CommTimeouts timeouts() const override;
 
     SerialResult read(uint8_t* buf, size_t max, size_t& got) override;
     SerialResult write(const uint8_t* data, size_t len, size_t& written) override;
@@ -43,7 +40,6 @@ public:
     SerialResult drain() override;
     SerialResult sendBreak(unsigned ms) override;
     uint32_t takeEvents() override;
-    std::string problem() const override;
 
     int fd() const { return fd_; }
     const std::string& device() const { return device_; }
@@ -60,7 +56,6 @@ private:
     size_t takePending(uint8_t* buf, size_t max);
     SerialResult modemBits(unsigned long request, int bits);
     void wakeBlockedCalls();
-    void setProblem(std::string text);
     void clearWake();
 
     // Readers and writers hold fdLock_ shared for the whole call; open and
@@ -73,10 +68,6 @@ private:
     std::string device_;
     bool isPty_ = false;
 
-    mutable std::mutex configLock_;
-    std::string problem_;
-    SerialSettings settings_;
-    CommTimeouts timeouts_;
 
     // Reader side: decoded input not yet handed out, and the decoder of
     // the in-band break and error marks.

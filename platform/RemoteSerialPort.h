@@ -8,7 +8,7 @@
 // server has no modem lines to report reliably, so cts() is Unsupported (as
 // on a pty: callers then take CTS from their own RTS).
 #include <platform/ComPortTelnet.h>
-#include <platform/SerialPort.h>
+#include <platform/LinePortState.h>
 
 #include <atomic>
 #include <deque>
@@ -27,7 +27,7 @@ struct RemoteAddress {
 // nullopt unless `device` is tcp://host:port or rfc2217://host:port.
 std::optional<RemoteAddress> parseRemoteAddress(const std::string& device);
 
-class RemoteSerialPort : public SerialPort {
+class RemoteSerialPort : public LinePortState {
 public:
     // connectMs bounds the connection and every wait for the server's
     // answers; allowanceMs is what latencyAllowanceMs() reports.
@@ -39,9 +39,6 @@ public:
     bool isOpen() const override;
 
     SerialResult configure(const SerialSettings& settings) override;
-    SerialSettings settings() const override;
-    SerialResult setTimeouts(const CommTimeouts& timeouts) override;
-    CommTimeouts timeouts() const override;
 
     SerialResult read(uint8_t* buf, size_t max, size_t& got) override;
     SerialResult write(const uint8_t* data, size_t len, size_t& written) override;
@@ -57,7 +54,6 @@ public:
     SerialResult sendBreak(unsigned ms) override;
     uint32_t takeEvents() override;
 
-    std::string problem() const override;
     uint32_t latencyAllowanceMs() const override { return allowanceMs_; }
 
 private:
@@ -67,9 +63,9 @@ private:
     // Reads what the socket holds without waiting (readLock_ held).
     SerialResult pullInput(int fd);
     SerialResult sendRaw(int fd, const std::string& bytes);
+    void acknowledgeAtOnce(int fd);
     // Sends the line settings and waits for the server's answers.
     SerialResult applyLine(int fd, const SerialSettings& s);
-    void setProblem(std::string text);
 
     const uint32_t allowanceMs_;
     const uint32_t connectMs_;
@@ -78,13 +74,12 @@ private:
     bool rfc2217_ = false;
     std::string device_;
 
-    mutable std::mutex configLock_;
-    SerialSettings settings_;
-    CommTimeouts timeouts_;
-    std::string problem_;
 
     std::mutex readLock_;
     std::deque<uint8_t> pending_;
+    // False once the socket refused a TCP option: the line then works, only
+    // slower, and the option is not asked for again.
+    bool tunable_ = true;
     ComPortTelnet telnet_;
     std::mutex writeLock_;
 };

@@ -2,6 +2,8 @@
 
 #include <kestrel/core/CMSComm.h>
 
+#include <platform/LineOptions.h>
+
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -104,6 +106,14 @@ void ShellContext::started()
     s.installDir = installDir;
     // Without its log the program still works; the debug lines are then lost.
     if (!s.log.open(s.installDir + "/Receive.txt")) std::fprintf(stderr, "Receive.txt: %s\n", std::strerror(errno));
+    // A driver that refuses RS-485 or low-latency mode is worth a line in the
+    // debug log, written once the "Debug" setting lets it through.
+    platform::setLineNoteSink([](const std::string& note) {
+        KestrelState& k = state();
+        if (!k.settings.debug || !k.log.isOpen()) return false;
+        k.log.line(note);
+        return true;
+    });
     s.windowPresence.assign(kAddressCount, '0');
     s.deviceStatus.assign(kAddressCount, '0');
 }

@@ -8,9 +8,12 @@
 #include <merlin/ui/CMerlinParamsDlg.h>
 #include <merlin/ui/CModbusTestDlg.h>
 #include <merlin/ui/CNetworkDlg.h>
+#include <platform/testing/ScopedEnv.h>
 #include <platform/testing/ScriptedResponder.h>
+#include <platform/testing/TempDir.h>
 #include <platform/testing/qt/QtFailure.h>
 
+#include <QLabel>
 #include <QPushButton>
 #include <QSpinBox>
 #include <QTest>
@@ -106,6 +109,22 @@ private slots:
         dialog.read();
         QCOMPARE(dialog.values(), QStringList{"42"});
         QCOMPARE(dialog.resultText(), QString("     0 / 0000 (HEX)"));
+        QVERIFY(!dialog.findChild<QLabel*>("lineDevice"));   // no line named: no line shown
+    }
+
+    void modbusTestShowsWhereTheLineLeads()
+    {
+        platform::testing::TempDir dir;
+        const std::string present = dir.write("adapter", "");
+        for (const auto& [device, shown] : {std::pair{present, present},
+                                            {dir.path() + "/unplugged", dir.path() + "/unplugged  (not present)"},
+                                            {std::string("rfc2217://cabinet-7:4001"), std::string("rfc2217://cabinet-7:4001")}}) {
+            platform::testing::ScopedEnv com6("AVIARY_COM6", device.c_str());
+            ui::CModbusTestDlg dialog(std::make_unique<CFakeLink>(), 6);
+            auto* line = dialog.findChild<QLabel*>("lineDevice");
+            QVERIFY(line);
+            QCOMPARE(line->text().toStdString(), shown);
+        }
     }
 
     void programParametersDefaultButton()

@@ -2,6 +2,7 @@
 // server, and simulated drives of two definitions on a pseudo-terminal that
 // Tern reaches as COM2. The drives are served in this process so that a test
 // can change a value at the drive or make it fall silent.
+#include "MerlinTernWorld.h"
 
 #include <merlin/core/MerlinState.h>
 #include <merlin/link/CTernLink.h>
@@ -36,35 +37,10 @@ namespace {
 using namespace tern::testkit;
 using platform::MsgIcon;
 
-// Widgets need a QApplication before the bus environment makes a core one.
-class WidgetsEnvironment : public ::testing::Environment {
-public:
-    void SetUp() override
-    {
-        static int argc = 1;
-        static char name[] = "merlin-dbustest";
-        static char* argv[] = {name, nullptr};
-        if (!QCoreApplication::instance())
-            new QApplication(argc, argv);
-    }
-};
 const auto* const kWidgets = ::testing::AddGlobalTestEnvironment(new WidgetsEnvironment);
 const auto* const kBus = ::testing::AddGlobalTestEnvironment(new TernBusEnvironment);
 
 constexpr int kCom = 2;
-
-// Runs the Qt event loop until the condition holds or the time is up.
-template <typename Condition>
-bool waitFor(Condition condition, std::chrono::milliseconds limit = 5s)
-{
-    const auto end = std::chrono::steady_clock::now() + limit;
-    while (!condition()) {
-        if (std::chrono::steady_clock::now() > end)
-            return false;
-        QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
-    }
-    return true;
-}
 
 // An LM3 Normal V3 drive at unit 1, an LT4 Vexal V2 drive at unit 2.
 class Drives {
@@ -100,58 +76,6 @@ private:
     bool ok_ = false;
 };
 
-// Merlin's installation and profile: COM2 at 19200 baud, short time-outs.
-class MerlinWorld {
-public:
-    MerlinWorld()
-    {
-        std::filesystem::create_directories(install_ + "/DeviceData");
-        for (const auto& entry : std::filesystem::directory_iterator(binDir() + "/DeviceData"))
-            std::filesystem::copy_file(entry.path(), install_ + "/DeviceData/" + entry.path().filename().string(),
-                                       std::filesystem::copy_options::overwrite_existing);
-        auto& store = platform::RegistryStore::instance();
-        store.setString(platform::Hive::LocalMachine, "SOFTWARE\\" + getCompanyName() + "\\Aviary\\1.4.1",
-                        "InstallPath", install_);
-        platform::Profile p = ::shell::ShellContext::profile();
-        p.writeInt("Options", "Splash", 0);
-        p.writeInt("Options", "Com", 0);
-        p.writeInt("Settings", "Port", kCom);
-        p.writeString("Settings", "Baud", "19200");
-        p.writeInt("Times", "ModBus Timeout", 300);
-        p.writeInt("Times", "ModBus Request Delay", 1);
-        p.writeInt("Times", "Repeat", 1);
-        state().reset();
-        merlin::shell() = merlin::ShellContext{};
-    }
-    ~MerlinWorld()
-    {
-        state().reset();
-        std::filesystem::remove_all(root_.path() + "/install");
-    }
-    const std::string& install() const { return install_; }
-    // Every message must be expected; the modal dialogs the test expects
-    // are answered as they come up.
-    platform::testing::ScriptedResponder messages{[](const std::string& f) { ADD_FAILURE() << f; }};
-    platform::testing::ModalAnswerer modals{[](const std::string& f) { ADD_FAILURE() << f; }};
-
-private:
-    platform::testing::TempDir root_;
-    std::string install_ = root_.path() + "/install";
-};
-
-MerlinOptions ternOptions()
-{
-    MerlinOptions o;
-    o.linkFactory = [] { return std::make_unique<CTernLink>(state().link); };
-    return o;
-}
-
-ui::CParameterFrame* activeDocument(::shell::CMainFrame& frame)
-{
-    QMdiSubWindow* sub = frame.mdiArea()->activeSubWindow();
-    return sub ? qobject_cast<ui::CParameterFrame*>(sub->widget()) : nullptr;
-}
-
 QString cellOf(ui::CParameterFrame& doc, int offset)
 {
     auto* grid = doc.view().grid();
@@ -165,7 +89,7 @@ TEST(MerlinTern, CheckNetworkFindsBothDrivesAndConnectsToOne)
 {
     Drives drives;
     ASSERT_TRUE(drives.ok());
-    MerlinWorld world;
+    MerlinWorld world(kCom);
     ::shell::CShellApp app(merlin::shell(), merlinProgram(ternOptions()));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
     ::shell::CMainFrame& frame = *app.mainFrame();
@@ -210,7 +134,7 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
 {
     Drives drives;
     ASSERT_TRUE(drives.ok());
-    MerlinWorld world;
+    MerlinWorld world(kCom);
     ::shell::CShellApp app(merlin::shell(), merlinProgram(ternOptions()));
     ASSERT_EQ(app.start("", "/opt/aviary/merlin"), ::shell::StartupEnd::Started);
     ::shell::CMainFrame& frame = *app.mainFrame();
@@ -274,7 +198,7 @@ TEST(MerlinTern, ScanFollowsTheDriveEditsReachItAndFaultsAreRead)
 
 TEST(MerlinTern, WithoutTheLinkServerTheViewStaysOfflineWithoutHanging)
 {
-    MerlinWorld world;
+    MerlinWorld world(kCom);
     MerlinOptions o;
     o.linkFactory = [] { return std::make_unique<CTernLink>(state().link, "Tern.Missing.1"); };
     ::shell::CShellApp app(merlin::shell(), merlinProgram(o));

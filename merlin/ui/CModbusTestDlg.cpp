@@ -1,5 +1,8 @@
 #include <merlin/ui/CModbusTestDlg.h>
 
+#include <platform/PortMap.h>
+#include <shell/PortsDialogModel.h>
+
 #include <QCheckBox>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -24,7 +27,7 @@ QSpinBox* spinBox(int min, int max, int value)
 
 }  // namespace
 
-CModbusTestDlg::CModbusTestDlg(std::unique_ptr<CModbusLink> link, QWidget* parent)
+CModbusTestDlg::CModbusTestDlg(std::unique_ptr<CModbusLink> link, int comPort, QWidget* parent)
     : QDialog(parent), link_(std::move(link)), tool_(*link_)
 {
     setWindowTitle("Modbus Test");
@@ -35,6 +38,11 @@ CModbusTestDlg::CModbusTestDlg(std::unique_ptr<CModbusLink> link, QWidget* paren
     polling_ = new QCheckBox("Polling (ms)");
     period_ = spinBox(1, 60000, tool_.periodMs);
     auto* form = new QFormLayout;
+    if (comPort > 0) {
+        auto* line = new QLabel(QString::fromStdString(shell::comEntryText(comPort)));
+        line->setObjectName("lineDevice");
+        form->addRow(QString::fromStdString(platform::comPortName(comPort)), line);
+    }
     form->addRow("Station", station_);
     form->addRow("Address", address_);
     form->addRow("Count", count_);

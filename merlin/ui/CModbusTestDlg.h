@@ -1,5 +1,7 @@
 #pragma once
-// The "Modbus Test" tool window over ModbusTestTool, with its own link.
+// The "Modbus Test" tool window over ModbusTestTool, with its own link. Given
+// the COM number of Tern's line, it also shows where that number leads and
+// whether the device is there, as the communication dialog does.
 #include <merlin/core/ModbusTestTool.h>
 
 #include <QDialog>
@@ -17,7 +19,7 @@ namespace merlin::ui {
 class CModbusTestDlg : public QDialog {
     Q_OBJECT
 public:
-    CModbusTestDlg(std::unique_ptr<CModbusLink> link, QWidget* parent = nullptr);
+    CModbusTestDlg(std::unique_ptr<CModbusLink> link, int comPort = 0, QWidget* parent = nullptr);
     ~CModbusTestDlg() override;
     ModbusTestTool& tool() { return tool_; }
     void read();

@@ -193,7 +193,7 @@ void installMerlinCommands(shell::CMainFrame& frame)
     frame.setCommandHandler(cmd::CheckNetwork, [&frame] { checkNetwork(frame); });
     frame.setCommandHandler(cmd::OpenDeviceList, [&frame] { openDeviceList(frame); });
     frame.setCommandHandler(cmd::ModbusTest, [&frame] {
-        ui::CModbusTestDlg dialog(shell().makeLink(), &frame);
+        ui::CModbusTestDlg dialog(shell().makeLink(), state().link.comPort, &frame);
         dialog.exec();
     });
     frame.setCommandHandler(cmd::BusMonitor, [&frame] {

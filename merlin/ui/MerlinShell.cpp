@@ -2,7 +2,9 @@
 
 #include <merlin/link/CTernLink.h>
 #include <merlin/link/LinkProfile.h>
+#include <merlin/core/ReceiveLog.h>
 
+#include <platform/LineOptions.h>
 #include <platform/MessageBox.h>
 #include <platform/WorkingInstallation.h>
 
@@ -85,6 +87,11 @@ void ShellContext::started()
     }
     state().installDir = dir;
     state().devices.load(dir);
+    // Merlin opens a line itself only to tell why the link server could not;
+    // a driver's refusal of a mode then goes to the Debug option's log.
+    platform::setLineNoteSink([](const std::string& note) {
+        return state().debug && appendReceiveLine(state().installDir, note);
+    });
 }
 
 ShellContext& shell()

@@ -68,9 +68,12 @@ Ser2netServer::Ser2netServer(const std::string& device, Kind kind, const std::st
     port_ = unusedTcpPort();
     const std::string accepter = kind == Kind::Rfc2217 ? "telnet(rfc2217),tcp" : "tcp";
     // '#' separates lines of -Y; "local" ignores the modem lines a pty lacks.
+    // Without chardelay ser2net passes each byte on as it comes instead of
+    // holding a reply back for two or more character times: what a device
+    // server for Modbus RTU or SIO is set to.
     const std::string yaml = "connection: &line#  accepter: " + accepter + ",127.0.0.1," + std::to_string(port_)
                              + "#  connector: serialdev," + device + "," + lineSettings + ",local"
-                             + "#  options:#    kickolduser: true";
+                             + "#  options:#    kickolduser: true#    chardelay: false";
     pid_ = ::fork();
     if (pid_ == 0) {
         const int null = ::open("/dev/null", O_RDWR);

@@ -39,11 +39,29 @@ TEST(LineOptions, ReadForTheComEntryOfTheDeviceAndRefusalsAreNotesOnly)
     EXPECT_NE(notes[1].find("low-latency"), std::string::npos);
     EXPECT_TRUE(applyLineOptions(pty.slave(), pty.slavePath(), LineOptions{}).empty());
 
-    // The port still opens and carries data.
+    // The port still opens and carries data; the refusals go to the debug
+    // log, not to standard error, each once it has been written there.
+    std::vector<std::string> logged;
+    bool logOn = false;
+    setLineNoteSink([&](const std::string& note) {
+        if (logOn) logged.push_back(note);
+        return logOn;
+    });
+    ::testing::internal::CaptureStderr();
     MappedSerialPort port;
     ASSERT_EQ(port.open(pty.slavePath()), SerialResult::Ok);
     ASSERT_EQ(port.writeAll("ok"), SerialResult::Ok);
     EXPECT_EQ(pty.readMaster(2, 1000), "ok");
+    EXPECT_TRUE(logged.empty());   // the log was off: nothing counts as said
+    logOn = true;
+    for (int open = 0; open < 3; ++open) {
+        ASSERT_EQ(port.close(), SerialResult::Ok);
+        ASSERT_EQ(MappedSerialPort().open(pty.slavePath()), SerialResult::Ok);
+        ASSERT_EQ(port.open(pty.slavePath()), SerialResult::Ok);
+    }
+    EXPECT_EQ(logged, notes);
+    EXPECT_EQ(::testing::internal::GetCapturedStderr(), "");
+    setLineNoteSink({});
 }
 
 }  // namespace

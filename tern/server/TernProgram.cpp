@@ -9,12 +9,14 @@
 #include <tern/automation/ModBusLinkIdentity.h>
 
 #include <platform/Clock.h>
+#include <platform/LineOptions.h>
 #include <platform/ParseInt.h>
 #include <platform/RegistryStore.h>
 
 #include <QCoreApplication>
 #include <QDBusConnection>
 #include <QDBusError>
+#include <QLoggingCategory>
 
 #include <cerrno>
 #include <cstdio>
@@ -26,6 +28,9 @@
 namespace tern::server {
 
 namespace {
+
+// Tern's debug output, off unless QT_LOGGING_RULES="tern.line.debug=true".
+Q_LOGGING_CATEGORY(lineDebug, "tern.line", QtInfoMsg)
 
 std::chrono::milliseconds environmentMs(const char* name, std::chrono::milliseconds fallback)
 {
@@ -143,6 +148,12 @@ HRESULT runTern(int argc, char** argv, const ServeExtension& extend)
     // thread faster than the GLib one, which is most of a call's cost.
     setenv("QT_NO_GLIB", "1", 1);
     QCoreApplication app(argc, argv);
+    // A driver's refusal of RS-485 or low-latency mode is debug output, not an error.
+    platform::setLineNoteSink([](const std::string& note) {
+        if (!lineDebug().isDebugEnabled()) return false;
+        qCDebug(lineDebug, "%s", note.c_str());
+        return true;
+    });
     return serve(app, ServeTiming::fromEnvironment(), extend);
 }
 
