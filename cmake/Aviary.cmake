@@ -6,7 +6,7 @@
 #   so dependants link from the first day. QT turns on AUTOMOC.
 #
 # aviary_tests(<dir> [LIBS ...] [QT_LIBS ...])
-#   <dir>/*_test.cpp       one GoogleTest executable each (gtest_main linked)
+#   <dir>/*_test.cpp       one GoogleTest executable for the folder (gtest_main)
 #   <dir>/*_qtest.cpp      one Qt Test executable each, run offscreen
 #   <dir>/*_dbustest.cpp   one GoogleTest executable each, every case run under
 #                          a private session bus (dbus-run-session) that can
@@ -62,27 +62,78 @@ endfunction()
 
 # Tests find their data below the source tree wherever CTest runs them;
 # __FILE__ is relative to the build folder under Ninja and ccache.
+# The tests' own code is compiled without optimisation: it runs once per
+# case, and optimising GoogleTest's expansions doubled the suite's build time.
+# The code under test keeps the build type's flags. All test code is
+# position-independent as Qt requires, so one precompiled header serves the
+# tests with and without Qt.
 function(_aviary_test_target t)
   target_compile_definitions(${t} PRIVATE AVIARY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  target_compile_options(${t} PRIVATE -Werror)
+  target_compile_options(${t} PRIVATE -Werror -O0 -fPIC)
 endfunction()
+
+# GoogleTest and GoogleMock headers are compiled once for every test
+# executable: they cost more than most test sources themselves. The header's
+# owner is an executable too, so it is compiled with the tests' own flags.
+add_executable(aviary_gtest_pch ${CMAKE_CURRENT_LIST_DIR}/PchOwner.cpp)
+set_target_properties(aviary_gtest_pch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/pch)
+target_link_libraries(aviary_gtest_pch PRIVATE GTest::gtest GTest::gmock)
+_aviary_test_target(aviary_gtest_pch)
+target_precompile_headers(aviary_gtest_pch PRIVATE
+  <gtest/gtest.h> <gmock/gmock.h>
+  <algorithm> <chrono> <cstdint> <filesystem> <fstream> <functional> <map>
+  <memory> <optional> <sstream> <string> <thread> <vector>)
+function(_aviary_gtest_pch t)
+  target_precompile_headers(${t} REUSE_FROM aviary_gtest_pch)
+endfunction()
+
+# Qt's widget headers are most of the compile time of every window: the
+# libraries with windows share one precompiled set of them, the Qt tests
+# another (the tests are compiled as executables, without optimisation).
+# GCC refuses a precompiled header when a macro it was made with is missing
+# or different: the owners link only what every user defines (Qt Test's
+# headers name the test's own folder, so they stay out).
+set(AVIARY_QT_PCH_HEADERS
+  <QAbstractButton> <QAction> <QApplication> <QCheckBox> <QCloseEvent> <QComboBox>
+  <QDialog> <QDialogButtonBox> <QGridLayout> <QGroupBox> <QHBoxLayout> <QLabel>
+  <QLineEdit> <QMdiArea> <QMdiSubWindow> <QPushButton> <QRadioButton> <QString>
+  <QTimer> <QVBoxLayout> <QWidget>
+  <functional> <memory> <string> <vector>)
+add_library(aviary_qt_pch OBJECT ${CMAKE_CURRENT_LIST_DIR}/PchOwner.cpp)
+target_link_libraries(aviary_qt_pch PRIVATE Qt6::Widgets)
+target_precompile_headers(aviary_qt_pch PRIVATE ${AVIARY_QT_PCH_HEADERS})
+function(aviary_qt_pch target)
+  target_precompile_headers(${target} REUSE_FROM aviary_qt_pch)
+endfunction()
+add_executable(aviary_qtest_pch ${CMAKE_CURRENT_LIST_DIR}/PchOwner.cpp)
+set_target_properties(aviary_qtest_pch PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/pch)
+target_link_libraries(aviary_qtest_pch PRIVATE Qt6::Widgets)
+_aviary_test_target(aviary_qtest_pch)
+target_precompile_headers(aviary_qtest_pch PRIVATE ${AVIARY_QT_PCH_HEADERS})
 
 function(aviary_tests dir)
   cmake_parse_arguments(A "" "" "LIBS;QT_LIBS;QT_IN_ORDER" ${ARGN})
   set(_libs ${A_LIBS})
   set(_qtlibs ${A_QT_LIBS})
+  # The GoogleTest sources of one folder link into one executable named after
+  # the folder (kestrel/tests: kestrel_tests): a link step per folder, not per
+  # file. CTest still runs and lists every case on its own.
   file(GLOB _gtests CONFIGURE_DEPENDS ${dir}/*_test.cpp)
-  foreach(src ${_gtests})
-    get_filename_component(t ${src} NAME_WE)
-    add_executable(${t} ${src})
+  if(_gtests)
+    file(RELATIVE_PATH _rel ${PROJECT_SOURCE_DIR} ${CMAKE_CURRENT_SOURCE_DIR}/${dir})
+    string(REPLACE "/" "_" t "${_rel}")
+    add_executable(${t} ${_gtests})
     target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport GTest::gtest_main GTest::gmock)
     _aviary_test_target(${t})
+    _aviary_gtest_pch(${t})
     # gtest_discover_tests splits property values at ';', so it gets one
     # variable here; QT_QPA_PLATFORM comes from the test presets.
     gtest_discover_tests(${t} DISCOVERY_TIMEOUT 60
       PROPERTIES TIMEOUT 60 ENVIRONMENT "AVIARY_BIN_DIR=${AVIARY_BIN_DIR}")
-    _aviary_child_programs(${t} ${src} ${dir})
-  endforeach()
+    foreach(src ${_gtests})
+      _aviary_child_programs(${t} ${src} ${dir})
+    endforeach()
+  endif()
   file(GLOB _dtests CONFIGURE_DEPENDS ${dir}/*_dbustest.cpp)
   foreach(src ${_dtests})
     get_filename_component(t ${src} NAME_WE)
@@ -90,6 +141,7 @@ function(aviary_tests dir)
     # Some drive windows on their private bus: the Qt part of the helpers too.
     target_link_libraries(${t} PRIVATE ${_libs} aviary_testsupport_qt GTest::gtest_main GTest::gmock)
     _aviary_test_target(${t})
+    _aviary_gtest_pch(${t})
     # Each case runs (and is listed) under a private session bus of its own.
     set_target_properties(${t} PROPERTIES CROSSCOMPILING_EMULATOR
       "dbus-run-session;--config-file=${CMAKE_BINARY_DIR}/dbus-session.conf;--")
@@ -108,6 +160,7 @@ function(aviary_tests dir)
     set_target_properties(${t} PROPERTIES AUTOMOC ON AUTORCC ON)
     target_link_libraries(${t} PRIVATE ${_libs} ${_qtlibs} aviary_testsupport_qt Qt6::Test Qt6::Widgets)
     _aviary_test_target(${t})
+    target_precompile_headers(${t} REUSE_FROM aviary_qtest_pch)
     _aviary_child_programs(${t} ${src} ${dir})
     if(t IN_LIST A_QT_IN_ORDER)
       # Its functions are one workflow, each going on from the drive and the
@@ -156,4 +209,42 @@ function(aviary_fuzz_compiler ok)
   else()
     set(${ok} FALSE PARENT_SCOPE)
   endif()
+endfunction()
+
+# aviary_fuzz_target(<exe> SOURCES ... [FLAGS ...])
+#   Links the fuzz target <exe> (a path) from SOURCES, each compiled by clang++
+#   to its own object with libFuzzer's, ASan's and UBSan's instrumentation.
+#   Objects are built in parallel, rebuilt from the compiler's header
+#   dependencies, and shared by the targets of one folder that name the same
+#   source (their FLAGS must then be the same).
+function(aviary_fuzz_target exe)
+  cmake_parse_arguments(A "" "" "SOURCES;FLAGS" ${ARGN})
+  set(_objdir ${CMAKE_CURRENT_BINARY_DIR}/fuzz/obj)
+  set(_flags -std=c++20 -g -O1 -fsanitize=fuzzer-no-link,address,undefined
+      -fno-sanitize-recover=undefined ${A_FLAGS})
+  set(_objs)
+  get_property(_done DIRECTORY PROPERTY AVIARY_FUZZ_OBJECTS)
+  foreach(src ${A_SOURCES})
+    get_filename_component(_name ${src} NAME_WE)
+    string(MD5 _hash "${src}")
+    string(SUBSTRING ${_hash} 0 8 _hash)
+    set(_obj ${_objdir}/${_name}-${_hash}.o)
+    if(NOT _obj IN_LIST _done)
+      add_custom_command(OUTPUT ${_obj}
+        COMMAND ${AVIARY_CLANGXX} ${_flags} -MD -MF ${_obj}.d -c ${src} -o ${_obj}
+        DEPENDS ${src}
+        DEPFILE ${_obj}.d
+        COMMENT "Compiling ${_name} for the fuzz targets"
+        VERBATIM)
+      list(APPEND _done ${_obj})
+    endif()
+    list(APPEND _objs ${_obj})
+  endforeach()
+  set_property(DIRECTORY PROPERTY AVIARY_FUZZ_OBJECTS ${_done})
+  get_filename_component(_target ${exe} NAME)
+  add_custom_command(OUTPUT ${exe}
+    COMMAND ${AVIARY_CLANGXX} -fsanitize=fuzzer,address,undefined ${_objs} -o ${exe}
+    DEPENDS ${_objs}
+    COMMENT "Linking fuzz target ${_target}"
+    VERBATIM)
 endfunction()

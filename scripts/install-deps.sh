@@ -6,7 +6,7 @@ PKGS="cmake g++ make ninja-build pkg-config libgtest-dev libgmock-dev libbenchma
 qt6-base-dev qt6-base-dev-tools libgl-dev flex bison socat xvfb xauth
 libmodbus-dev mbpoll python3-pymodbus python3-dbus dbus dbus-bin
 fonts-dejavu-core ser2net clang libclang-rt-14-dev desktop-file-utils dpkg-dev
-tshark lintian"
+tshark lintian lld"
 missing=""
 for p in $PKGS; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || missing="$missing $p"

@@ -20,18 +20,12 @@ file(GLOB _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/core/*.cpp ${PROJECT_SOURCE_DIR
 list(REMOVE_ITEM _fuzz_core ${PROJECT_SOURCE_DIR}/platform/MessageBox.cpp)
 file(GLOB _fuzz_own ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.cpp)
 list(APPEND _fuzz_core ${_fuzz_own})
-file(GLOB _fuzz_headers ${CMAKE_CURRENT_SOURCE_DIR}/core/*.h ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/*.h)
-set(_fuzz_flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-    -I${PROJECT_SOURCE_DIR} -I${PROJECT_BINARY_DIR}/generated)
 
-# One executable serves the three readers (compiled once: the sources are
+# One executable serves the three readers (linked once: the sources are
 # many and the sanitizers slow); AVIARY_FUZZ_READER picks the reader.
 set(_exe ${_fuzz_dir}/kestrel_readers_fuzzer)
-add_custom_command(OUTPUT ${_exe}
-  COMMAND ${AVIARY_CLANGXX} ${_fuzz_flags} ${_fuzz_core} -o ${_exe}
-  DEPENDS ${_fuzz_core} ${_fuzz_headers}
-  COMMENT "Building kestrel_readers_fuzzer with clang++"
-  VERBATIM)
+aviary_fuzz_target(${_exe} SOURCES ${_fuzz_core}
+  FLAGS -I${PROJECT_SOURCE_DIR} -I${PROJECT_BINARY_DIR}/generated)
 add_custom_target(kestrel_fuzzers ALL DEPENDS ${_exe})
 foreach(f list_file tvk_database netlist)
   # New inputs go to the work directory, never into the corpus of the tree.

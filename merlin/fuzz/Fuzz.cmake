@@ -24,19 +24,15 @@ set(_fuzz_core
     ${CMAKE_CURRENT_SOURCE_DIR}/core/DpfReader.cpp
     ${_dpf_gen}/DpfParser.cpp
     ${_dpf_gen}/DpfScanner.cpp)
-file(GLOB _fuzz_headers ${CMAKE_CURRENT_SOURCE_DIR}/core/*.h)
 list(APPEND _fuzz_core ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/FuzzSupport.cpp ${PROJECT_SOURCE_DIR}/platform/AtomicFile.cpp
      ${PROJECT_SOURCE_DIR}/platform/Notice.cpp)
-set(_fuzz_flags -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-    -I${PROJECT_SOURCE_DIR} -I${_dpf_gen} -DAVIARY_MERLIN_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
+set(_fuzz_flags -I${PROJECT_SOURCE_DIR} -I${_dpf_gen} -DAVIARY_MERLIN_DIR="${CMAKE_CURRENT_SOURCE_DIR}")
 
 foreach(f dpf_reader par_file)
   set(_exe ${_fuzz_dir}/${f}_fuzzer)
-  add_custom_command(OUTPUT ${_exe}
-    COMMAND ${AVIARY_CLANGXX} ${_fuzz_flags} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${f}_fuzzer.cpp ${_fuzz_core} -o ${_exe}
-    DEPENDS ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${f}_fuzzer.cpp ${_fuzz_core} ${_fuzz_headers}
-    COMMENT "Building fuzz target ${f}_fuzzer with clang++"
-    VERBATIM)
+  # The readers' objects are compiled once for both targets.
+  aviary_fuzz_target(${_exe} SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${f}_fuzzer.cpp ${_fuzz_core}
+    FLAGS ${_fuzz_flags})
   list(APPEND _fuzz_exes ${_exe})
   # New inputs go to the work directory, never into the corpus of the tree.
   add_test(NAME merlin_fuzz_${f}

@@ -15,12 +15,7 @@ endif()
 set(_fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
 set(_fuzz_src ${CMAKE_CURRENT_SOURCE_DIR}/MbapReader.cpp ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/MbapReaderFuzz.cpp)
 set(_exe ${_fuzz_dir}/mbap_reader_fuzzer)
-add_custom_command(OUTPUT ${_exe}
-  COMMAND ${AVIARY_CLANGXX} -std=c++20 -g -O1 -fsanitize=fuzzer,address,undefined -fno-sanitize-recover=undefined
-          -I${PROJECT_SOURCE_DIR} ${_fuzz_src} -o ${_exe}
-  DEPENDS ${_fuzz_src} ${CMAKE_CURRENT_SOURCE_DIR}/MbapReader.h
-  COMMENT "Building mbap_reader_fuzzer with clang++"
-  VERBATIM)
+aviary_fuzz_target(${_exe} SOURCES ${_fuzz_src} FLAGS -I${PROJECT_SOURCE_DIR})
 add_custom_target(tern_fuzzers ALL DEPENDS ${_exe})
 file(MAKE_DIRECTORY ${_fuzz_dir}/work)
 add_test(NAME tern_fuzz_mbap
