@@ -16,7 +16,7 @@ struct TransferJob {
     std::string listFile;          // working file the values go into or come from
     std::string databaseFileName;  // "/tvk/RQ-<version>.tvk", relative to the install directory
     TransferDirection direction = TransferDirection::Upload;
-    int chosenParameterSet = 0;    // download: the set the drive was switched to (1..3), 0 none
+    int chosenParameterSet = 0;  // download: the set the drive was switched to (1..3), 0 none
 
     // Result: an upload broke off when the drive stopped answering; the
     // working file holds a mix of old and new values and must not be used.
