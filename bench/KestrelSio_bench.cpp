@@ -54,7 +54,9 @@ int main(int argc, char** argv)
         std::fprintf(stderr, "database check failed\n");
         return 1;
     }
-    CTransfer upload(telegram, true);
+    TransferJob job;
+    job.databaseFileName = state().databaseFileName;
+    CTransfer upload(telegram, job, true);
     const auto t1 = Clock::now();
     int r = upload.Open();
     while (r == 0 && (r = upload.Tick()) == CTransfer::GoOn)

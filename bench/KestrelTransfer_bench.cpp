@@ -69,7 +69,9 @@ int main(int argc, char** argv)
         return 1;
     }
     {
-        TransferModel db(telegram, TransferModel::Mode::Database);
+        TransferJob upload;
+        upload.databaseFileName = state().databaseFileName;
+        TransferModel db(telegram, TransferModel::Mode::Database, upload);
         auto st = db.Open();
         while (st == TransferModel::State::Running)
             st = db.Tick();
@@ -101,7 +103,8 @@ int main(int argc, char** argv)
                     const auto t0 = Clock::now();
                     TransferModel dialog(telegram, dir == BulkTransferFlow::Direction::Upload
                                                        ? TransferModel::Mode::Upload
-                                                       : TransferModel::Mode::Download);
+                                                       : TransferModel::Mode::Download,
+                                         flow.job());
                     auto st = dialog.Open();
                     while (st == TransferModel::State::Running)
                         st = dialog.Tick();

@@ -209,9 +209,10 @@ bool KestrelBus::identify(int address, FoundDrive& drive, std::string& error)
     return true;
 }
 
-bool KestrelBus::runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error)
+bool KestrelBus::runTransfer(kestrel::TransferJob& job, bool databaseMode, const ProgressFn& progress,
+                             std::string& error)
 {
-    kestrel::CTransfer transfer(telegram_, databaseMode);
+    kestrel::CTransfer transfer(telegram_, job, databaseMode);
     int result = transfer.Open();
     if (result == 0) {
         for (;;) {
@@ -268,7 +269,9 @@ bool KestrelBus::uploadDatabase(const ProgressFn& progress, std::string& error)
     bool ok;
     {
         const InstallationSwap inFolder(folder_.path());
-        ok = runTransfer(true, progress, error);
+        kestrel::TransferJob job;
+        job.databaseFileName = name;
+        ok = runTransfer(job, true, progress, error);
     }
     if (!ok) {
         error = "database upload: " + error;
@@ -299,9 +302,8 @@ bool KestrelBus::uploadValues(int address, const ProgressFn& progress, std::stri
         error = "cannot make the working file from " + state().databaseFileName;
         return false;
     }
-    state().listFileName = work;
-    state().uploadDirection = kestrel::TransferDirection::Upload;
-    if (!runTransfer(false, progress, error)) return false;
+    kestrel::TransferJob job{work, state().databaseFileName, kestrel::TransferDirection::Upload};
+    if (!runTransfer(job, false, progress, error)) return false;
     const auto bytes = readAll(work);
     if (!bytes) {
         error = "cannot read the working file " + work;
@@ -414,10 +416,8 @@ bool KestrelBus::restore(int address, const std::string& path, bool force, const
             return false;
         }
     }
-    state().chosenParameterSet = target.listSet;
-    state().listFileName = workPath;
-    state().uploadDirection = kestrel::TransferDirection::Download;
-    return runTransfer(false, progress, error);
+    kestrel::TransferJob job{workPath, state().databaseFileName, kestrel::TransferDirection::Download, target.listSet};
+    return runTransfer(job, false, progress, error);
 }
 
 }  // namespace backup

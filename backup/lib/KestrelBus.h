@@ -9,6 +9,7 @@
 #include <backup/lib/RunFolder.h>
 
 #include <kestrel/core/CTelegram.h>
+#include <kestrel/core/TransferJob.h>
 #include <platform/LineLock.h>
 
 #include <memory>
@@ -57,7 +58,7 @@ private:
     // The drive's database, uploaded when missing; its version text.
     bool prepareDatabase(int address, const ProgressFn& progress, std::string& versionText, std::string& error);
     // Runs one transfer to its end; false with the error on anything but completion.
-    bool runTransfer(bool databaseMode, const ProgressFn& progress, std::string& error);
+    bool runTransfer(kestrel::TransferJob& job, bool databaseMode, const ProgressFn& progress, std::string& error);
     // Every value of the drive, as the body of a parameter file.
     bool uploadValues(int address, const ProgressFn& progress, std::string& body, std::string& versionText,
                       std::string& error);

@@ -166,25 +166,23 @@ BulkTransferFlow::Step BulkTransferFlow::switchSet()
 
 BulkTransferFlow::Step BulkTransferFlow::startTransfer()
 {
-    KestrelState& s = state();
-    s.currentAddress = list_.deviceAddress;
-    s.listFileName = list_.workPath;
-    s.databaseFileName = list_.databaseFileName;
+    state().currentAddress = list_.deviceAddress;
+    const bool upload = direction_ == Direction::Upload;
+    job_ = TransferJob{list_.workPath, list_.databaseFileName,
+                       upload ? TransferDirection::Upload : TransferDirection::Download, upload ? 0 : chosenSet_};
     phase_ = Phase::After;
     return {Step::RunTransfer, {}};
 }
 
 void BulkTransferFlow::TransferEnded(int result)
 {
-    KestrelState& s = state();
     if (direction_ == Direction::Upload) {
         // A run that ended on an error leaves the list as it was; one the
         // user stopped keeps what was read so far.
-        const bool failed = s.listFileName.empty() || (result != CTransfer::Completed && result != CTransfer::Aborted);
+        const bool failed = job_.valuesLost || (result != CTransfer::Completed && result != CTransfer::Aborted);
         restoreBackup(failed);
         listChanged_ = true;
     }
-    s.listFileName.clear();
     phase_ = Phase::Finished;
 }
 

@@ -8,6 +8,7 @@
 // network dialog in selection mode, the warm-up notice or the transfer
 // dialog) and hands the outcome back; Next() answers Done at the end.
 #include <kestrel/core/CTelegram.h>
+#include <kestrel/core/TransferJob.h>
 #include <platform/Notice.h>
 
 #include <optional>
@@ -39,7 +40,7 @@ public:
             ChooseSet,     // the set dialog: setConflictText(), preselect listSet(), then ChooseSet()
             SelectTarget,  // the network dialog in selection mode, then TargetChosen()
             WarmUp,        // the self-closing warm-up notice, then Next()
-            RunTransfer,   // the transfer dialog (TransferModel) in the flow's direction, then TransferEnded()
+            RunTransfer,   // the transfer dialog (TransferModel) on job() in the flow's direction, then TransferEnded()
             Done,
         };
         Kind kind = Done;
@@ -58,8 +59,11 @@ public:
     void ChooseSet(int set);
     // The drive picked (and checked) in selection mode; empty for none.
     void TargetChosen(const std::string& address, const std::string& title);
-    // The transfer dialog's end code.
+    // The transfer dialog's end code; the dialog has run job().
     void TransferEnded(int result);
+    // The transfer of RunTransfer: the list's files and, for a download,
+    // the parameter set chosen.
+    TransferJob& job() { return job_; }
 
     // The Yes/No question before the transfer.
     static std::string confirmationText(Direction direction, const std::string& listName,
@@ -87,6 +91,7 @@ private:
 
     CTelegram& telegram_;
     TransferList list_;
+    TransferJob job_;
     Direction direction_;
     Confirmation confirmation_;
     Phase phase_ = Phase::Start;

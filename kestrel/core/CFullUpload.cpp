@@ -6,7 +6,7 @@
 
 namespace kestrel {
 
-int CFullUpload::Start(int recordCount)
+int CFullUpload::Start(int recordCount, const std::string& databasePath)
 {
     KestrelState& s = state();
     s.logLine("FULL UPLOAD - START");
@@ -21,7 +21,7 @@ int CFullUpload::Start(int recordCount)
     }
     range_ = recordCount;
     progress_ = 0;
-    file_.open(s.installPath(s.databaseFileName), std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
+    file_.open(databasePath, std::ios::in | std::ios::out | std::ios::binary | std::ios::trunc);
     if (!file_) {
         notice_ = platform::Notice{kUploadErrorText, platform::MsgIcon::Stop};
         return -3;

@@ -18,10 +18,11 @@ class CFullUpload {
 public:
     explicit CFullUpload(CTelegram& telegram) : telegram_(telegram) {}
 
-    // recordCount: the value of "FFF0" (progress range). 0 to go on, -2 when
+    // recordCount: the value of "FFF0" (progress range); databasePath: the
+    // file the catalogue goes into. 0 to go on, -2 when
     // the drive does not answer, -3 after a notice (drive running, file not
     // writable, first record unreadable), -1 when the line never became ready.
-    int Start(int recordCount);
+    int Start(int recordCount, const std::string& databasePath);
     // 1 go on, 0 finished (file complete), -1 line never ready, -3 after the
     // notice.
     int Step();

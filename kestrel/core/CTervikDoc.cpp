@@ -330,8 +330,8 @@ CloseAction CTervikDoc::close(const CloseOptionsDialog& dialog)
 {
     ListDocumentState st{doc_.address, doc_.filePath, doc_.modified, {}};
     const CloseAction action = doc_.kind == ListKind::Online && online_.telegram
-                                   ? CloseList(*online_.telegram, st, dialog)
-                                   : CloseList(st, dialog);
+                                   ? CloseList(*online_.telegram, st, dialog).action
+                                   : CloseList(st, dialog).action;
     if (action == CloseAction::Keep) return action;
     const bool wasModified = doc_.modified;
     doc_.modified = false;

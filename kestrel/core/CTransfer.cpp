@@ -13,8 +13,8 @@ namespace kestrel {
 
 using platform::MsgIcon;
 
-CTransfer::CTransfer(CTelegram& telegram, bool databaseMode)
-    : telegram_(telegram), databaseMode_(databaseMode), direction_(state().uploadDirection), full_(telegram)
+CTransfer::CTransfer(CTelegram& telegram, TransferJob& job, bool databaseMode)
+    : telegram_(telegram), job_(job), databaseMode_(databaseMode), full_(telegram)
 {
 }
 
@@ -66,7 +66,7 @@ int CTransfer::Open()
     telegram_.ReadParameter("00AC");
     telegram_.WaitForPort();
     if (databaseMode_) {
-        const int r = full_.Start(recordCount_);
+        const int r = full_.Start(recordCount_, state().installPath(job_.databaseFileName));
         if (auto n = full_.takeNotice())
             pending_.push_back(*n);
         return r == 0 ? 0 : Stopped;
@@ -121,12 +121,12 @@ std::vector<platform::Notice> CTransfer::Finish(int result)
 
 bool CTransfer::isCustomList() const
 {
-    return state().listFileName.find(".~ct") != std::string::npos;
+    return job_.listFile.find(".~ct") != std::string::npos;
 }
 
 bool CTransfer::openWorkFile()
 {
-    work_.open(state().listFileName, std::ios::in | std::ios::out | std::ios::binary);
+    work_.open(job_.listFile, std::ios::in | std::ios::out | std::ios::binary);
     pos_ = 0;
     return static_cast<bool>(work_);
 }
@@ -136,7 +136,7 @@ int CTransfer::listRange() const
     if (!isCustomList())
         return recordCount_;
     std::error_code ec;
-    const auto size = std::filesystem::file_size(state().listFileName, ec);
+    const auto size = std::filesystem::file_size(job_.listFile, ec);
     return ec ? 0 : static_cast<int>(size / WorkRecord::kSize);
 }
 
@@ -179,7 +179,7 @@ int CTransfer::uploadStep()
             if (telegram_.status() == -1)
                 return NoLine;
             pending_.push_back({CFullUpload::kUploadErrorText, MsgIcon::Stop});
-            s.listFileName.clear();
+            job_.valuesLost = true;
             return Stopped;
         }
         value = telegram_.valueText().substr(0, 4);
@@ -208,7 +208,7 @@ int CTransfer::downloadStart()
         return Stopped;
     }
     s.logLine("DOWNLOAD ALL - START");
-    database_ = std::make_unique<DatabaseReader>(s.installPath(s.databaseFileName));
+    database_ = std::make_unique<DatabaseReader>(s.installPath(job_.databaseFileName));
     if (!openWorkFile())
         return WorkFileError;
     skipService_ = serviceSkip();

@@ -12,7 +12,7 @@
 #include <kestrel/core/CTelegram.h>
 #include <kestrel/core/DatabaseReader.h>
 #include <kestrel/core/EndCodes.h>
-#include <kestrel/core/KestrelState.h>
+#include <kestrel/core/TransferJob.h>
 #include <platform/Notice.h>
 
 #include <cstdint>
@@ -37,9 +37,10 @@ public:
     };
     enum StepResult { Finished = 0, GoOn = 1, AskContinue = 2 };
 
-    // databaseMode: the database upload; otherwise the direction comes from
-    // the process-wide upload direction.
-    CTransfer(CTelegram& telegram, bool databaseMode);
+    // databaseMode: the database upload into job.databaseFileName;
+    // otherwise job.direction moves the values of job.listFile. The job
+    // outlives the transfer and receives its result.
+    CTransfer(CTelegram& telegram, TransferJob& job, bool databaseMode);
     ~CTransfer();
 
     // "Uploading from device 5..." and its siblings.
@@ -64,7 +65,7 @@ public:
     static constexpr uint16_t kServiceAccessCode = 0x00C9;
 
 private:
-    bool downloading() const { return !databaseMode_ && direction_ == TransferDirection::Download; }
+    bool downloading() const { return !databaseMode_ && job_.direction == TransferDirection::Download; }
     int uploadStart();
     int uploadStep();
     int downloadStart();
@@ -81,8 +82,8 @@ private:
     int downloadFailed(const std::string& number);
 
     CTelegram& telegram_;
+    TransferJob& job_;
     const bool databaseMode_;
-    const TransferDirection direction_;
     CFullUpload full_;
     std::fstream work_;
     std::streamoff pos_ = 0;

@@ -35,10 +35,10 @@ std::string keypadMessage(const KeypadQuery& q, bool modified)
     return m;
 }
 
-CloseAction onlineAction(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
+CloseAction onlineAction(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog,
+                         std::string& message)
 {
-    KestrelState& s = state();
-    s.currentAddress = doc.address;
+    state().currentAddress = doc.address;
     const KeypadQuery q = KeypadChangeQuery(telegram);
     if (q.notice)
         show(*q.notice);
@@ -57,36 +57,35 @@ CloseAction onlineAction(CTelegram& telegram, ListDocumentState& doc, const Clos
         doc.changedNumber = q.changedNumber;
         [[fallthrough]];
     default:
-        s.closeMessage = keypadMessage(q, doc.modified);
+        message = keypadMessage(q, doc.modified);
         break;
     }
     if (q.result == KeypadQuery::NothingChanged && !doc.filePath.empty())
         return askSave();
-    return dialog(s.closeMessage, !doc.filePath.empty());
+    return dialog(message, !doc.filePath.empty());
 }
 
-// The decision is kept for the list view, which carries it out.
-CloseAction settle(ListDocumentState& doc, CloseAction action)
+// The decision goes back to the list view, which carries it out.
+CloseDecision settle(ListDocumentState& doc, CloseAction action, std::string message = {})
 {
-    state().closeAction = action;
     if (action != CloseAction::Keep)
         doc.modified = false;
-    return action;
+    return {action, std::move(message)};
 }
 
 }  // namespace
 
-CloseAction CloseList(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
+CloseDecision CloseList(CTelegram& telegram, ListDocumentState& doc, const CloseOptionsDialog& dialog)
 {
-    state().closeMessage.clear();
     if (doc.address.empty())
         return settle(doc, doc.modified ? askSave() : CloseAction::StoreNothing);
-    return settle(doc, onlineAction(telegram, doc, dialog));
+    std::string message;
+    const CloseAction action = onlineAction(telegram, doc, dialog, message);
+    return settle(doc, action, std::move(message));
 }
 
-CloseAction CloseList(ListDocumentState& doc, const CloseOptionsDialog& dialog)
+CloseDecision CloseList(ListDocumentState& doc, const CloseOptionsDialog& dialog)
 {
-    state().closeMessage.clear();
     if (!doc.modified)
         return settle(doc, CloseAction::StoreNothing);
     return settle(doc, doc.address.empty() ? askSave() : dialog({}, !doc.filePath.empty()));

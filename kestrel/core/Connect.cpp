@@ -36,12 +36,13 @@ ConnectPlan Connect(CTelegram& telegram, const std::string& address, bool quick)
     const DatabaseCheck check = CheckDatabase(telegram);
     ConnectPlan plan;
     plan.notice = check.notice;
+    if (check.result != DatabaseCheck::NoConnection)
+        plan.job.databaseFileName = s.databaseFileName;
     if (check.result == DatabaseCheck::NoConnection) {
         plan.next = ConnectPlan::StayOpen;
     } else if (check.result == DatabaseCheck::Complete) {
-        s.uploadDirection = TransferDirection::Upload;
         s.operationInProgress = false;
-        s.listFileName = MakeWorkingFile(s.installPath(s.databaseFileName));
+        plan.job.listFile = MakeWorkingFile(s.installPath(s.databaseFileName));
         plan.next = quick ? ConnectPlan::OpenList : ConnectPlan::UploadValues;
     } else {
         const auto answer = platform::showMessage(kDatabankQuestion, MsgIcon::Question, platform::MsgButtons::YesNo);
@@ -53,9 +54,12 @@ ConnectPlan Connect(CTelegram& telegram, const std::string& address, bool quick)
 
 ConnectPlan ListAfterDatabaseUpload()
 {
-    KestrelState& s = state();
-    s.listFileName = MakeWorkingFile(s.installPath(s.databaseFileName));
-    return {s.listFileName.empty() ? ConnectPlan::Nothing : ConnectPlan::OpenList, std::nullopt};
+    const KestrelState& s = state();
+    ConnectPlan plan;
+    plan.job.databaseFileName = s.databaseFileName;
+    plan.job.listFile = MakeWorkingFile(s.installPath(s.databaseFileName));
+    plan.next = plan.job.listFile.empty() ? ConnectPlan::Nothing : ConnectPlan::OpenList;
+    return plan;
 }
 
 }  // namespace kestrel

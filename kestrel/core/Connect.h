@@ -3,6 +3,7 @@
 // dialog does next for the selected address. The transfer dialog and the
 // list window are the caller's; this decides and prepares the working file.
 #include <kestrel/core/CTelegram.h>
+#include <kestrel/core/TransferJob.h>
 #include <platform/Notice.h>
 
 #include <optional>
@@ -14,13 +15,15 @@ struct ConnectPlan {
     enum Next {
         Nothing,            // a notice explains why; the dialog stays as it is
         StayOpen,           // no connection or no usable version (notice given)
-        OpenList,           // open the list of state().listFileName
-        UploadValues,       // run the value upload, then open the list if its name is not empty
-        UploadDatabase,     // run the database upload, then ListAfterDatabaseUpload()
+        OpenList,           // open the list of job.listFile
+        UploadValues,       // run job (the value upload), then open its list unless its values were lost
+        UploadDatabase,     // run job in database mode, then ListAfterDatabaseUpload()
         Declined,           // the user did not want the database transfer
     };
     Next next = Nothing;
     std::optional<platform::Notice> notice;
+    // The drive's database and, once made, the working file of its list.
+    TransferJob job;
 };
 
 ConnectPlan Connect(CTelegram& telegram, const std::string& address, bool quick);

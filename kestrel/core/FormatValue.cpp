@@ -1,7 +1,5 @@
 #include <kestrel/core/FormatValue.h>
 
-#include <kestrel/core/KestrelState.h>
-
 #include <cstdio>
 #include <cstdlib>
 
@@ -28,9 +26,8 @@ long hexPrefix(std::string_view text)
 
 }  // namespace
 
-const std::string& FormatValue(std::string_view hexText, std::string_view scaleCode, int decimals)
+std::string FormatValue(std::string_view hexText, std::string_view scaleCode, int decimals)
 {
-    std::string& result = state().formatResult;
     long v = hexPrefix(hexText);
     if (v > 0x7FFF)
         v -= 0x10000;
@@ -42,12 +39,11 @@ const std::string& FormatValue(std::string_view hexText, std::string_view scaleC
     static constexpr const char* kFormats[] = {"%0.0f", "%0.1f", "%0.2f", "%0.3f"};
     static constexpr float kFactors[] = {1.0f, 0.1f, 0.01f, 0.001f};
     if (decimals < 0 || decimals > 3)
-        return result;
+        return {};
     const float shown = static_cast<float>(v) * kFactors[decimals];
     char buf[48];
     std::snprintf(buf, sizeof buf, kFormats[decimals], static_cast<double>(shown));
-    result = buf;
-    return result;
+    return buf;
 }
 
 std::string FormatTelegram(std::string_view text)

@@ -19,9 +19,9 @@ constexpr char U = 'U';
 // Scaled decimal text of a device value: the four hexadecimal digits as a
 // 16-bit two's complement integer, divided by 10, 100 or 1000 (truncating)
 // when the fourth character of scaleCode is '1', '2' or '3', then shown with
-// 0..3 decimals. The result is the process-wide shared result string; for a
-// decimals value outside 0..3 it keeps its previous content.
-const std::string& FormatValue(std::string_view hexText, std::string_view scaleCode, int decimals);
+// 0..3 decimals. A decimals value outside 0..3 has no form: the text is
+// empty (a database record carries only 0..3, TvkRecord::parse).
+std::string FormatValue(std::string_view hexText, std::string_view scaleCode, int decimals);
 
 // Display form of a telegram: STX, ETX, EOT, ENQ, ACK and NAK become
 // "[STX]" ... "[NAK]", everything else is copied.

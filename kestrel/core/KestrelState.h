@@ -2,8 +2,10 @@
 // The process-wide state of Kestrel, in one place. Everything the windows,
 // the telegram object and the steppers share lives here: the current device
 // address, the port-use flags, the per-address tables, the operation flag,
-// the settings the telegram timing uses, the debug log, and the names the
-// connection hands to the list windows. One instance per process: state().
+// the settings the telegram timing uses, the debug log, and the drive last
+// connected. What belongs to one operation (a transfer's files and
+// direction, a close decision, a formatted value) travels with that
+// operation instead. One instance per process: state().
 #include <array>
 #include <cstdio>
 #include <string>
@@ -67,20 +69,6 @@ struct FaultHistoryTable {
 
 constexpr int kAddressCount = 32;
 
-// What the list view does with its values when its document closes, chosen
-// by the close step of the document. The numbers are the close step's
-// result codes, which the view's close handler tests.
-enum class CloseAction {
-    Keep = 0,           // the document stays open
-    StoreNothing = 1,
-    SaveToFile = 2,
-    Download = 3,       // Download All into the drive
-    UploadAndSave = 4,  // Upload All, then Save
-};
-
-// Direction of the next bulk transfer of a list (Upload All or Download All).
-enum class TransferDirection { Upload = 0, Download = 1 };
-
 struct KestrelState {
     std::string installDir;           // no trailing slash
     std::string currentAddress;       // decimal text of the selected drive, "" for none
@@ -99,17 +87,13 @@ struct KestrelState {
     TelegramSettings settings;
     DebugLog log;
 
-    // Handed from the connection to the list window and the transfers.
+    // The drive last connected or picked: the database of its software
+    // version and its title. A transfer takes the database name in its own
+    // job (TransferJob); these say which drive the program is at.
     std::string databaseFileName;     // "/tvk/RQ-<version>.tvk", relative to installDir
-    std::string listFileName;         // working file of the next online list
     std::string deviceTitle;          // "ADDR=05\"Pump 2\""
-    TransferDirection uploadDirection = TransferDirection::Upload;
-    int chosenParameterSet = 0;       // 1..3, 0 cancelled
-    CloseAction closeAction = CloseAction::Keep;
-    std::string closeMessage;
 
     FaultHistoryTable faults;
-    std::string formatResult;         // the shared result of FormatValue
 
     // Back to the start-of-program values (the log file is closed).
     void reset();

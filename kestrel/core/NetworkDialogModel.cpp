@@ -129,6 +129,7 @@ NetworkDialogModel::ConnectResult NetworkDialogModel::Connect(bool quick)
     const ConnectPlan plan = kestrel::Connect(telegram_, r.address, quick);
     r.next = plan.next;
     r.notice = plan.notice;
+    r.job = plan.job;
     r.closeDialog = plan.next != ConnectPlan::Nothing && plan.next != ConnectPlan::StayOpen;
     return r;
 }

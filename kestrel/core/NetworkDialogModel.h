@@ -47,6 +47,7 @@ public:
         bool closeDialog = false;      // the dialog ends (with a chosen target in selection mode)
         std::optional<platform::Notice> notice;
         std::string address;           // the chosen drive
+        TransferJob job;               // the connection's transfer and list (ConnectPlan::job)
     };
 
     // companyName: the dialog title's start; inverterName: "DEVICE TYPE".

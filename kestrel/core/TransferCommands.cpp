@@ -110,7 +110,6 @@ std::optional<platform::Notice> SwitchParameterSet(CTelegram& telegram, int set)
     telegram.ClosePort(false);
     if (!ok)
         return platform::Notice{"Failed to change the parameter set value.\nDownload process will be aborted.", MsgIcon::Stop};
-    state().chosenParameterSet = set;
     return std::nullopt;
 }
 

@@ -16,8 +16,8 @@ namespace kestrel {
 std::string uploadBackupPath();
 // Copies the working file to "temp1" before an upload.
 bool BackupWorkingFile(const std::string& workPath);
-// After the upload: when it failed (the transfer cleared the list file
-// name), "temp1" goes back over the working file. "temp1" is deleted.
+// After the upload: when it failed (its job lost the values, or it ended on
+// an error), "temp1" goes back over the working file. "temp1" is deleted.
 bool RestoreWorkingFile(const std::string& workPath, bool uploadFailed);
 
 // A list without a drive must go to a drive of its own version: "00E4" of

@@ -1,14 +1,12 @@
 #include <kestrel/core/TransferModel.h>
 
-#include <kestrel/core/KestrelState.h>
-
 namespace kestrel {
 
-TransferModel::TransferModel(CTelegram& telegram, Mode mode) : database_(mode == Mode::Database)
+TransferModel::TransferModel(CTelegram& telegram, Mode mode, TransferJob& job) : database_(mode == Mode::Database)
 {
     if (mode != Mode::Database)
-        kestrel::state().uploadDirection = mode == Mode::Download ? TransferDirection::Download : TransferDirection::Upload;
-    transfer_ = std::make_unique<CTransfer>(telegram, mode == Mode::Database);
+        job.direction = mode == Mode::Download ? TransferDirection::Download : TransferDirection::Upload;
+    transfer_ = std::make_unique<CTransfer>(telegram, job, database_);
     view_.statusLine = transfer_->statusLine();
 }
 

@@ -28,9 +28,10 @@ public:
         std::string elapsed = "0 sec";
     };
 
-    // Sets the process-wide direction from the mode; the transfer works on
-    // state().listFileName and state().databaseFileName.
-    TransferModel(CTelegram& telegram, Mode mode);
+    // Runs the job: Upload and Download set its direction, Database
+    // uploads its database. The job outlives the model and receives the
+    // transfer's result.
+    TransferModel(CTelegram& telegram, Mode mode, TransferJob& job);
 
     State Open();
     State Tick();

@@ -33,8 +33,6 @@ std::string displayValue(const TvkRecord& record, std::uint16_t value)
 {
     const std::string digits = formatHex4(value);
     if (record.isHexadecimal()) return digits;
-    // FormatValue keeps its shared result for decimals it cannot show; a
-    // record can only carry 0..3 (TvkRecord::parse), so the copy is fresh.
     return FormatValue(digits, record.attributeText(), record.decimals());
 }
 

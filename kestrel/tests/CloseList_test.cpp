@@ -56,15 +56,16 @@ TEST_F(CloseListTest, KeypadQueryTellsNothingOneOrSeveral)
 TEST_F(CloseListTest, UnchangedOnlineListClosesAtOnce)
 {
     auto doc = online(false);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::Download)), CloseAction::StoreNothing);
+    const CloseDecision decision = CloseList(*telegram, doc, dialog(CloseAction::Download));
+    EXPECT_EQ(decision.action, CloseAction::StoreNothing);
     EXPECT_EQ(dialogShown, 0);
-    EXPECT_EQ(state().closeAction, CloseAction::StoreNothing);
+    EXPECT_EQ(decision.message, "");
 }
 
 TEST_F(CloseListTest, ModifiedUnsavedListOffersOnlyDownloadOrNothing)
 {
     auto doc = online(true);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::Download)), CloseAction::Download);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::Download)).action, CloseAction::Download);
     EXPECT_EQ(dialogShown, 1);
     EXPECT_EQ(dialogMessage, "");
     EXPECT_FALSE(dialogSaving);
@@ -75,10 +76,10 @@ TEST_F(CloseListTest, ModifiedSavedListAsksAboutTheFile)
 {
     auto doc = online(true, "/tmp/motor.par");
     messages.expect(msg::kSaveQuestion.text, MsgIcon::Question, MsgAnswer::Cancel);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)), CloseAction::Keep);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)).action, CloseAction::Keep);
     EXPECT_TRUE(doc.modified);
     messages.expect(msg::kSaveQuestion.text, MsgIcon::Question, MsgAnswer::Yes);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)), CloseAction::SaveToFile);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)).action, CloseAction::SaveToFile);
     EXPECT_EQ(dialogShown, 0);
 }
 
@@ -86,18 +87,19 @@ TEST_F(CloseListTest, KeypadChangesAreNamedInTheDialog)
 {
     bus->keypadChange(6, 0x0033, 1);
     auto doc = online(true, "/tmp/motor.par");
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::UploadAndSave)), CloseAction::UploadAndSave);
+    const CloseDecision decision = CloseList(*telegram, doc, dialog(CloseAction::UploadAndSave));
+    EXPECT_EQ(decision.action, CloseAction::UploadAndSave);
     EXPECT_EQ(dialogMessage,
               "Value of parameter 0033 was changed from the keypad. Also, values of some parameters were changed in "
               "the list and not downloaded into the connected inverter.");
     EXPECT_TRUE(dialogSaving);
     EXPECT_EQ(doc.changedNumber, "0033");
-    EXPECT_EQ(state().closeMessage, dialogMessage);
+    EXPECT_EQ(decision.message, dialogMessage);
 
     bus->keypadChange(6, 0x0033, 2);
     bus->keypadChange(6, 0x0034, 2);
     auto unchanged = online(false);
-    EXPECT_EQ(CloseList(*telegram, unchanged, dialog(CloseAction::Keep)), CloseAction::Keep);
+    EXPECT_EQ(CloseList(*telegram, unchanged, dialog(CloseAction::Keep)).action, CloseAction::Keep);
     EXPECT_EQ(dialogMessage, "Values of some parameters were changed from the keypad");
 }
 
@@ -107,19 +109,19 @@ TEST_F(CloseListTest, SilentDriveWarnsThatChangesAreLost)
     auto doc = online(true);
     messages.expect("Device not responding !", MsgIcon::Stop);
     messages.expect("All changes will be lost. Close anyway ?", MsgIcon::Question, MsgAnswer::No);
-    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)), CloseAction::Keep);
+    EXPECT_EQ(CloseList(*telegram, doc, dialog(CloseAction::StoreNothing)).action, CloseAction::Keep);
     messages.expect("Device not responding !", MsgIcon::Stop);
     auto clean = online(false);
-    EXPECT_EQ(CloseList(*telegram, clean, dialog(CloseAction::StoreNothing)), CloseAction::StoreNothing);
+    EXPECT_EQ(CloseList(*telegram, clean, dialog(CloseAction::StoreNothing)).action, CloseAction::StoreNothing);
 }
 
 TEST_F(CloseListTest, FileListAsksOnlyWhenModified)
 {
     ListDocumentState file{"", "/tmp/motor.par", false, {}};
-    EXPECT_EQ(CloseList(*telegram, file, dialog(CloseAction::Download)), CloseAction::StoreNothing);
+    EXPECT_EQ(CloseList(*telegram, file, dialog(CloseAction::Download)).action, CloseAction::StoreNothing);
     file.modified = true;
     messages.expect(msg::kSaveQuestion.text, MsgIcon::Question, MsgAnswer::No);
-    EXPECT_EQ(CloseList(*telegram, file, dialog(CloseAction::Download)), CloseAction::StoreNothing);
+    EXPECT_EQ(CloseList(*telegram, file, dialog(CloseAction::Download)).action, CloseAction::StoreNothing);
     EXPECT_FALSE(file.modified);
     EXPECT_EQ(bus->telegrams(), 0);
 }
@@ -156,8 +158,10 @@ TEST_F(CloseListTest, ConnectDecidesBetweenListValueUploadAndDatabaseUpload)
     EXPECT_EQ(ListAfterDatabaseUpload().next, ConnectPlan::Nothing);  // nothing was uploaded
 
     writeDatabase(1808);
-    EXPECT_EQ(Connect(*telegram, "6", false).next, ConnectPlan::UploadValues);
-    EXPECT_EQ(state().listFileName, dir.path() + "/parameter/List-6.~pa");
+    const ConnectPlan values = Connect(*telegram, "6", false);
+    EXPECT_EQ(values.next, ConnectPlan::UploadValues);
+    EXPECT_EQ(values.job.listFile, dir.path() + "/parameter/List-6.~pa");
+    EXPECT_EQ(values.job.databaseFileName, "/tvk/RQ-1808.tvk");
     EXPECT_EQ(Connect(*telegram, "6", true).next, ConnectPlan::OpenList);
     EXPECT_EQ(ListAfterDatabaseUpload().next, ConnectPlan::OpenList);
 

@@ -35,11 +35,15 @@ TEST(FormatValue, ScalesSignsAndRounds)
     }
 }
 
-TEST(FormatValue, OtherDecimalsKeepThePreviousResult)
+TEST(FormatValue, EachCallOwnsItsTextAndOtherDecimalsShowNothing)
 {
-    EXPECT_EQ(FormatValue("000A", "0000", 0), "10");
-    EXPECT_EQ(FormatValue("0001", "0000", 4), "10");
-    EXPECT_EQ(FormatValue("0001", "0000", -1), "10");
+    // Held by reference, as a caller may: a later call must not change it.
+    const auto& ten = FormatValue("000A", "0000", 0);
+    const auto& one = FormatValue("0001", "0000", 0);
+    EXPECT_EQ(ten, "10");
+    EXPECT_EQ(one, "1");
+    EXPECT_EQ(FormatValue("0001", "0000", 4), "");
+    EXPECT_EQ(FormatValue("0001", "0000", -1), "");
 }
 
 TEST(FormatTelegram, ControlCharactersGetTheirNames)

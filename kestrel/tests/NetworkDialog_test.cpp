@@ -42,9 +42,9 @@ protected:
         return dlg;
     }
 
-    int runTransfer(TransferModel::Mode mode, std::vector<platform::Notice>* notices = nullptr)
+    int runTransfer(TransferModel::Mode mode, TransferJob& job, std::vector<platform::Notice>* notices = nullptr)
     {
-        TransferModel t(*telegram, mode);
+        TransferModel t(*telegram, mode, job);
         auto st = t.Open();
         panes.clear();
         panes.push_back(t.view().statusPane);
@@ -192,29 +192,32 @@ TEST_F(NetworkDialogTest, ConnectUploadsTheMissingDatabaseThenOpensTheList)
     auto dialog = examinedDialog("3:1812");
     Dialog& dlg = *dialog;
     messages.expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
-    const auto r = dlg.Connect(false);
+    auto r = dlg.Connect(false);
     EXPECT_EQ(r.next, ConnectPlan::UploadDatabase);
     EXPECT_TRUE(r.closeDialog);
     EXPECT_EQ(state().databaseFileName, "/tvk/RQ-1812.tvk");
+    EXPECT_EQ(r.job.databaseFileName, "/tvk/RQ-1812.tvk");
     std::vector<platform::Notice> notices;
-    EXPECT_EQ(runTransfer(TransferModel::Mode::Database, &notices), CTransfer::Completed);
+    EXPECT_EQ(runTransfer(TransferModel::Mode::Database, r.job, &notices), CTransfer::Completed);
     EXPECT_EQ(panes, (std::vector<std::string>{"Uploading full database...", "Ready"}));
     ASSERT_EQ(notices.size(), 1u);
     EXPECT_EQ(notices[0].text, "Information successfully uploaded");
-    EXPECT_EQ(ListAfterDatabaseUpload().next, ConnectPlan::OpenList);
+    const ConnectPlan list = ListAfterDatabaseUpload();
+    EXPECT_EQ(list.next, ConnectPlan::OpenList);
     const size_t records = sim::SioCatalogue::forVersion(1812)->records().size();
-    EXPECT_EQ(CWorkFile(state().listFileName).recordCount(), records);
+    EXPECT_EQ(CWorkFile(list.job.listFile).recordCount(), records);
     expectLineFree();
 
     // With the database complete, Connect fills the list from the drive and
     // Quick Connect from the database.
-    state().listFileName.clear();
     bus->withDrive(3, [](sim::SioDrive& d) { d.setValue(0x0031, 0x0004); });
-    EXPECT_EQ(dlg.Connect(false).next, ConnectPlan::UploadValues);
-    EXPECT_EQ(runTransfer(TransferModel::Mode::Upload), CTransfer::Completed);
-    EXPECT_EQ(CWorkFile(state().listFileName).findValue(0x0031), 0x0004);
-    EXPECT_EQ(dlg.Connect(true).next, ConnectPlan::OpenList);
-    EXPECT_NE(CWorkFile(state().listFileName).findValue(0x0031), 0x0004);
+    r = dlg.Connect(false);
+    EXPECT_EQ(r.next, ConnectPlan::UploadValues);
+    EXPECT_EQ(runTransfer(TransferModel::Mode::Upload, r.job), CTransfer::Completed);
+    EXPECT_EQ(CWorkFile(r.job.listFile).findValue(0x0031), 0x0004);
+    r = dlg.Connect(true);
+    EXPECT_EQ(r.next, ConnectPlan::OpenList);
+    EXPECT_NE(CWorkFile(r.job.listFile).findValue(0x0031), 0x0004);
 }
 
 TEST_F(NetworkDialogTest, StoppedDatabaseUploadLeavesAnIncompleteDatabase)
@@ -222,9 +225,10 @@ TEST_F(NetworkDialogTest, StoppedDatabaseUploadLeavesAnIncompleteDatabase)
     auto dialog = examinedDialog("3:1812");
     Dialog& dlg = *dialog;
     messages.expect(kDatabankQuestion, MsgIcon::Question, MsgAnswer::Yes);
-    ASSERT_EQ(dlg.Connect(false).next, ConnectPlan::UploadDatabase);
+    auto r = dlg.Connect(false);
+    ASSERT_EQ(r.next, ConnectPlan::UploadDatabase);
     {
-        TransferModel t(*telegram, TransferModel::Mode::Database);
+        TransferModel t(*telegram, TransferModel::Mode::Database, r.job);
         ASSERT_EQ(t.Open(), TransferModel::State::Running);
         t.Tick();
         t.Stop();

@@ -101,7 +101,7 @@ private slots:
         QVERIFY(telegram != nullptr);
         online = KestrelOnline::of(*frame);
         QVERIFY(online != nullptr);
-        online->setListOpener([this](const std::string& p) { openedList = p; });
+        online->setListOpener([this](const TransferJob& list) { openedList = list.listFile; });
         CWarmUpDlg::setTickMs(5);
     }
 
@@ -142,15 +142,15 @@ private slots:
         });
         // The list opens while the network dialog is still up; it closes after.
         bool dialogUpAtList = false;
-        online->setListOpener([this, &dialogUpAtList](const std::string& p) {
-            openedList = p;
+        online->setListOpener([this, &dialogUpAtList](const TransferJob& list) {
+            openedList = list.listFile;
             dialogUpAtList = qobject_cast<CNetworkDlg*>(QApplication::activeModalWidget()) != nullptr;
         });
         world->modals.expect<CExamDlg>([](CExamDlg* dlg) { fitsScreen(dlg, "examination"); });
         frame->updateCommandStates();
         QVERIFY(frame->action(kestrel::cmd::CheckNetwork)->isEnabled());
         frame->action(kestrel::cmd::CheckNetwork)->trigger();
-        online->setListOpener([this](const std::string& p) { openedList = p; });
+        online->setListOpener([this](const TransferJob& list) { openedList = list.listFile; });
         QVERIFY(sawDialog);
         QVERIFY(dialogUpAtList);
         QVERIFY(QApplication::activeModalWidget() == nullptr);

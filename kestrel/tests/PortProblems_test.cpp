@@ -125,7 +125,7 @@ TEST_F(PortProblemsTest, AdapterUnpluggedMidUploadEndsWithTheLineLostMessage)
         ASSERT_EQ(s.kind, BulkTransferFlow::Step::AskYesNo);
         flow.Answer(true);
     }
-    TransferModel dialog(*telegram, TransferModel::Mode::Upload);
+    TransferModel dialog(*telegram, TransferModel::Mode::Upload, flow.job());
     auto st = dialog.Open();
     const auto start = std::chrono::steady_clock::now();
     for (int ticks = 0; st != TransferModel::State::Ended && ticks < 5000; ++ticks) {

@@ -238,7 +238,6 @@ TEST_F(TervikDoc, ClosingAModifiedFileListAsksAndCarriesOutTheAnswer)
     messages.expect("LIST  A  -->  " + parFile, MsgIcon::None);
     EXPECT_EQ(doc->close(noDialog), CloseAction::SaveToFile);
     EXPECT_EQ(stored(parFile, 0x0013), 2000);
-    EXPECT_EQ(state().closeAction, CloseAction::SaveToFile);
 }
 
 TEST_F(TervikDoc, AnswerNoClosesWithoutTouchingTheFile)

@@ -49,7 +49,7 @@ protected:
     int runDialog(Flow& flow, int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr,
                   bool answer = true)
     {
-        TransferModel dialog(*telegram, flowMode);
+        TransferModel dialog(*telegram, flowMode, flow.job());
         auto st = dialog.Open();
         for (int ticks = 0; st != TransferModel::State::Ended; ++ticks) {
             if (ticks == stopAfter) dialog.Stop();
@@ -225,7 +225,7 @@ TEST_F(TransferFlowTest, ClosingMidUploadRestoresTheListAndFreesTheLine)
     {
         Flow flow(*telegram, onlineList(), Flow::Direction::Upload);
         ASSERT_EQ(walk(flow).kind, Step::RunTransfer);
-        TransferModel dialog(*telegram, TransferModel::Mode::Upload);
+        TransferModel dialog(*telegram, TransferModel::Mode::Upload, flow.job());
         ASSERT_EQ(dialog.Open(), TransferModel::State::Running);
         for (int i = 0; i < 40; ++i)
             dialog.Tick();

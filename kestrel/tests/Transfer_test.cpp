@@ -19,23 +19,26 @@ protected:
     {
         startLine("1:1808");
         state().currentAddress = "1";
-        state().listFileName = MakeWorkingFile(writeDatabase(1808));
-        ASSERT_FALSE(state().listFileName.empty());
+        job.listFile = MakeWorkingFile(writeDatabase(1808));
+        job.databaseFileName = state().databaseFileName;
+        ASSERT_FALSE(job.listFile.empty());
     }
 
     TransferOutcome run(int direction, int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr)
     {
-        state().uploadDirection = static_cast<TransferDirection>(direction);
-        CTransfer t(*telegram, false);
+        job.direction = static_cast<TransferDirection>(direction);
+        CTransfer t(*telegram, job, false);
         return runTransfer(t, stopAfter, faultAfter, fault);
     }
 
-    CWorkFile work() const { return CWorkFile(state().listFileName); }
+    CWorkFile work() const { return CWorkFile(job.listFile); }
     void setWork(uint16_t number, uint16_t value) { ASSERT_TRUE(work().writeValue(number, value)); }
     void setDrive(uint16_t number, uint16_t value)
     {
         bus->withDrive(1, [&](sim::SioDrive& d) { d.setValue(number, value); });
     }
+
+    TransferJob job;
 };
 
 TEST_F(TransferTest, UploadAllReadsEveryValueButTheErrorRegister)
@@ -68,8 +71,8 @@ TEST_F(TransferTest, StoppedUploadLeavesTheWorkingFilePartlyUpdated)
 
 TEST_F(TransferTest, FailedUploadIsUndoneFromTemp1)
 {
-    const std::string before = readFile(state().listFileName);
-    const std::string path = state().listFileName;
+    const std::string before = readFile(job.listFile);
+    const std::string path = job.listFile;
     ASSERT_TRUE(BackupWorkingFile(path));
     setDrive(0x0001, 0x0101);
     const auto [r, notices] = run(0, -1, 2, "silent");
@@ -78,11 +81,32 @@ TEST_F(TransferTest, FailedUploadIsUndoneFromTemp1)
     EXPECT_EQ(notices[0].text,
               "There was some error while uploading data.\nCheck the network connections and try again !\n\n"
               "Parameter uploading could not be completed.");
-    EXPECT_TRUE(state().listFileName.empty());
+    EXPECT_TRUE(job.valuesLost);
     EXPECT_NE(readFile(path), before);
-    ASSERT_TRUE(RestoreWorkingFile(path, state().listFileName.empty()));
+    ASSERT_TRUE(RestoreWorkingFile(path, job.valuesLost));
     EXPECT_EQ(readFile(path), before);
     EXPECT_FALSE(std::filesystem::exists(uploadBackupPath()));
+}
+
+TEST_F(TransferTest, TransfersOfTwoListsKeepToTheirOwnFiles)
+{
+    TransferJob other = job;
+    other.listFile = dir.path() + "/parameter/other.~pa";
+    ASSERT_TRUE(std::filesystem::copy_file(job.listFile, other.listFile));
+    ASSERT_TRUE(CWorkFile(other.listFile).writeValue(0x0032, 0x0001));
+    other.direction = TransferDirection::Download;
+    const std::string otherBefore = readFile(other.listFile);
+    setDrive(0x0032, 0x0000);
+    setDrive(0x0042, 0x0777);
+    // Both made before either runs, as two windows would.
+    CTransfer upload(*telegram, job, false);
+    CTransfer download(*telegram, other, false);
+    EXPECT_EQ(runTransfer(upload).result, CTransfer::Completed);
+    EXPECT_EQ(work().findValue(0x0042), 0x0777);
+    EXPECT_EQ(readFile(other.listFile), otherBefore);
+    EXPECT_EQ(runTransfer(download).result, CTransfer::Completed);
+    EXPECT_EQ(driveValue(1, 0x0032), 0x0001);
+    EXPECT_EQ(work().findValue(0x0032), 0x0000);
 }
 
 TEST_F(TransferTest, DownloadWritesOnlyWhatMayBeWritten)
@@ -195,7 +219,7 @@ TEST_F(TransferTest, DebugLogMarksStartAndEnd)
 TEST_F(TransferTest, ParameterSetConflictSwitchesTheDriveFirst)
 {
     setWork(0x00E9, 0x0002);
-    const DownloadTarget t = CheckDownloadTarget(*telegram, state().listFileName);
+    const DownloadTarget t = CheckDownloadTarget(*telegram, job.listFile);
     ASSERT_TRUE(t.ok);
     EXPECT_TRUE(t.conflict());
     EXPECT_EQ(parameterSetConflictText(t.listSet, t.deviceSet), "List Parameter Set - 2\nDevice Parameter Set - 1");
@@ -205,7 +229,7 @@ TEST_F(TransferTest, ParameterSetConflictSwitchesTheDriveFirst)
     const auto refused = SwitchParameterSet(*telegram, 3);
     ASSERT_TRUE(refused);
     EXPECT_EQ(refused->text, "Failed to change the parameter set value.\nDownload process will be aborted.");
-    const DownloadTarget running = CheckDownloadTarget(*telegram, state().listFileName);
+    const DownloadTarget running = CheckDownloadTarget(*telegram, job.listFile);
     EXPECT_FALSE(running.ok);
     EXPECT_EQ(running.notice->text,
               "The software requires the selected device to be in STOP condition for downloading databank");
@@ -213,11 +237,11 @@ TEST_F(TransferTest, ParameterSetConflictSwitchesTheDriveFirst)
 
 TEST_F(TransferTest, FileListGoesOnlyToADriveOfItsVersion)
 {
-    EXPECT_FALSE(CheckListVersion(*telegram, state().listFileName, ListTarget::Upload));
+    EXPECT_FALSE(CheckListVersion(*telegram, job.listFile, ListTarget::Upload));
     bus->removeDrive(1);
     bus->addDrive({1, 1812});
-    EXPECT_EQ(CheckListVersion(*telegram, state().listFileName, ListTarget::Upload)->text, "Version conflict !");
-    EXPECT_EQ(CheckListVersion(*telegram, state().listFileName, ListTarget::Download)->text, "Version Conflict !");
+    EXPECT_EQ(CheckListVersion(*telegram, job.listFile, ListTarget::Upload)->text, "Version conflict !");
+    EXPECT_EQ(CheckListVersion(*telegram, job.listFile, ListTarget::Download)->text, "Version Conflict !");
 }
 
 }  // namespace

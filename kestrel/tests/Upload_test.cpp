@@ -15,7 +15,9 @@ protected:
     // Runs the transfer dialog in database mode to its end.
     TransferOutcome uploadDatabase(int stopAfter = -1, int faultAfter = -1, const char* fault = nullptr)
     {
-        CTransfer t(*telegram, true);
+        TransferJob job;
+        job.databaseFileName = state().databaseFileName;
+        CTransfer t(*telegram, job, true);
         return runTransfer(t, stopAfter, faultAfter, fault);
     }
     std::string database() { return state().installPath(state().databaseFileName); }

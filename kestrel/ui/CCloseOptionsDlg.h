@@ -2,7 +2,7 @@
 // The close-options dialog (resource 184): shown when an online list with
 // unsaved or drive-side changes closes. Four choices; the two that save are
 // disabled for a list that has no file yet.
-#include <kestrel/core/KestrelState.h>
+#include <kestrel/core/CloseList.h>
 
 #include <QDialog>
 

@@ -180,7 +180,7 @@ void CNetworkDlg::onConnect(bool quick)
     if (!result_.closeDialog)
         return;
     if (!model_.selectionMode() && runConnection_) {
-        runConnection_(result_.next);
+        runConnection_(result_.next, result_.job);
         result_.next = ConnectPlan::Nothing;  // done: nothing left for the caller
     }
     accept();

@@ -28,7 +28,7 @@ public:
     const NetworkDialogModel::ConnectResult& connectResult() const { return result_; }
     // Runs the connection's next step (upload, list window) before the
     // dialog closes.
-    void setConnectionRunner(std::function<void(int next)> run) { runConnection_ = std::move(run); }
+    void setConnectionRunner(std::function<void(int next, TransferJob job)> run) { runConnection_ = std::move(run); }
     QLineEdit* nameEdit() const { return name_; }
     shell::CMSHFlexGrid* grid() const { return grid_; }
 
@@ -63,7 +63,7 @@ private:
     QPushButton* quick_ = nullptr;
     QPushButton* changeName_ = nullptr;
     QPushButton* cancel_ = nullptr;
-    std::function<void(int next)> runConnection_;
+    std::function<void(int next, TransferJob job)> runConnection_;
     bool refreshing_ = false;
 };
 

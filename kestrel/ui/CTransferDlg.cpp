@@ -4,8 +4,8 @@
 
 namespace kestrel {
 
-CTransferDlg::CTransferDlg(CTelegram& telegram, TransferModel::Mode mode, QWidget* parent)
-    : shell::CProgressDlg(QString::fromStdString(TransferModel::View{}.caption), parent), model_(telegram, mode)
+CTransferDlg::CTransferDlg(CTelegram& telegram, TransferModel::Mode mode, TransferJob& job, QWidget* parent)
+    : shell::CProgressDlg(QString::fromStdString(TransferModel::View{}.caption), parent), model_(telegram, mode, job)
 {
     setObjectName("transferDialog");
     setStatus(QString::fromStdString(model_.view().statusLine));
@@ -56,9 +56,9 @@ CTransferDlg::Step CTransferDlg::step()
     return model_.result() == 0 ? Step::Done : Step::Failed;
 }
 
-int runTransferDialog(CTelegram& telegram, TransferModel::Mode mode, QWidget* parent)
+int runTransferDialog(CTelegram& telegram, TransferModel::Mode mode, TransferJob& job, QWidget* parent)
 {
-    CTransferDlg dlg(telegram, mode, parent);
+    CTransferDlg dlg(telegram, mode, job, parent);
     return dlg.exec();
 }
 

@@ -12,7 +12,8 @@ namespace kestrel {
 class CTransferDlg : public shell::CProgressDlg {
     Q_OBJECT
 public:
-    CTransferDlg(CTelegram& telegram, TransferModel::Mode mode, QWidget* parent = nullptr);
+    // job outlives the dialog and receives the transfer's result.
+    CTransferDlg(CTelegram& telegram, TransferModel::Mode mode, TransferJob& job, QWidget* parent = nullptr);
     const TransferModel& model() const { return model_; }
     // Runs to the end and shows the end messages; the end code.
     int exec() override;
@@ -28,7 +29,7 @@ private:
     bool opened_ = false;
 };
 
-// Runs the transfer dialog; its end code.
-int runTransferDialog(CTelegram& telegram, TransferModel::Mode mode, QWidget* parent);
+// Runs the transfer dialog on job; its end code.
+int runTransferDialog(CTelegram& telegram, TransferModel::Mode mode, TransferJob& job, QWidget* parent);
 
 }  // namespace kestrel

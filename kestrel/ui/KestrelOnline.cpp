@@ -74,12 +74,12 @@ KestrelOnline* KestrelOnline::of(shell::CMainFrame& frame)
             frame.setPaneText(shell::CMainFrame::PaneMessage, text);
         });
         online->setObjectName("kestrelOnline");
-        online->setListOpener([&frame, online](const std::string& workPath) {
+        online->setListOpener([&frame, online](const TransferJob& list) {
             const KestrelState& s = state();
             ListOpening opening;
             opening.kind = ListKind::Online;
-            opening.workPath = workPath;
-            opening.databaseFileName = s.databaseFileName;
+            opening.workPath = list.listFile;
+            opening.databaseFileName = list.databaseFileName;
             opening.address = s.currentAddress;
             CDeviceTable table;
             (void)table.load(CDeviceTable::defaultPath());  // a missing file leaves the names empty
@@ -158,39 +158,39 @@ void KestrelOnline::networkDialog()
     CNetworkDlg dlg(telegram_, false, parent_);
     connect(&dlg, &CNetworkDlg::statusText, this, [this](const QString& t) { status_(t); });
     // The upload and the new list window come while the dialog is still up.
-    dlg.setConnectionRunner([this](int next) { connectTo(next); });
+    dlg.setConnectionRunner([this](int next, TransferJob job) { connectTo(next, std::move(job)); });
     dlg.exec();
 }
 
-void KestrelOnline::connectTo(int next)
+void KestrelOnline::connectTo(int next, TransferJob job)
 {
-    KestrelState& s = state();
     switch (next) {
-    case ConnectPlan::OpenList: opened(s.listFileName); break;
+    case ConnectPlan::OpenList: opened(job); break;
     case ConnectPlan::UploadValues:
-        runTransferDialog(telegram_, TransferModel::Mode::Upload, parent_);
-        opened(s.listFileName);
+        runTransferDialog(telegram_, TransferModel::Mode::Upload, job, parent_);
+        opened(job);
         break;
-    case ConnectPlan::UploadDatabase:
-        runTransferDialog(telegram_, TransferModel::Mode::Database, parent_);
-        if (ListAfterDatabaseUpload().next == ConnectPlan::OpenList)
-            opened(s.listFileName);
+    case ConnectPlan::UploadDatabase: {
+        runTransferDialog(telegram_, TransferModel::Mode::Database, job, parent_);
+        const ConnectPlan list = ListAfterDatabaseUpload();
+        if (list.next == ConnectPlan::OpenList)
+            opened(list.job);
         break;
+    }
     default: break;
     }
     status_("Ready");
 }
 
-void KestrelOnline::opened(const std::string& workPath)
+void KestrelOnline::opened(const TransferJob& job)
 {
-    // An upload that failed has cleared the name: no list then.
-    if (workPath.empty() || !openList_)
+    if (job.usableList().empty() || !openList_)
         return;
     // The device document takes its title from "netlist.cfg"; without the
     // file the user is told before the window opens.
     if (auto missing = DeviceTitle(state().currentAddress).notice)
         platform::show(*missing);
-    openList_(workPath);
+    openList_(job);
 }
 
 std::string KestrelOnline::pickTarget()
@@ -224,7 +224,7 @@ bool KestrelOnline::runFlow(const TransferList& list, BulkTransferFlow::Directio
         case Step::RunTransfer: {
             const auto mode = direction == BulkTransferFlow::Direction::Upload ? TransferModel::Mode::Upload
                                                                                : TransferModel::Mode::Download;
-            CTransferDlg dlg(telegram_, mode, parent_);
+            CTransferDlg dlg(telegram_, mode, flow.job(), parent_);
             connect(&dlg, &CTransferDlg::statusText, this, [this](const QString& t) { status_(t); });
             dlg.exec();
             flow.TransferEnded(dlg.model().result());

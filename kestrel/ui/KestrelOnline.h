@@ -30,8 +30,9 @@ public:
     // parent: owner of the dialogs; status: pane 0 of the status bar.
     KestrelOnline(CTelegram& telegram, QWidget* parent, std::function<void(const QString&)> status);
 
-    // Opens the online list of a working file (the list window's business).
-    void setListOpener(std::function<void(const std::string& workPath)> open) { openList_ = std::move(open); }
+    // Opens the online list of a connection's working file and database
+    // (the list window's business).
+    void setListOpener(std::function<void(const TransferJob& list)> open) { openList_ = std::move(open); }
 
     // The main frame's instance (made with the frame's telegram object at
     // its first use); nullptr while the frame has no telegram object.
@@ -56,17 +57,18 @@ public:
 
 private:
     void networkDialog();
-    void connectTo(int next);
+    void connectTo(int next, TransferJob job);
     bool runFlow(const TransferList& list, BulkTransferFlow::Direction direction,
                  BulkTransferFlow::Confirmation confirmation = BulkTransferFlow::Confirmation::Ask);
     // The network dialog in selection mode; the chosen address or "".
     std::string pickTarget();
-    void opened(const std::string& workPath);
+    // Opens the list of job unless there is none (an upload that failed).
+    void opened(const TransferJob& job);
 
     CTelegram& telegram_;
     QWidget* parent_;
     std::function<void(const QString&)> status_;
-    std::function<void(const std::string&)> openList_;
+    std::function<void(const TransferJob&)> openList_;
 };
 
 // Hooks the main-frame commands up: Check Network, Open Parameter List,
