@@ -54,7 +54,7 @@ private slots:
         QCOMPARE(platform::comPortDevice(7), server->url());
         online = KestrelOnline::of(*frame);
         QVERIFY(online != nullptr);
-        online->setListOpener([this](const std::string& p) { openedList = p; });
+        online->setListOpener([this](const TransferJob& list) { openedList = list.listFile; });
     }
 
     void cleanup() { world->modals.verify(); }
