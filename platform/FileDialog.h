@@ -12,7 +12,7 @@ struct FileDialogRequest {
     std::string title;
     std::string directory;            // initial directory
     std::string fileName;             // proposed name
-    std::string filter;               // Windows style: "Parameter Files (*.par)|*.par||"
+    std::string filter;               // description|patterns pairs: "Parameter Files (*.par)|*.par||"
     std::string defaultExtension;     // "par"
 };
 

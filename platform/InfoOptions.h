@@ -1,7 +1,7 @@
 #pragma once
 // "--help" and "--version" of a program, answered before any window opens:
 // a user who asks what a program takes gets the text and the shell back.
-// The Windows-style words the programs read ("/options") are left to them.
+// The slash words the programs read themselves ("/options") are left to them.
 #include <cstdio>
 #include <optional>
 #include <string>

@@ -1,6 +1,6 @@
 #pragma once
-// A simple INI file: [section] then key=value lines, as the Windows profile
-// files the settings imitate. Keys and values are read without the spaces
+// A simple INI file: [section] then key=value lines, the format of the
+// programs' profile and settings files. Keys and values are read without the spaces
 // around them; sections and keys keep file order. A file is written back
 // with every line it does not change kept byte for byte, comments, blank
 // lines and text it could not read included, so a user's or an

@@ -8,7 +8,7 @@
 //  - echo: what an end writes also comes back to its own input (a two-wire
 //    RS-485 bus hears itself);
 //  - injected events: break and framing errors reported to an end.
-// Both ends are thread-safe; a read blocks under the Win32 time-out rules of
+// Both ends are thread-safe; a read blocks under the CommTimeouts rules of
 // SerialPort.h.
 //
 // A new line has both ends open, RTS and DTR off. close() on an end drops its

@@ -12,7 +12,7 @@ namespace platform {
 
 enum class MsgIcon { None, Information, Exclamation, Question, Stop };
 enum class MsgButtons { Ok, OkCancel, YesNo, YesNoCancel, RetryCancel, AbortRetryIgnore };
-// Numeric values are the Win32 IDOK.. codes callers compare with.
+// The numbers are fixed: callers and scripted answers compare with them.
 enum class MsgAnswer { Ok = 1, Cancel = 2, Abort = 3, Retry = 4, Ignore = 5, Yes = 6, No = 7 };
 
 struct MessageRequest {

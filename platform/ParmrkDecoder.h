@@ -4,8 +4,8 @@
 // or parity error as FF 00 c. The state survives between calls, so a mark
 // split across two reads still decodes.
 //
-// The errored character c is delivered (as Windows delivers it without an
-// error character): dropping it would shift every byte after it, and the
+// The errored character c is delivered (no error character stands in for
+// it): dropping it would shift every byte after it, and the
 // protocols above check their frames anyway. FF 00 00 is always taken for a
 // break; a parity error on a 0x00 byte looks the same and cannot be told
 // apart.

@@ -1,6 +1,6 @@
 #pragma once
-// "COMn" -> device path. Messages and settings keep the Windows names; the
-// device behind each number is a setting:
+// "COMn" -> device path. Messages, settings and files name ports "COM1" ..;
+// the device behind each number is a setting:
 //   1. environment variable AVIARY_COM<n> (tests, the demo)
 //   2. [Ports] COM<n>= in ports.ini of the registry directory (RegistryStore)
 //   3. /dev/ttyS<n-1>

@@ -23,7 +23,8 @@ using LaunchHandler = std::function<int(const LaunchRequest&)>;
 
 constexpr int kLaunchOk = 33;
 
-// WinExec: splits the command line like the Windows one ("..." quoting).
+// Starts what a command line names, split at blanks ("..." keeps blanks in
+// a part); answers with one of the codes above.
 int winExec(const std::string& commandLine);
 int launch(const LaunchRequest& request);
 // The text viewer: $AVIARY_TEXT_VIEWER, else xdg-open.

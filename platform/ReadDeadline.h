@@ -1,5 +1,5 @@
 #pragma once
-// The Win32 read time-out rules (see CommTimeouts in SerialPort.h) as
+// The read time-out rules of CommTimeouts (SerialPort.h) as
 // deadlines on the steady clock. Every SerialPort implementation runs its
 // read loop against one of these, so all of them end a read at the same
 // moment for the same time-outs.

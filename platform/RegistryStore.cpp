@@ -52,8 +52,8 @@ bool makeDirectories(const std::string& dir)
     return true;
 }
 
-// Key paths are compared without case and without stray separators, as the
-// Windows registry does: "SOFTWARE\\X\\" is "software\\x".
+// Key paths are compared without case and without stray separators, since
+// callers spell the same key both ways: "SOFTWARE\\X\\" is "software\\x".
 std::string normalise(const std::string& key)
 {
     std::string out;

@@ -10,7 +10,7 @@
 // Merlin, say) can share it.
 //
 // The machine and classes hives have a system-wide layer below the user's
-// files, as Windows merges per-user class registrations over the machine's:
+// files, so a user's records override the installation's:
 // HKLM.ini and HKCR.ini of the system registry directory, written by the
 // installation (the installation key, Tern's class). A value or key the user's
 // file lacks is read from there; changes always go to the user's file, so a

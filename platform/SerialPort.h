@@ -1,9 +1,9 @@
 #pragma once
 // The serial line as the rest of the suite sees it. Two implementations:
 // PosixSerialPort (termios: real ttys and pseudo-terminals) and the two ends of
-// a MemoryLine (tests, simulators). The operations mirror what the Windows
-// serial control and the Win32 comm calls gave the programs, so CMSComm
-// (Kestrel) and CLocalModbus (Tern) keep their semantics on top of it.
+// a MemoryLine (tests, simulators). The operations are what CMSComm (Kestrel)
+// and CLocalModbus (Tern) are written against: buffer counts, modem lines,
+// line events, and reads that end by the time-out rules below.
 
 #include <cstddef>
 #include <cstdint>
@@ -41,10 +41,11 @@ struct SerialSettings {
 // Bits per character on the wire: start + data + parity + stop.
 unsigned bitsPerCharacter(const SerialSettings& s);
 
-// Win32 COMMTIMEOUTS, same meaning (milliseconds). MAXDWORD is kMaxDword.
-//  - interval MAXDWORD, multiplier 0, constant 0: a read returns at once with
+// Read and write time-outs in milliseconds; kMaxDword marks the special cases.
+// The engines pick their reads from these rules:
+//  - interval kMaxDword, multiplier 0, constant 0: a read returns at once with
 //    what has arrived (possibly nothing);
-//  - interval MAXDWORD, multiplier MAXDWORD, 0 < constant < MAXDWORD: a read
+//  - interval kMaxDword, multiplier kMaxDword, 0 < constant < kMaxDword: a read
 //    returns as soon as one byte is there, or after constant ms with nothing;
 //  - otherwise: total = multiplier * requested + constant (0 = no total limit);
 //    interval = longest silence between two bytes once the first came (0 = none);
@@ -81,7 +82,8 @@ public:
     virtual CommTimeouts timeouts() const = 0;
 
     // ReadFile under the current time-outs: got = bytes placed in buf (0..max).
-    // Ok with got < max is a time-out, as on Windows, not an error.
+    // Ok with got < max is a time-out, not an error: callers read up to a
+    // silence and judge what came.
     virtual SerialResult read(uint8_t* buf, size_t max, size_t& got) = 0;
     // WriteFile under the write time-outs; written = bytes handed to the driver.
     virtual SerialResult write(const uint8_t* data, size_t len, size_t& written) = 0;

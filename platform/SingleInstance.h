@@ -1,6 +1,6 @@
 #pragma once
-// One running instance per program and user, like the Windows rule that looks
-// for the main window's class name. The first instance holds a lock file and
+// One running instance per program and user, known by the program's window
+// class name. The first instance holds a lock file and
 // listens on a local socket; a second start connects, asks the first to come
 // to the front, and ends.
 #include <functional>
@@ -10,7 +10,7 @@ namespace platform {
 
 class SingleInstance {
 public:
-    // name: the class name the Windows program registered (getSoftwareName()).
+    // name: the program's window class name (getSoftwareName()).
     explicit SingleInstance(std::string name);
     ~SingleInstance();
     SingleInstance(const SingleInstance&) = delete;

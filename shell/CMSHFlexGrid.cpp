@@ -13,7 +13,7 @@ namespace {
 constexpr int kTwipsPerInch = 1440;
 constexpr int kDefaultRowTwips = 240;
 
-// Windows keyboard-state bits of the key event: 1 Shift, 2 Ctrl, 4 Alt.
+// Keyboard-state bits the grid's key events carry: 1 Shift, 2 Ctrl, 4 Alt.
 int shiftMask(Qt::KeyboardModifiers m)
 {
     return (m & Qt::ShiftModifier ? 1 : 0) | (m & Qt::ControlModifier ? 2 : 0) | (m & Qt::AltModifier ? 4 : 0);

@@ -2,7 +2,7 @@
 // The grid of every table on the screen. It keeps the flex grid's way of
 // working: one current cell that most operations act on, row 0 as the fixed
 // header row, sizes in twips (1440 per inch, converted at the screen's
-// resolution), colours as Windows colour values (0x00BBGGRR), text sort codes
+// resolution), colours as 0x00BBGGRR values, text sort codes
 // and column alignment codes.
 //
 // Events come from the user only: a click or a key that moves the current

@@ -26,8 +26,8 @@ struct ReaderSearch {
     static ReaderSearch system();
 };
 
-// A reader path that is taken as it is: it names the Windows reader, or an
-// executable file that exists.
+// A reader path that is taken as it is: it names "AcroRd32.exe" (a setting
+// carried over from older installations), or an executable file that exists.
 bool readerPathUsable(const std::string& path);
 bool findReader(std::string& readerPath, const ReaderSearch& search = ReaderSearch::system());
 

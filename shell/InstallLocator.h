@@ -22,7 +22,7 @@ struct InstallLookup {
 
 InstallLookup findInstallDirectory(platform::RegistryStore& store, const std::string& company);
 
-// Removes one trailing '/' (or '\\' from a Windows-style value).
+// Removes one trailing '/' (or '\\', which older registry values end with).
 std::string withoutTrailingSeparator(std::string path);
 
 }  // namespace shell

@@ -11,6 +11,7 @@
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/KestrelState.h>
 #include <kestrel/core/ListFile.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/TransferCommands.h>
 
 #include <platform/PortMap.h>
@@ -53,8 +54,10 @@ bool writeAll(const std::string& path, const std::string& bytes)
 // and say nothing about the settings.
 bool isProcessValue(const std::string& number)
 {
+    namespace param = kestrel::param;
     const auto n = kestrel::parseHex4(number);
-    return n && ((*n >= 0x00A8 && *n <= 0x00AD) || *n == 0x00E8 || *n == 0x00EA);
+    return n && ((*n >= param::kBaudRate.number() && *n <= param::kControlWord.number()) ||
+                 *n == param::kStatusWord.number() || *n == param::kCopySet.number());
 }
 
 // The program's installation in the process-wide state for as long as this

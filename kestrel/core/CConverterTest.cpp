@@ -2,6 +2,7 @@
 
 #include <kestrel/core/FormatValue.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ParameterNumbers.h>
 
 #include <platform/ParseInt.h>
 
@@ -151,7 +152,7 @@ bool CConverterTest::OneShot()
 
 bool CConverterTest::ReadErrorRegister()
 {
-    return exchange("00AC", false);
+    return exchange(std::string(param::kErrorRegister.digits()), false);
 }
 
 int CConverterTest::Start()

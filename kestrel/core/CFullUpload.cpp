@@ -2,6 +2,7 @@
 
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/TvkRecord.h>
 
 namespace kestrel {
@@ -12,7 +13,7 @@ int CFullUpload::Start(int recordCount, const std::string& databasePath)
     s.logLine("FULL UPLOAD - START");
     telegram_.WaitForPort();
     s.operationInProgress = true;
-    if (!telegram_.ReadParameter("00E8"))
+    if (!telegram_.ReadParameter(param::kStatusWord.digits()))
         return -2;
     if (parseHex4(telegram_.valueText()).value_or(0) & 0x0004) {
         notice_ = platform::Notice{"The software requires the selected device to be idle for uploading databank.",
@@ -29,7 +30,7 @@ int CFullUpload::Start(int recordCount, const std::string& databasePath)
     telegram_.DiscardInput();
     // The first record must be a record: a file that starts with garbage
     // would read as a complete database once the end mark follows.
-    if (!readRecord("FFFF", 1) && !readRecord("FFFA", s.settings.repeat))
+    if (!readRecord(param::kFirstRecord.digits(), 1) && !readRecord(param::kSameRecord.digits(), s.settings.repeat))
         return failed();
     writeRecord();
     finished_ = false;
@@ -49,9 +50,9 @@ int CFullUpload::Step()
         notice_ = platform::Notice{"Information successfully uploaded", platform::MsgIcon::Exclamation};
         return 0;
     }
-    if (!readRecord("FFFE", 1)) {
+    if (!readRecord(param::kNextRecord.digits(), 1)) {
         telegram_.ResetRepeat();
-        if (!readRecord("FFFA", state().settings.repeat))
+        if (!readRecord(param::kSameRecord.digits(), state().settings.repeat))
             return failed();
     }
     if (noRecordLeft())
@@ -65,7 +66,7 @@ int CFullUpload::Step()
 // One block read that delivered either a well-formed record or the end
 // code. A reply whose framing is right but whose fields are garbage must not
 // reach the database, so such a reply counts as a failed attempt too.
-bool CFullUpload::readRecord(const char* number, int attempts)
+bool CFullUpload::readRecord(std::string_view number, int attempts)
 {
     for (int i = 0; i < attempts; ++i) {
         telegram_.SetRepeat(1);
@@ -85,7 +86,7 @@ bool CFullUpload::readRecord(const char* number, int attempts)
 
 bool CFullUpload::noRecordLeft() const
 {
-    return telegram_.replyTail().find("FFFD") != std::string::npos;
+    return telegram_.replyTail().find(param::kNoMoreRecords.digits()) != std::string::npos;
 }
 
 void CFullUpload::writeRecord()

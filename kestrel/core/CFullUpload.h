@@ -11,6 +11,7 @@
 #include <optional>
 #include <utility>
 #include <string>
+#include <string_view>
 
 namespace kestrel {
 
@@ -40,7 +41,7 @@ public:
         "Parameter uploading could not be completed.";
 
 private:
-    bool readRecord(const char* number, int attempts);
+    bool readRecord(std::string_view number, int attempts);
     bool noRecordLeft() const;
     void writeRecord();
     int failed();

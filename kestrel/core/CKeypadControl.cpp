@@ -4,6 +4,7 @@
 #include <kestrel/core/ExaminationModel.h>
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ParameterNumbers.h>
 
 #include <cmath>
 #include <cstdio>
@@ -112,8 +113,8 @@ bool CKeypadControl::Open(std::vector<platform::Notice>& notices)
     {
         OperationScope op(address_);
         telegram_.OpenPort(false);
-        telegram_.ReadParameter("00AC");
-        if (telegram_.ReadParameter("00E8"))
+        telegram_.ReadParameter(param::kErrorRegister.digits());
+        if (telegram_.ReadParameter(param::kStatusWord.digits()))
             status = telegram_.valueText();
         else
             notices.push_back({"Error Inverter state", MsgIcon::Stop});
@@ -122,7 +123,7 @@ bool CKeypadControl::Open(std::vector<platform::Notice>& notices)
             notices.push_back({kNotSioText, MsgIcon::Information});
         }
         DecodeStatusWord(address(), status);
-        if (telegram_.ReadParameter("0031"))
+        if (telegram_.ReadParameter(param::kSetpointSource.digits()))
             p31_ = parseHex4(telegram_.valueText()).value_or(0);
         telegram_.ClosePort(false);
     }
@@ -183,7 +184,7 @@ void CKeypadControl::pollStatus()
     {
         OperationScope op(address_);
         telegram_.OpenPort(false);
-        if (telegram_.ReadParameter("00E8"))
+        if (telegram_.ReadParameter(param::kStatusWord.digits()))
             status = telegram_.valueText();
         telegram_.ClosePort(false);
     }
@@ -263,7 +264,7 @@ std::vector<platform::Notice> CKeypadControl::Run(Command command)
         if (command != Fwd)
             telegram_.WaitForPort();
         telegram_.OpenPort(false);
-        telegram_.ReadParameter("00AC");
+        telegram_.ReadParameter(param::kErrorRegister.digits());
         telegram_.WriteParameter(rc.text);
         telegram_.ClosePort(false);
     }
@@ -281,8 +282,8 @@ std::vector<platform::Notice> CKeypadControl::ErrorReset()
     {
         OperationScope op(address_);
         telegram_.OpenPort(false);
-        telegram_.ReadParameter("00AC");
-        telegram_.ReadParameter("FFF4");
+        telegram_.ReadParameter(param::kErrorRegister.digits());
+        telegram_.ReadParameter(param::kErrorReset.digits());
         telegram_.WriteParameter("00AD0000");
         telegram_.ClosePort(false);
     }
@@ -331,7 +332,7 @@ std::vector<platform::Notice> CKeypadControl::SelectSioSource()
         OperationScope op(address_);
         telegram_.OpenPort(false);
         telegram_.WriteParameter("0031000B");
-        if (telegram_.ReadParameter("003A"))
+        if (telegram_.ReadParameter(param::kSioSetpoint.digits()))
             value = telegram_.valueText();
         telegram_.ClosePort(false);
     }
@@ -463,7 +464,7 @@ int CKeypadControl::readErrorRegister()
 {
     int code = 0;
     for (int i = 0; i < 5; ++i) {
-        if (!telegram_.ReadParameter("00AC"))
+        if (!telegram_.ReadParameter(param::kErrorRegister.digits()))
             continue;
         const int v = parseHex4(telegram_.valueText()).value_or(0);
         if (v == 0)
@@ -518,7 +519,7 @@ bool CKeypadControl::closeCheck(std::vector<platform::Notice>& notices)
     {
         OperationScope op(address_);
         telegram_.OpenPort(false);
-        if (telegram_.ReadParameter("00E8"))
+        if (telegram_.ReadParameter(param::kStatusWord.digits()))
             value = telegram_.valueText();
         telegram_.ClosePort(false);
     }

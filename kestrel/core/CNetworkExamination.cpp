@@ -2,6 +2,7 @@
 
 #include <kestrel/core/EndCodes.h>
 #include <kestrel/core/HexText.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <platform/PortProblem.h>
 
 #include <cstdio>
@@ -16,13 +17,13 @@ int ExamineAddress(CTelegram& telegram, CDeviceTable& table, int address)
     table.setPresent(address, false);
 
     telegram.SetRepeat(2);
-    bool ok = telegram.ReadParameter("FFF0");
+    bool ok = telegram.ReadParameter(param::kRecordCount.digits());
     telegram.ResetRepeat();
     if (telegram.portError())
         return CNetworkExamination::PortError;
     if (!ok)
         return telegram.status();
-    ok = telegram.ReadParameter("00F1");
+    ok = telegram.ReadParameter(param::kRatedPower.digits());
     if (telegram.portError())
         return CNetworkExamination::PortError;
     if (!ok)
@@ -55,7 +56,7 @@ int CNetworkExamination::start()
     next_ = 0;
     telegram_.WaitForPort();
     telegram_.OpenPort(false);
-    if (s.settings.rtsMode && telegram_.ProbeAddress("FFF0") < 1) {
+    if (s.settings.rtsMode && telegram_.ProbeAddress(param::kRecordCount.digits()) < 1) {
         table_.clearAllPresent();
         return NoLine;
     }

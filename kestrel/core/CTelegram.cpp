@@ -2,6 +2,7 @@
 
 #include <kestrel/core/FormatValue.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <platform/Clock.h>
 
 #include <chrono>
@@ -30,7 +31,6 @@ bool waitUntil(Ready ready, uint32_t ms)
     return true;
 }
 
-constexpr std::string_view kChangedQuery = "FFFC";
 
 }  // namespace
 
@@ -246,14 +246,14 @@ bool CTelegram::receiveReadReply(std::string_view number)
         return false;
     // A reply that is long enough but framed wrongly is a failed attempt: the
     // caller must never mistake the previous read's value for this one's.
-    if (!framingOk(number, kReadReplyFrame, number != kChangedQuery))
+    if (!framingOk(number, kReadReplyFrame, number != param::kChangedQuery.digits()))
         return false;
     const size_t u = reply_.find(sio::U, searchStart());
     if (u == std::string::npos || u + 10 >= reply_.size())
         return false;
     if (bcc(std::string_view(reply_).substr(u, 10)) != reply_[u + 10])
         return false;
-    if (number == kChangedQuery)
+    if (number == param::kChangedQuery.digits())
         paramNo_ = reply_.substr(u + 1, 4);
     valueText_ = reply_.substr(u + 5, 4);
     return true;
@@ -315,8 +315,8 @@ bool CTelegram::WriteParameter(std::string_view text)
             const int saved = repeat_;
             repeat_ = 1;
             platform::pause(static_cast<uint32_t>(s.settings.delayNak));
-            ReadParameter("00AC");
-            ReadParameter("00AC");
+            ReadParameter(param::kErrorRegister.digits());
+            ReadParameter(param::kErrorRegister.digits());
             repeat_ = saved;
             s.port.exchangeActive = true;
         }

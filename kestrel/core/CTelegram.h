@@ -13,6 +13,7 @@
 // A = 0x20 + address; BCC = XOR of 'U' .. ETX. In RTS mode the request comes
 // back as an echo ahead of the reply.
 #include <kestrel/core/CMSComm.h>
+#include <kestrel/core/ParameterNumbers.h>
 
 #include <cstdint>
 #include <string>

@@ -7,6 +7,7 @@
 #include <kestrel/core/ListMessages.h>
 #include <kestrel/core/ListTitles.h>
 #include <kestrel/core/OperationScope.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/ValueDisplay.h>
 #include <kestrel/core/ValueEntry.h>
 #include <kestrel/core/VersionList.h>
@@ -245,7 +246,7 @@ CTervikDoc::UpdateResult CTervikDoc::update()
     const std::string shown = rec->isHexadecimal() ? formatHex4(value) : displayValue(*rec, value);
     view_.rows[static_cast<std::size_t>(view_.selectedRow - 1)].value = shown;
     selection_.displayed = shown;
-    if (rec->number() == 0x00E9) view_.parameterSet = parameterSetText(value);
+    if (rec->number() == param::kParameterSet.number()) view_.parameterSet = parameterSetText(value);
     view_.editBox = EditBox::None;
     view_.editText.clear();
     view_.updateEnabled = false;

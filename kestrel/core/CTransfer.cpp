@@ -60,10 +60,10 @@ int CTransfer::Open()
     opened_ = true;
     telegram_.WaitForPort();
     telegram_.OpenPort(false);
-    if (!telegram_.ReadParameter("FFF0"))
+    if (!telegram_.ReadParameter(param::kRecordCount.digits()))
         return telegram_.status() == -1 ? NoLine : NoAnswer;
     recordCount_ = parseHex4(telegram_.valueText()).value_or(0);
-    telegram_.ReadParameter("00AC");
+    telegram_.ReadParameter(param::kErrorRegister.digits());
     telegram_.WaitForPort();
     if (databaseMode_) {
         const int r = full_.Start(recordCount_, state().installPath(job_.databaseFileName));
@@ -107,7 +107,7 @@ std::vector<platform::Notice> CTransfer::Finish(int result)
     if (result == Aborted)
         s.logLine("LOADING STOPPED");
     finished_ = true;
-    telegram_.ReadParameter("00AC");
+    telegram_.ReadParameter(param::kErrorRegister.digits());
     telegram_.ClosePort(false);
     work_.close();
     full_.close();
@@ -155,9 +155,9 @@ std::optional<std::string> CTransfer::readWorkField(std::streamoff offset)
 int CTransfer::uploadStart()
 {
     KestrelState& s = state();
-    for (int i = 0; i < 5 && !telegram_.ReadParameter("FFFC"); ++i) {
+    for (int i = 0; i < 5 && !telegram_.ReadParameter(param::kChangedQuery.digits()); ++i) {
     }
-    telegram_.ReadParameter("00AC");
+    telegram_.ReadParameter(param::kErrorRegister.digits());
     if (!openWorkFile())
         return WorkFileError;
     range_ = listRange();
@@ -174,7 +174,7 @@ int CTransfer::uploadStep()
         return Finished;
     }
     std::string value = "0000";  // the error register is not read into a list
-    if (*number != "00AC") {
+    if (*number != param::kErrorRegister.digits()) {
         if (!telegram_.ReadParameter(*number)) {
             if (telegram_.status() == -1)
                 return NoLine;
@@ -198,7 +198,7 @@ int CTransfer::uploadStep()
 int CTransfer::downloadStart()
 {
     KestrelState& s = state();
-    if (!telegram_.ReadParameter("00E8"))
+    if (!telegram_.ReadParameter(param::kStatusWord.digits()))
         return telegram_.status() == -1 ? NoLine : NoAnswer;
     const std::string& status = telegram_.valueText();
     if (status.size() < 4 || status[3] != '1') {
@@ -224,7 +224,7 @@ bool CTransfer::serviceSkip()
         const auto number = readWorkField(off);
         if (!number)
             return false;
-        if (*number == "0087") {
+        if (*number == param::kServiceCode.digits()) {
             const auto value = readWorkField(off + static_cast<std::streamoff>(WorkRecord::kValueOffset));
             return !value || parseHex4(*value) != kServiceAccessCode;
         }
@@ -233,7 +233,8 @@ bool CTransfer::serviceSkip()
 
 bool CTransfer::neverWritten(uint16_t n)
 {
-    return (n >= 0xA8 && n <= 0xAD) || n == 0xE9 || n == 0xEA;
+    return (n >= param::kBaudRate.number() && n <= param::kControlWord.number()) ||
+           n == param::kParameterSet.number() || n == param::kCopySet.number();
 }
 
 bool CTransfer::skipped(uint16_t n, uint16_t a) const
@@ -267,13 +268,13 @@ int CTransfer::downloadStep()
     // After the last record: "FFFC" on one tick, "00AC" on the next, so
     // that no tick holds the line for more than one exchange.
     if (closing_) {
-        telegram_.ReadParameter("00AC");
+        telegram_.ReadParameter(param::kErrorRegister.digits());
         s.logLine("DOWNLOAD ALL - END     Download time= " + elapsedText());
         return Finished;
     }
     const auto number = readWorkField(pos_);
     if (!number) {
-        if (telegram_.ReadParameter("FFFC")) {
+        if (telegram_.ReadParameter(param::kChangedQuery.digits())) {
             closing_ = true;
             return GoOn;
         }
@@ -316,7 +317,7 @@ int CTransfer::AnswerContinue(bool yes)
         pending_.push_back({"Download was not successful.", MsgIcon::Stop});
         return Stopped;
     }
-    telegram_.ReadParameter("00AC");
+    telegram_.ReadParameter(param::kErrorRegister.digits());
     return GoOn;
 }
 

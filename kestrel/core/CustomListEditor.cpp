@@ -8,6 +8,7 @@
 #include <kestrel/core/ListMessages.h>
 #include <kestrel/core/ListOpener.h>
 #include <kestrel/core/ParameterList.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/ValueDisplay.h>
 #include <kestrel/core/WorkFileReader.h>
 
@@ -25,9 +26,12 @@ using platform::MsgButtons;
 using platform::MsgIcon;
 
 // Every new custom list holds these; 00E4 and 00E9 can never be deleted.
-constexpr std::uint16_t kStartParameters[] = {0x002C, 0x00E4, 0x00E9};
+constexpr std::uint16_t kStartParameters[] = {0x002C, param::kSoftwareVersion.number(), param::kParameterSet.number()};
 
-bool isDefaultParameter(std::string_view no) { return no == "00E4" || no == "00E9"; }
+bool isDefaultParameter(std::string_view no)
+{
+    return no == param::kSoftwareVersion.digits() || no == param::kParameterSet.digits();
+}
 
 EditorRow rowOf(const TvkRecord& record, std::uint16_t value)
 {
@@ -78,7 +82,7 @@ std::optional<CustomListEditor> CustomListEditor::modify(const std::string& inst
     DatabaseReader db(installDir + editor.databaseFileName_);
     for (WorkFileReader file(*path, ListFile::kHeaderSize); file.atRecord(); file.advance()) {
         const WorkRecord& r = file.record();
-        service = service || (r.number() == 0x0087 && r.value() == kServiceAccessCode);
+        service = service || (r.number() == param::kServiceCode.number() && r.value() == kServiceAccessCode);
         if (db.seekForward(r.number())) editor.custom_.push_back(rowOf(db.record(), r.value()));
     }
     if (!editor.loadDatabase(service)) {
@@ -164,7 +168,7 @@ std::vector<WorkRecord> CustomListEditor::records() const
         const auto number = parseHex4(row.no);
         if (!number || !db.seekForward(*number)) continue;
         const TvkRecord& rec = db.record();
-        out.emplace_back(*number, *number == 0x00E4 ? rec.value() : rec.defaultValue());
+        out.emplace_back(*number, *number == param::kSoftwareVersion.number() ? rec.value() : rec.defaultValue());
     }
     return out;
 }

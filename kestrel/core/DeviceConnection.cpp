@@ -5,6 +5,7 @@
 #include <kestrel/core/DatabaseReader.h>
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/TvkRecord.h>
 
 #include <filesystem>
@@ -48,9 +49,9 @@ DatabaseCheck CheckDatabase(CTelegram& telegram)
     telegram.WaitForPort();
     telegram.OpenPort(false);
     telegram.SetRepeat(10);
-    if (!telegram.ReadParameter("FFF0"))
+    if (!telegram.ReadParameter(param::kRecordCount.digits()))
         return noConnection(telegram, kNoConnectionText);
-    if (!telegram.ReadParameter("00E4"))
+    if (!telegram.ReadParameter(param::kSoftwareVersion.digits()))
         return noConnection(telegram, kNoVersionText);
     const auto version = parseHex4(telegram.valueText());
     if (!version || *version <= kLastUnsupportedVersion)
@@ -84,7 +85,7 @@ KeypadQuery KeypadChangeQuery(CTelegram& telegram)
 {
     telegram.WaitForPort();
     telegram.OpenPort(false);
-    const bool ok = telegram.ReadParameter("FFFC");
+    const bool ok = telegram.ReadParameter(param::kChangedQuery.digits());
     telegram.ClosePort(false);
     KeypadQuery q;
     if (!ok) {
@@ -94,7 +95,7 @@ KeypadQuery KeypadChangeQuery(CTelegram& telegram)
     const std::string& number = telegram.paramNo();
     if (number == "0000") {
         q.result = KeypadQuery::NothingChanged;
-    } else if (number == "FFFB") {
+    } else if (number == param::kChangedSeveral.digits()) {
         q.result = KeypadQuery::SeveralChanged;
     } else {
         q.result = KeypadQuery::OneChanged;
@@ -112,9 +113,9 @@ SelectionCheck SelectDevice(CTelegram& telegram, const std::string& address)
         return c;
     s.operationInProgress = true;
     telegram.OpenPort(false);
-    const bool present = telegram.ReadParameter("FFF0");
+    const bool present = telegram.ReadParameter(param::kRecordCount.digits());
     if (present)
-        telegram.ReadParameter("00AC");
+        telegram.ReadParameter(param::kErrorRegister.digits());
     telegram.ClosePort(false);
     s.operationInProgress = false;
     if (!present) {

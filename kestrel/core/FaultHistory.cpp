@@ -2,6 +2,7 @@
 
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/KestrelState.h>
+#include <kestrel/core/ParameterNumbers.h>
 
 #include <cstdio>
 
@@ -78,7 +79,7 @@ FaultCollection CollectFaultHistory(CTelegram& telegram)
     FaultHistoryTable& h = s.faults;
     for (int i = 0; i < FaultHistoryTable::kEntries; ++i) {
         char number[8];
-        std::snprintf(number, sizeof number, "%.4X", 0x0B + i);
+        std::snprintf(number, sizeof number, "%.4X", param::kLastFault.number() + i);
         for (int attempt = 0; attempt < kAttempts; ++attempt) {
             if (!telegram.ReadParameter(number))
                 continue;

@@ -7,6 +7,7 @@
 #include <kestrel/core/ListDialogs.h>
 #include <kestrel/core/ListFile.h>
 #include <kestrel/core/ListMessages.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/ValueDisplay.h>
 #include <kestrel/core/ValueEntry.h>
 #include <kestrel/core/WorkFileReader.h>
@@ -33,7 +34,7 @@ bool sameDefinition(const TvkRecord& a, const TvkRecord& b)
 
 std::uint16_t newFileValue(const TvkRecord& target)
 {
-    return target.number() == 0x00E4 ? target.value() : target.defaultValue();
+    return target.number() == param::kSoftwareVersion.number() ? target.value() : target.defaultValue();
 }
 
 void describeSide(ConversionSide& side, const TvkRecord* rec, std::uint16_t value, bool hasValue)
@@ -194,7 +195,7 @@ ListConversion::Outcome ListConversion::walkCustomList()
 void ListConversion::carryOver(std::uint16_t number, std::uint16_t value)
 {
     // The new file names the target's software version, whatever the source said.
-    if (number == 0x00E4) return;
+    if (number == param::kSoftwareVersion.number()) return;
     if (const auto it = recordIndex_.find(number); it != recordIndex_.end()) records_[it->second].setValue(value);
 }
 

@@ -2,6 +2,7 @@
 
 #include <kestrel/core/DatabaseReader.h>
 #include <kestrel/core/FileBytes.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/WorkFileReader.h>
 
 #include <cctype>
@@ -88,8 +89,8 @@ ListFile::CheckResult checkCustomList(DatabaseReader& db, WorkFileReader& file)
         if (!found) return {ListFile::Check::FileCorrupt, records};
         // Each number once: the next one must come later in the database.
         db.advance();
-        version = version || number == 0x00E4;
-        set = set || number == 0x00E9;
+        version = version || number == param::kSoftwareVersion.number();
+        set = set || number == param::kParameterSet.number();
         ++records;
     }
     if (!file.endMarked()) return {ListFile::Check::FileCorrupt, records};

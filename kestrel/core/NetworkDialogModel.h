@@ -22,7 +22,7 @@ public:
     static constexpr std::array<const char*, 4> kHeaders = {"ADR", "DEVICE TYPE", "NAME", "RATED POWER"};
     static constexpr std::array<int, 4> kColumnWidths = {500, 1400, 3000, 1300};  // grid units (twips)
     static constexpr uint32_t kWhite = 0xFFFFFF;
-    static constexpr uint32_t kHighlight = 0x8AFFFF;  // Windows colour value (0x00BBGGRR)
+    static constexpr uint32_t kHighlight = 0x8AFFFF;  // 0x00BBGGRR, as the grid takes colours
 
     struct Row {
         int address = 0;

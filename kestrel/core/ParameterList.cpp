@@ -2,6 +2,7 @@
 
 #include <kestrel/core/CDatabase.h>
 #include <kestrel/core/HexText.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/ValueDisplay.h>
 
 #include <cstdio>
@@ -42,7 +43,7 @@ std::vector<int> ParameterList::tabGroups() const
 bool ParameterList::serviceShown(int group) const
 {
     if (group == 0) return true;
-    const auto code = CWorkFile(workPath_).findValue(0x0087);
+    const auto code = CWorkFile(workPath_).findValue(param::kServiceCode.number());
     if (!code) return false;
     if (*code == kServiceAccessCode) return true;
     return group < 0x14 || group > 0x17;
@@ -76,7 +77,7 @@ GroupPage ParameterList::fillGroup(int group) const
 
 std::optional<long> ParameterList::parameterSet() const
 {
-    const auto value = CWorkFile(workPath_).findValue(0x00E9);
+    const auto value = CWorkFile(workPath_).findValue(param::kParameterSet.number());
     if (!value) return std::nullopt;
     // The digits are read as a decimal number, as the drive's set numbers
     // 1..3 read the same either way.

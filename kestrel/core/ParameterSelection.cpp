@@ -1,6 +1,7 @@
 #include <kestrel/core/ParameterSelection.h>
 
 #include <kestrel/core/HexText.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/ValueDisplay.h>
 
 #include <cstdio>
@@ -25,7 +26,7 @@ namespace {
 bool neverEditedInList(std::uint16_t number)
 {
     // Baud rate and address of the drive, and the identification group 0.
-    return number == 0x00A8 || number == 0x00A9 || number < 0x0010;
+    return number == param::kBaudRate.number() || number == param::kDriveAddress.number() || number < 0x0010;
 }
 
 }  // namespace

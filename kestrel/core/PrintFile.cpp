@@ -8,6 +8,7 @@
 #include <kestrel/core/HexText.h>
 #include <kestrel/core/ListFile.h>
 #include <kestrel/core/ListMessages.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/ValueDisplay.h>
 #include <kestrel/core/WorkFileReader.h>
 #include <platform/ProcessLauncher.h>
@@ -139,7 +140,8 @@ bool printList(const std::string& workPath, const std::string& databasePath, con
                const std::string& address, const std::string& deviceName, const PrintStamp& stamp)
 {
     const CWorkFile work(workPath);
-    const PrintHeader header{filePath, address, deviceName, work.findValue(0x00E4), work.findValue(0x00F1)};
+    const PrintHeader header{filePath, address, deviceName, work.findValue(param::kSoftwareVersion.number()),
+                             work.findValue(param::kRatedPower.number())};
     return writeAndShow(listPrintPath(workPath), listPrintText(workPath, databasePath, header, stamp));
 }
 
@@ -159,8 +161,8 @@ std::string customPrintText(const CustomListEditor& editor, const PrintStamp& st
 {
     PrintHeader header;
     header.filePath = editor.path();
-    header.ratedPower = storedValue(editor.path(), 0x00F1);
-    header.softwareVersion = storedValue(editor.path(), 0x00E4);
+    header.ratedPower = storedValue(editor.path(), param::kRatedPower.number());
+    header.softwareVersion = storedValue(editor.path(), param::kSoftwareVersion.number());
     if (!header.softwareVersion) {
         // Not saved yet: the version the list is made for ("12.34" prints 12.34).
         const std::string digits = CDatabase::versionDigits(editor.databaseFileName());

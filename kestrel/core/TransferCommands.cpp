@@ -37,7 +37,7 @@ bool RestoreWorkingFile(const std::string& workPath, bool uploadFailed)
 namespace {
 
 // Reads one parameter with the port opened around it.
-std::optional<std::string> readOnce(CTelegram& telegram, const char* number)
+std::optional<std::string> readOnce(CTelegram& telegram, std::string_view number)
 {
     telegram.WaitForPort();
     telegram.OpenPort(false);
@@ -52,10 +52,10 @@ std::optional<std::string> readOnce(CTelegram& telegram, const char* number)
 
 std::optional<platform::Notice> CheckListVersion(CTelegram& telegram, const std::string& workPath, ListTarget target)
 {
-    const auto version = readOnce(telegram, "00E4");
+    const auto version = readOnce(telegram, param::kSoftwareVersion.digits());
     if (!version)
         return platform::Notice{"Failed to establish connection with the selected device !", MsgIcon::Stop};
-    const auto listVersion = CWorkFile(workPath).findValue(0x00E4);
+    const auto listVersion = CWorkFile(workPath).findValue(param::kSoftwareVersion.number());
     if (!listVersion || parseHex4(*version) != *listVersion)
         return platform::Notice{target == ListTarget::Upload ? "Version conflict !" : "Version Conflict !", MsgIcon::Stop};
     return std::nullopt;
@@ -65,7 +65,7 @@ DownloadTarget CheckDownloadTarget(CTelegram& telegram, const std::string& workP
 {
     DownloadTarget t;
     const platform::Notice notResponding{"The inverter is not responding !", MsgIcon::Stop};
-    const auto status = readOnce(telegram, "00E8");
+    const auto status = readOnce(telegram, param::kStatusWord.digits());
     if (!status) {
         t.notice = notResponding;
         return t;
@@ -75,13 +75,13 @@ DownloadTarget CheckDownloadTarget(CTelegram& telegram, const std::string& workP
                           MsgIcon::Stop};
         return t;
     }
-    const auto deviceSet = readOnce(telegram, "00E9");
+    const auto deviceSet = readOnce(telegram, param::kParameterSet.digits());
     if (!deviceSet) {
         t.notice = notResponding;
         return t;
     }
     t.deviceSet = parseHex4(*deviceSet).value_or(0);
-    t.listSet = CWorkFile(workPath).findValue(0x00E9).value_or(0);
+    t.listSet = CWorkFile(workPath).findValue(param::kParameterSet.number()).value_or(0);
     t.ok = true;
     return t;
 }

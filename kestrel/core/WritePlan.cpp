@@ -2,6 +2,7 @@
 
 #include <kestrel/core/ListMessages.h>
 #include <kestrel/core/HexText.h>
+#include <kestrel/core/ParameterNumbers.h>
 
 namespace kestrel {
 
@@ -11,22 +12,22 @@ WritePlan planWrite(std::uint16_t number, std::uint16_t value)
     plan.number = number;
     plan.value = value;
     plan.writeText = formatHex4(number) + formatHex4(value);
-    if (number == 0x00E9) {
+    if (number == param::kParameterSet.number()) {
         plan.before = msg::kParameterSetChange;
         plan.warmUpTitle = "Parameter Set Changed";
         plan.showsParameterSet = true;
     }
-    plan.warmUpAfter = number == 0x002D;
+    plan.warmUpAfter = number == param::kWarmUpAfterWrite.number();
     return plan;
 }
 
 bool runWrite(ParameterLink& link, const WritePlan& plan)
 {
-    if (!link.read("00AC")) return false;
+    if (!link.read(param::kErrorRegister.digits())) return false;
     const bool written = link.write(plan.writeText);
     // Reading the error register again clears what the write left there;
     // its value is of no further use here.
-    (void)link.read("00AC");
+    (void)link.read(param::kErrorRegister.digits());
     return written;
 }
 

@@ -6,6 +6,7 @@
 #include <kestrel/core/CTervikDoc.h>
 #include <kestrel/core/FileCompare.h>
 #include <kestrel/core/ListOpener.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/PrintFile.h>
 #include <kestrel/core/TvkRecord.h>
 
@@ -45,8 +46,8 @@ void writeDatabase()
         field(0x0020, "Service", 0x0800, 0, 0, 0, 0),
         field(0x0021, "Trim", 0x0103, 3, -5, 5, 0),
         field(0x00E0, "System", 0x0800, 0, 0, 0, 0),
-        field(0x00E4, "Software vers.", 0x0800, 0, 0, 0x7FFF, 0x04D2),
-        field(0x00E9, "Parameter set", 0x0040, 0, 1, 3, 1),
+        field(param::kSoftwareVersion.number(), "Software vers.", 0x0800, 0, 0, 0x7FFF, 0x04D2),
+        field(param::kParameterSet.number(), "Parameter set", 0x0040, 0, 1, 3, 1),
     };
     std::string bytes;
     for (const auto& f : fields) bytes += TvkRecord::fromFields(f).bytes();

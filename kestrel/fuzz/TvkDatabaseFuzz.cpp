@@ -8,6 +8,7 @@
 #include <kestrel/core/CustomListEditor.h>
 #include <kestrel/core/DatabaseReader.h>
 #include <kestrel/core/ParameterList.h>
+#include <kestrel/core/ParameterNumbers.h>
 #include <kestrel/core/PrintFile.h>
 
 #include <algorithm>
@@ -29,7 +30,7 @@ void tvkDatabase(std::string_view bytes)
     (void)db.groupCount();
     for (std::size_t i = 0; i < std::min<std::size_t>(count, 8); ++i)
         if (const auto rec = db.recordAt(i)) (void)db.find(rec->number());
-    (void)db.find(0x00E9);
+    (void)db.find(param::kParameterSet.number());
 
     std::vector<WorkRecord> work;
     for (DatabaseReader r(path); r.atRecord() && work.size() < 4096; r.advance())

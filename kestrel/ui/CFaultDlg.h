@@ -7,12 +7,10 @@
 #include <functional>
 #include <string>
 
-namespace kestrel {
-
-}  // namespace kestrel
 namespace shell {
 class CMSHFlexGrid;
 }  // namespace shell
+
 namespace kestrel {
 
 class CFaultDlg : public QDialog {

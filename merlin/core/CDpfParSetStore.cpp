@@ -126,7 +126,8 @@ void CDpfParSet::StoreRevision(int key, int field, const std::string& text)
         if (key == 3) SetVersion(number);
         return;
     }
-    std::string* const targets[] = {&deviceTypeText, &applicationText, &versionText, &text4, &text5, &text6};
+    std::string* const targets[] = {&deviceTypeText, &applicationText, &versionText,
+                                    &revisionDate,   &revisionAuthor,  &revisionName};
     if (key <= 3 || field == 0)
         *targets[key - 1] = RevisionText(text);
 }
@@ -142,9 +143,9 @@ void CDpfParSet::StoreFaultCode(int /*key*/, int field, const std::string& text)
     FaultCode& record = faultCodes_.back();
     switch (field) {
     case 1: record.text = StringText(DpfNumber(text)); break;
-    case 2: record.value2 = DpfNumber(text); break;
-    case 3: record.text2 = text; break;
-    case 4: record.value4 = DpfNumber(text); break;
+    case 2: record.cause = DpfNumber(text); break;
+    case 3: record.label = text; break;
+    case 4: record.reserved = DpfNumber(text); break;
     default: break;
     }
 }

@@ -33,7 +33,7 @@ void appendRows(std::vector<FaultRow>& rows, const std::vector<FaultRegister>& r
             const FaultCode& code = codes[value];
             row.faultNumber = platform::strFormat("%d", code.code);
             row.message = code.text;
-            row.cause = platform::strFormat("%d", code.value2);
+            row.cause = platform::strFormat("%d", code.cause);
         }
         rows.push_back(std::move(row));
     }

@@ -14,7 +14,7 @@ namespace merlin {
 struct FaultRow {
     std::string faultNumber;  // "%d" of the record's code
     std::string message;      // the record's text
-    std::string cause;        // "%d" of the record's value2
+    std::string cause;        // "%d" of the record's cause
     std::string type;         // "Active Fault %d" / "Fault History %d"
     bool operator==(const FaultRow&) const = default;
 };

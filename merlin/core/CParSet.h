@@ -133,9 +133,11 @@ public:
     void SetVersion(uint16_t v) { SetHeaderWord(174, v); }
     uint32_t ViewFlags() const;
     void SetViewFlags(uint32_t flags);
-    // Revision texts: device type, application, version, and texts 4, 5, 6.
+    // Revision texts: device type, application, version; then the texts of
+    // revision keys 4 to 6, kept but never shown (the date of the revision,
+    // its author and the definition's own name).
     std::string deviceTypeText, applicationText, versionText;
-    std::string text4, text5, text6;
+    std::string revisionDate, revisionAuthor, revisionName;
     const std::array<uint8_t, kHeaderSize>& HeaderBlock() const { return header_; }
 
     // --- parameter file ---------------------------------------------------

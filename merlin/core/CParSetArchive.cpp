@@ -130,7 +130,7 @@ int CParSet::ReadHeader(std::istream& in)
         platform::showMessage(kMsgNoDpfName, platform::MsgIcon::Exclamation);
         return kHeaderNoDpfName;
     }
-    // Files made on Windows name the definition with its directory.
+    // The stored name may carry a directory, with either separator.
     const size_t slash = name.find_last_of("\\/");
     definitionName_ = slash == std::string::npos ? name : name.substr(slash + 1);
     in.seekg(older ? kOldRecordsOffset : kRecordsOffset);

@@ -51,9 +51,9 @@ struct ParamListEntry {
 struct FaultCode {
     int code = 0;         // the fault number shown
     std::string text;     // the fault message
-    int value2 = 0;       // shown as the cause
-    std::string text2;
-    int value4 = 0;
+    int cause = 0;        // the number shown as the cause
+    std::string label;    // the drive's short name of the fault (" F02"), as read; not shown
+    int reserved = 0;     // the line's last number; not used
 };
 
 // One [Active Faults] or [Fault History] line.

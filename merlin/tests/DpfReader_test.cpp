@@ -182,9 +182,9 @@ TEST(DpfReader, RevisionTextsLoseBlanksAndApostrophes)
     EXPECT_EQ(set.applicationText, "Normal");
     EXPECT_EQ(set.Version(), 12);
     EXPECT_EQ(set.versionText, "V12");
-    EXPECT_EQ(set.text4, "ab");
-    EXPECT_EQ(set.text5, "x");
-    EXPECT_EQ(set.text6, "y");
+    EXPECT_EQ(set.revisionDate, "ab");
+    EXPECT_EQ(set.revisionAuthor, "x");
+    EXPECT_EQ(set.revisionName, "y");
     EXPECT_NE(p.trace.find("RevTable: \n"), std::string::npos);
 }
 
@@ -197,9 +197,9 @@ TEST(DpfReader, FaultCodeLinesNeedExactlyFiveFields)
     const merlin::FaultCode& fault = five.FaultCodeTable()[0];
     EXPECT_EQ(fault.code, 2);
     EXPECT_EQ(fault.text, "Overcurrent");
-    EXPECT_EQ(fault.value2, 3);
-    EXPECT_EQ(fault.text2, " F02");
-    EXPECT_EQ(fault.value4, 9);
+    EXPECT_EQ(fault.cause, 3);
+    EXPECT_EQ(fault.label, " F02");
+    EXPECT_EQ(fault.reserved, 9);
 
     for (const char* line : {"1,2,7,3,4\n", "1,2,7,3,4,5,6\n"}) {
         CDpfParSet set;

@@ -1,6 +1,6 @@
 #pragma once
 // The file-dialog seam shown as a QFileDialog, and the conversion of the
-// programs' Windows filter strings ("PAR Files(*.par) | *.par||") to Qt's.
+// programs' filter strings ("PAR Files(*.par) | *.par||") to Qt's.
 #include <platform/FileDialog.h>
 
 #include <QString>

@@ -1,6 +1,6 @@
 #pragma once
 // What the tests of every SerialPort implementation share: reading as text,
-// elapsed time, and the Win32 read time-out cases each must end on time.
+// elapsed time, and the CommTimeouts read cases each must end on time.
 #include <platform/SerialPort.h>
 
 #include <gtest/gtest.h>

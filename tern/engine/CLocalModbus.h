@@ -1,7 +1,7 @@
 #pragma once
 // Tern's serial-line connection: Modbus RTU (binary, CRC-16) or ASCII (hex
-// text, LRC) on one COM port, plus a raw exchange without framing. The port
-// runs under the Win32 read time-out rules of platform::SerialPort.
+// text, LRC) on one COM port, plus a raw exchange without framing. A reply
+// ends where the port's read time-outs (platform::CommTimeouts) end a read.
 //
 // Settings take effect at the next Open(); they may be changed from any
 // thread. Exchanges, raw exchanges, Open() and Close() hold the connection
