@@ -339,11 +339,16 @@ QMdiSubWindow* CMainFrame::addChildWindow(QWidget* child)
 {
     QMdiSubWindow* sub = mdi_->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
-    connect(sub, &QObject::destroyed, this, [this] {
-        if (childMenuShown_ == mdi_->subWindowList().isEmpty()) buildMenuBar();
-        updateCommandStates();
-        refreshTitle();
-    });
+    // Queued: a sub-window announces its end while the MDI area still lists
+    // it, half destroyed; the frame looks again once the area has let it go.
+    connect(
+        sub, &QObject::destroyed, this,
+        [this] {
+            if (childMenuShown_ == mdi_->subWindowList().isEmpty()) buildMenuBar();
+            updateCommandStates();
+            refreshTitle();
+        },
+        Qt::QueuedConnection);
     sub->show();
     if (!childMenuShown_) buildMenuBar();
     updateCommandStates();

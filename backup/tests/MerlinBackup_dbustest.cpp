@@ -154,7 +154,8 @@ TEST_F(MerlinLineTest, ALockedDriveTakesARestoreOnlyWithItsPassword)
     addDrive(4, kNormal, 1234);
     ASSERT_EQ(runProgram(args({"backup", "4"})).exitCode(), 0);
     const std::string file = fileOf(4);
-    const merlin::CPar* par = writable(load(file));
+    const merlin::CDpfParSet saved = load(file);
+    const merlin::CPar* par = writable(saved);
     ASSERT_TRUE(par);
     const uint16_t before = driveValue(4, par->RegisterOffset());
     model_.withDrive(4, [&](sim::MerlinDrive& d) { d.setValue(par->RegisterOffset(), before + 1); });
