@@ -56,6 +56,11 @@ function(_aviary_child_programs target src dir)
   foreach(p ${AVIARY_CHILD_PROGRAMS})
     if(_text MATCHES "[/\"]${p}\"")
       add_dependencies(${target} ${p})
+      # Merlin and the backup tool reach their drives through Tern, which the
+      # session bus starts from the build tree.
+      if(p STREQUAL "merlin" OR p STREQUAL "aviary-backup")
+        add_dependencies(${target} tern)
+      endif()
     endif()
   endforeach()
 endfunction()
