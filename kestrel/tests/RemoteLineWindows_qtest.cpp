@@ -46,7 +46,7 @@ private slots:
         // A network hop takes longer than a pty: the reply wait of a plant
         // line, not the 4 ms the pty tests get by with.
         QVERIFY2(startLine("1:1808,2:1808", 30, error), error.c_str());
-        server = std::make_unique<Ser2netServer>(pty->slavePath(), Ser2netServer::Kind::Rfc2217);
+        server = std::make_unique<Ser2netServer>(drives->path(), Ser2netServer::Kind::Rfc2217);
         QVERIFY2(server->ok(), server->error().c_str());
         // Through ports.ini, as an engineer sets it up.
         ::unsetenv("AVIARY_COM7");
