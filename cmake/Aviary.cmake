@@ -194,6 +194,9 @@ endfunction()
 #   they are built with clang++ by custom commands, apart from the g++ build.
 #   Sets <ok-var> when AVIARY_CLANGXX can link a fuzz target.
 set(AVIARY_FUZZ_SECONDS 8 CACHE STRING "Seconds each fuzz target runs under CTest")
+# A fuzz target keeps a core busy for all its seconds: CTest runs it alone
+# (PROCESSORS 2), so the tests that answer a line in milliseconds never share
+# the machine with it.
 function(aviary_fuzz_compiler ok)
   find_program(AVIARY_CLANGXX NAMES clang++ clang++-14)
   if(NOT DEFINED AVIARY_FUZZ_LINKS AND AVIARY_CLANGXX)

@@ -33,6 +33,6 @@ foreach(f list_file tvk_database netlist)
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1 AVIARY_FUZZ_READER=${f}
             ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
             ${_fuzz_dir}/work_${f} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${f})
-  set_tests_properties(kestrel_fuzz_${f} PROPERTIES TIMEOUT 120)
+  set_tests_properties(kestrel_fuzz_${f} PROPERTIES TIMEOUT 120 PROCESSORS 2)
   file(MAKE_DIRECTORY ${_fuzz_dir}/work_${f})
 endforeach()

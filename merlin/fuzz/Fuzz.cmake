@@ -39,7 +39,7 @@ foreach(f dpf_reader par_file)
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
             ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
             ${_fuzz_dir}/work_${f} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${f})
-  set_tests_properties(merlin_fuzz_${f} PROPERTIES TIMEOUT 120)
+  set_tests_properties(merlin_fuzz_${f} PROPERTIES TIMEOUT 120 PROCESSORS 2)
   file(MAKE_DIRECTORY ${_fuzz_dir}/work_${f})
 endforeach()
 add_custom_target(merlin_fuzzers ALL DEPENDS ${_fuzz_exes})

@@ -22,4 +22,4 @@ add_test(NAME tern_fuzz_mbap
   COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
           ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
           ${_fuzz_dir}/work ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus)
-set_tests_properties(tern_fuzz_mbap PROPERTIES TIMEOUT 120)
+set_tests_properties(tern_fuzz_mbap PROPERTIES TIMEOUT 120 PROCESSORS 2)
