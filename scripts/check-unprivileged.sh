@@ -5,6 +5,8 @@
 #
 #   BUILD_DIR   the built tree (default: build)
 #   AS_USER     who runs it (default: nobody)
+#   JOBS        tests at once (default: 4; most of them wait on a line or a
+#               timer, so twice the cores keeps the machine busy)
 #   extra arguments go to ctest (e.g. -R Serial)
 #
 # The build tree belongs to that user while the tests run (ctest and some
@@ -14,6 +16,7 @@ set -euo pipefail
 
 root="$(cd "$(dirname "$0")/.." && pwd)"
 build="$(cd "${BUILD_DIR:-$root/build}" && pwd)"
+jobs="${JOBS:-4}"
 
 fail() {
     echo "check-unprivileged: FAILED: $*" >&2
@@ -23,7 +26,7 @@ fail() {
 [ -f "$build/CTestTestfile.cmake" ] || fail "$build is not a built tree (make build first)"
 if [ "$(id -u)" != 0 ]; then
     echo "check-unprivileged: already running as $(id -un), nothing to drop"
-    exec ctest --test-dir "$build" --output-on-failure -j2 "$@"
+    exec ctest --test-dir "$build" --output-on-failure -j"$jobs" "$@"
 fi
 
 user="${AS_USER:-nobody}"
@@ -67,6 +70,6 @@ setpriv --reuid="$user" --regid="$group" --clear-groups \
     env -i PATH="$PATH" HOME="$home" LANG=C.UTF-8 TMPDIR="$home/tmp" \
     XDG_CONFIG_HOME="$home/.config" XDG_DATA_HOME="$home/.local/share" XDG_CACHE_HOME="$home/.cache" \
     XDG_RUNTIME_DIR="$home/runtime" QT_QPA_PLATFORM=offscreen AVIARY_BIN_DIR="$build/bin" \
-    dbus-run-session -- ctest --test-dir "$build" --output-on-failure -j2 --timeout 120 "$@" || rc=$?
+    dbus-run-session -- ctest --test-dir "$build" --output-on-failure -j"$jobs" --timeout 120 "$@" || rc=$?
 [ "$rc" = 0 ] || fail "ctest as $user exited with $rc"
 echo "check-unprivileged: the whole suite passes as $user"

@@ -36,7 +36,7 @@ std::vector<TvkFields> target1240()
     at(t, 0x0013).maximum = 20000;
     at(t, 0x00E4).value = 0x04D8;
     auto pos = std::find_if(t.begin(), t.end(), [](const TvkFields& f) { return f.number == 0x0060; });
-    t.insert(pos, param(0x0050, "Boost", 0x4000, 1, 0, 500, 100, 100));
+    t.insert(pos, paramFields(0x0050, "Boost", 0x4000, 1, 0, 500, 100, 100));
     return t;
 }
 

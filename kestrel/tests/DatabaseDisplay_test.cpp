@@ -17,7 +17,7 @@ namespace {
 TvkRecord withAttribute(const std::string& attributeDigits, int decimals = 0)
 {
     // Built from bytes so that lower-case attribute digits stay as stored.
-    std::string bytes = TvkRecord::fromFields(param(0x0011, "x", 0, decimals)).bytes();
+    std::string bytes = TvkRecord::fromFields(paramFields(0x0011, "x", 0, decimals)).bytes();
     bytes.replace(TvkRecord::kAttributeOffset, 4, attributeDigits);
     return *TvkRecord::parse(bytes);
 }

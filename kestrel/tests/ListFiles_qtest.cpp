@@ -71,7 +71,7 @@ std::vector<kestrel::TvkFields> catalogue1240()
         if (f.number == 0x0013) f.maximum = 20000;
         if (f.number == 0x00E4) f.value = 0x04D8;
         out.push_back(f);
-        if (f.number == 0x0050) out.push_back(param(0x0051, "Boost", 0x4000, 1, 0, 250, 20, 20));
+        if (f.number == 0x0050) out.push_back(paramFields(0x0051, "Boost", 0x4000, 1, 0, 250, 20, 20));
     }
     return out;
 }

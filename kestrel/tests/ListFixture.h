@@ -11,9 +11,9 @@
 
 namespace kestrel::testing {
 
-inline TvkFields param(std::uint16_t number, std::string name, std::uint16_t attribute = 0,
-                       int decimals = 0, std::int16_t min = 0, std::int16_t max = 1000,
-                       std::uint16_t defaultValue = 0, std::uint16_t value = 0)
+inline TvkFields paramFields(std::uint16_t number, std::string name, std::uint16_t attribute = 0,
+                             int decimals = 0, std::int16_t min = 0, std::int16_t max = 1000,
+                             std::uint16_t defaultValue = 0, std::uint16_t value = 0)
 {
     TvkFields f;
     f.number = number;
@@ -30,7 +30,7 @@ inline TvkFields param(std::uint16_t number, std::string name, std::uint16_t att
 
 inline TvkFields header(std::uint16_t number, std::string title)
 {
-    return param(number, std::move(title), 0x0800, 0, 0, 0);
+    return paramFields(number, std::move(title), 0x0800, 0, 0, 0);
 }
 
 // Adds a header record for every group up to the last one that has none,
@@ -55,32 +55,32 @@ inline std::vector<TvkFields> catalogue1234()
 {
     return withAllHeaders({
         header(0x0000, "Identification"),
-        param(0x0001, "Drive type", 0x0A00, 0, 0, 100, 3, 3),
-        param(0x0002, "Rated current", 0x6001, 1, 0, 5000, 120, 120),
+        paramFields(0x0001, "Drive type", 0x0A00, 0, 0, 100, 3, 3),
+        paramFields(0x0002, "Rated current", 0x6001, 1, 0, 5000, 120, 120),
         header(0x0010, "Basic settings"),
-        param(0x0011, "Max frequency", 0x1040, 1, 0, 4000, 500, 500),
-        param(0x0013, "Accel time", 0x2000, 2, 1, 30000, 1000, 1000),
-        param(0x0014, "Control word", 0x0220, 0, -100, 0x7FFF, 0x00FF, 0x00FF),
+        paramFields(0x0011, "Max frequency", 0x1040, 1, 0, 4000, 500, 500),
+        paramFields(0x0013, "Accel time", 0x2000, 2, 1, 30000, 1000, 1000),
+        paramFields(0x0014, "Control word", 0x0220, 0, -100, 0x7FFF, 0x00FF, 0x00FF),
         header(0x0020, "Motor data"),
-        param(0x0021, "Motor power", 0xB002, 2, 0, 32000, 7500, 7500),
-        param(0x0022, "Str\x94mung m\xFD", 0x0060, 0, -50, 50, 0, 0),
-        param(0x002C, "Language", 0x0000, 0, 0, 5, 1, 1),
-        param(0x002D, "Warm start", 0x0000, 0, 0, 1, 0, 0),
+        paramFields(0x0021, "Motor power", 0xB002, 2, 0, 32000, 7500, 7500),
+        paramFields(0x0022, "Str\x94mung m\xFD", 0x0060, 0, -50, 50, 0, 0),
+        paramFields(0x002C, "Language", 0x0000, 0, 0, 5, 1, 1),
+        paramFields(0x002D, "Warm start", 0x0000, 0, 0, 1, 0, 0),
         header(0x0080, "Service"),
-        param(0x0087, "Access code", 0x0200, 0, 0, 0x7FFF, 0, 0),
-        param(0x0088, "Factory test", 0x0100, 0, 0, 10, 0, 0),
+        paramFields(0x0087, "Access code", 0x0200, 0, 0, 0x7FFF, 0, 0),
+        paramFields(0x0088, "Factory test", 0x0100, 0, 0, 10, 0, 0),
         header(0x00A0, "Serial link"),
-        param(0x00A8, "Baud rate", 0x0000, 0, 0, 6, 3, 3),
-        param(0x00A9, "Address", 0x0000, 0, 0, 31, 1, 1),
+        paramFields(0x00A8, "Baud rate", 0x0000, 0, 0, 6, 3, 3),
+        paramFields(0x00A9, "Address", 0x0000, 0, 0, 31, 1, 1),
         header(0x00E0, "System"),
-        param(0x00E4, "Software vers.", 0x0800, 0, 0, 0x7FFF, 0, 0x04D2),
-        param(0x00E8, "Status word", 0x0A00, 0, 0, 0x7FFF, 0, 0x2005),
-        param(0x00E9, "Parameter set", 0x0040, 0, 1, 3, 1, 1),
+        paramFields(0x00E4, "Software vers.", 0x0800, 0, 0, 0x7FFF, 0, 0x04D2),
+        paramFields(0x00E8, "Status word", 0x0A00, 0, 0, 0x7FFF, 0, 0x2005),
+        paramFields(0x00E9, "Parameter set", 0x0040, 0, 1, 3, 1, 1),
         header(0x00F0, "Power"),
-        param(0x00F1, "Rated power", 0xB800, 2, 0, 32000, 375, 375),
+        paramFields(0x00F1, "Rated power", 0xB800, 2, 0, 32000, 375, 375),
         header(0x0140, "Service 14"),
-        param(0x0141, "Trim offset", 0x0100, 0, -10, 10, 0, 0),
-        param(0x0142, "Trim gain", 0x0000, 1, 0, 100, 10, 10),
+        paramFields(0x0141, "Trim offset", 0x0100, 0, -10, 10, 0, 0),
+        paramFields(0x0142, "Trim gain", 0x0000, 1, 0, 100, 10, 10),
     });
 }
 

@@ -353,7 +353,7 @@ private slots:
         std::vector<kestrel::TvkFields> many;
         for (std::uint16_t g = 0; g < 24; ++g) {
             many.push_back(header(static_cast<std::uint16_t>(16 * g), "Group " + std::to_string(g)));
-            many.push_back(param(static_cast<std::uint16_t>(16 * g + 1), "Value " + std::to_string(g), 0, 0, 0, 100));
+            many.push_back(paramFields(static_cast<std::uint16_t>(16 * g + 1), "Value " + std::to_string(g), 0, 0, 0, 100));
         }
         w.files.writeDatabase("1240", many);
         const std::string par = w.files.write("parameter/many.par", listFileBytes("12.40", fullWorkBytes(many)));

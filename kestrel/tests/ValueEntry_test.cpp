@@ -91,17 +91,17 @@ TEST(ValueEntry, DecimalEntries)
 
 TEST(ValueEntry, CheckEntryTakesKindAndScaledLimitsFromTheRecord)
 {
-    const auto hex = TvkRecord::fromFields(param(0x0014, "Control word", 0x0220, 0, -100, 0x7FFF));
+    const auto hex = TvkRecord::fromFields(paramFields(0x0014, "Control word", 0x0220, 0, -100, 0x7FFF));
     EXPECT_EQ(checkEntry(hex, "-5").notice->text, kInvalid);
     EXPECT_EQ(checkEntry(hex, "8000").notice->text, kLower);
-    const auto scaled = TvkRecord::fromFields(param(0x0013, "Accel", 0x2001, 2, -5000, 30000));
+    const auto scaled = TvkRecord::fromFields(paramFields(0x0013, "Accel", 0x2001, 2, -5000, 30000));
     EXPECT_EQ(checkEntry(scaled, "12.34").value, 0x3034);
     EXPECT_EQ(checkEntry(scaled, "30.01").notice->text, kUpper);
 }
 
 TEST(ValueEntry, SelectionFieldsByKind)
 {
-    const auto hex = TvkRecord::fromFields(param(0x0014, "Control word", 0x0220, 0, -100, 0x7FFF));
+    const auto hex = TvkRecord::fromFields(paramFields(0x0014, "Control word", 0x0220, 0, -100, 0x7FFF));
     auto s = selectParameter(hex, 0x00FF, true);
     EXPECT_EQ(s.editBox, EditBox::Hexadecimal);
     EXPECT_EQ(s.displayed, "00FF");
@@ -110,7 +110,7 @@ TEST(ValueEntry, SelectionFieldsByKind)
     EXPECT_EQ(s.unit, "HEX");
     EXPECT_EQ(s.prompt, "Enter  HEXADECIMAL value");
 
-    const auto dec = TvkRecord::fromFields(param(0x0013, "Accel", 0x2001, 2, -5000, 30000));
+    const auto dec = TvkRecord::fromFields(paramFields(0x0013, "Accel", 0x2001, 2, -5000, 30000));
     s = selectParameter(dec, 12340, true);
     EXPECT_EQ(s.editBox, EditBox::Decimal);
     EXPECT_EQ(s.displayed, "12.34");
@@ -120,13 +120,13 @@ TEST(ValueEntry, SelectionFieldsByKind)
     EXPECT_EQ(s.prompt, "Enter  DECIMAL value");
     EXPECT_EQ(selectParameter(dec, 12340, false).editBox, EditBox::None);
 
-    const auto plain = TvkRecord::fromFields(param(0x0011, "Max", 0x1000, 0, -10, 500));
+    const auto plain = TvkRecord::fromFields(paramFields(0x0011, "Max", 0x1000, 0, -10, 500));
     s = selectParameter(plain, 0xFFFF, true);
     EXPECT_EQ(s.displayed, "-1");
     EXPECT_EQ(s.minimum, "-10");
 
     // View-only in the list: fields cleared, no edit box.
-    const auto locked = TvkRecord::fromFields(param(0x0021, "Power", 0x0A00, 0, 0, 10));
+    const auto locked = TvkRecord::fromFields(paramFields(0x0021, "Power", 0x0A00, 0, 0, 10));
     s = selectParameter(locked, 1, true);
     EXPECT_EQ(s.editBox, EditBox::None);
     EXPECT_EQ(s.maximum, "");
@@ -134,7 +134,7 @@ TEST(ValueEntry, SelectionFieldsByKind)
     EXPECT_EQ(s.prompt, "");
     // Baud rate, address and group 0 are never edited from the list.
     for (std::uint16_t n : {0x00A8, 0x00A9, 0x0003})
-        EXPECT_EQ(selectParameter(TvkRecord::fromFields(param(n, "x", 0, 0, 0, 10)), 1, true).editBox, EditBox::None)
+        EXPECT_EQ(selectParameter(TvkRecord::fromFields(paramFields(n, "x", 0, 0, 0, 10)), 1, true).editBox, EditBox::None)
             << n;
 }
 

@@ -1,4 +1,6 @@
 #include <kestrel/ui/CCompareDlg.h>
+#include <kestrel/ui/GridColours.h>
+#include <kestrel/ui/UiText.h>
 
 #include <shell/CMSHFlexGrid.h>
 
@@ -22,14 +24,11 @@ constexpr Column kColumns[] = {{"No", 500},  {"Parameter", 1800}, {"Value  1", 1
 constexpr int kColumnCount = 8;
 constexpr int kVisibleRows = 14;
 
-constexpr uint32_t kHighlight = 0x0080FFFF;  // RGB(255, 255, 128)
-constexpr uint32_t kWhite = 0x00FFFFFF;
 
-QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 QLabel* label(const std::string& text, const char* name)
 {
-    auto* l = new QLabel(q(text));
+    auto* l = new QLabel(latin1Text(text));
     l->setObjectName(name);
     return l;
 }
@@ -55,7 +54,7 @@ CCompareDlg::CCompareDlg(const CompareResult& result, QWidget* parent) : QDialog
         const CompareRow& row = result.rows[static_cast<size_t>(r)];
         const std::string texts[] = {row.no, row.parameter, row.value1, row.value2,
                                      row.unit, row.min, row.max, row.type};
-        for (int c = 0; c < kColumnCount; ++c) grid_->setTextMatrix(r + 1, c, q(texts[c]));
+        for (int c = 0; c < kColumnCount; ++c) grid_->setTextMatrix(r + 1, c, latin1Text(texts[c]));
     }
     const int visible = std::min(rows, kVisibleRows) + 1;
     grid_->setMinimumSize(width + 24, grid_->rowHeight(0) * visible + 8);

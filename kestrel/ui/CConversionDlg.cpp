@@ -1,4 +1,5 @@
 #include <kestrel/ui/CConversionDlg.h>
+#include <kestrel/ui/UiText.h>
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -11,7 +12,6 @@ namespace kestrel {
 
 namespace {
 
-QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 QLabel* label(const QString& text, const QString& name = {})
 {
@@ -25,13 +25,13 @@ void addSide(QGridLayout* grid, int column, const char* name, const char* captio
 {
     const QString prefix = QString::fromLatin1(name);
     grid->addWidget(label(caption), 0, column);
-    grid->addWidget(label(q(side.file), prefix + "File"), 1, column);
-    grid->addWidget(label(q(side.version), prefix + "Version"), 2, column);
+    grid->addWidget(label(latin1Text(side.file), prefix + "File"), 1, column);
+    grid->addWidget(label(latin1Text(side.version), prefix + "Version"), 2, column);
     const std::string* texts[] = {&side.maximum, &side.minimum, &side.setValue, &side.defaultValue, &side.unit,
                                   &side.type};
     const char* names[] = {"Maximum", "Minimum", "SetValue", "Default", "Unit", "Type"};
     for (int i = 0; i < 6; ++i) {
-        const QString text = side.present ? q(*texts[i]) : QString("--");
+        const QString text = side.present ? latin1Text(*texts[i]) : QString("--");
         grid->addWidget(label(text, prefix + names[i]), 3 + i, column);
     }
 }
@@ -44,12 +44,12 @@ CConversionDlg::CConversionDlg(const ConversionQuestion& question, QWidget* pare
     setObjectName("conversionDialog");
     setWindowTitle("List Conversion");
 
-    auto* heading = label(q(question.heading), "heading");
+    auto* heading = label(latin1Text(question.heading), "heading");
     QFont bold = heading->font();
     bold.setBold(true);
     heading->setFont(bold);
     // The case texts start with blank lines of their own.
-    auto* message = label(q(question.parameter + question.caseText), "message");
+    auto* message = label(latin1Text(question.parameter + question.caseText), "message");
 
     auto* table = new QGridLayout;
     const char* rows[] = {"File", "Version", "Maximum", "Minimum", "Set value", "Default value", "Unit", "Type"};
@@ -59,7 +59,7 @@ CConversionDlg::CConversionDlg(const ConversionQuestion& question, QWidget* pare
     table->setColumnStretch(1, 1);
     table->setColumnStretch(2, 1);
 
-    entry_ = new QLineEdit(q(question.entry));
+    entry_ = new QLineEdit(latin1Text(question.entry));
     entry_->setObjectName("entry");
     entry_->setEnabled(question.asksValue);
     auto* entryLine = new QHBoxLayout;
@@ -74,7 +74,7 @@ CConversionDlg::CConversionDlg(const ConversionQuestion& question, QWidget* pare
     ok->setDefault(true);
     auto* abort = new QPushButton("Abort");
     abort->setObjectName("abortButton");
-    connect(setDefault, &QPushButton::clicked, this, [this] { entry_->setText(q(question_.defaultEntry)); });
+    connect(setDefault, &QPushButton::clicked, this, [this] { entry_->setText(latin1Text(question_.defaultEntry)); });
     connect(ok, &QPushButton::clicked, this, [this] {
         abort_ = false;
         accept();

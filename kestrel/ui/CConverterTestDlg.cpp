@@ -1,4 +1,5 @@
 #include <kestrel/ui/CConverterTestDlg.h>
+#include <kestrel/ui/UiText.h>
 
 #include <platform/Notice.h>
 
@@ -34,7 +35,6 @@ QPixmap indicatorPixmap(int icon)
     return pm;
 }
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 }  // namespace
 
@@ -65,7 +65,7 @@ QLayout* CConverterTestDlg::buildFields()
     };
     for (const Spec& s : specs) {
         auto* label = new QLabel(tr(s.label), this);
-        auto* edit = new QLineEdit(q(*s.text), this);
+        auto* edit = new QLineEdit(utf8Text(*s.text), this);
         edit->setObjectName(QString(s.label) + "Edit");
         grid->addWidget(label, s.row, s.col);
         grid->addWidget(edit, s.row, s.col + 1);
@@ -190,10 +190,10 @@ void CConverterTestDlg::done(int result)
 void CConverterTestDlg::refresh()
 {
     const auto& v = model_.view();
-    receive_->setText(q(v.receive));
+    receive_->setText(utf8Text(v.receive));
     break_->setPixmap(indicatorPixmap(v.breakIcon));
     frame_->setPixmap(indicatorPixmap(v.frameIcon));
-    buttons_.at(Command::StartStop)->setText(q(v.startText));
+    buttons_.at(Command::StartStop)->setText(utf8Text(v.startText));
     buttons_.at(Command::OneShot)->setEnabled(v.oneShotEnabled);
     for (auto& [field, e] : edits_) e->setReadOnly(v.editsReadOnly);
     buttons_.at(v.fields.writeMode ? Command::WriteMode : Command::ReadMode)->setChecked(true);

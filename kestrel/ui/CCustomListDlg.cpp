@@ -1,4 +1,6 @@
 #include <kestrel/ui/CCustomListDlg.h>
+#include <kestrel/ui/GridColours.h>
+#include <kestrel/ui/UiText.h>
 
 #include <shell/CMSHFlexGrid.h>
 
@@ -16,12 +18,9 @@ namespace {
 
 using shell::CMSHFlexGrid;
 
-constexpr uint32_t kHighlight = 0x0080FFFF;  // RGB(255, 255, 128)
-constexpr uint32_t kWhite = 0x00FFFFFF;
 constexpr int kColumnTwips[] = {600, 2300, 1000, 900};  // "per min" fits the unit column
 const char* const kHeads[] = {"NO", "PARAMETER", "VALUE", "UNIT"};
 
-QString q(const std::string& s) { return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size())); }
 
 CMSHFlexGrid* makeGrid(const char* name)
 {
@@ -124,7 +123,7 @@ void CCustomListDlg::fillGrid(CMSHFlexGrid* grid, const std::vector<EditorRow>& 
         const EditorRow& row = rows[static_cast<size_t>(r)];
         const std::string texts[] = {row.no, row.parameter, row.value, row.unit};
         for (int c = 0; c < 4; ++c) {
-            grid->setTextMatrix(r + 1, c, q(texts[c]));
+            grid->setTextMatrix(r + 1, c, latin1Text(texts[c]));
             grid->setRow(r + 1);
             grid->setCol(c);
             grid->setCellBackColor(r == selected ? kHighlight : kWhite);
@@ -143,8 +142,8 @@ void CCustomListDlg::fillGrid(CMSHFlexGrid* grid, const std::vector<EditorRow>& 
 void CCustomListDlg::refresh()
 {
     const CustomListModel::View& v = model_.view();
-    setWindowTitle(q(v.title));
-    version_->setText(q(v.versionLabel));
+    setWindowTitle(latin1Text(v.title));
+    version_->setText(latin1Text(v.versionLabel));
     fillGrid(standard_, v.standard, v.selectedStandard);
     fillGrid(custom_, v.custom, v.selectedCustom);
     delete_->setEnabled(v.deleteEnabled);

@@ -1,4 +1,6 @@
 #include <kestrel/ui/CTervikView.h>
+#include <kestrel/ui/GridColours.h>
+#include <kestrel/ui/UiText.h>
 
 #include <kestrel/ui/CCloseOptionsDlg.h>
 #include <kestrel/ui/CWarmUpDlg.h>
@@ -25,12 +27,9 @@ using shell::CMSHFlexGrid;
 
 namespace {
 
-constexpr uint32_t kHighlight = 0x0080FFFF;  // RGB(255, 255, 128)
-constexpr uint32_t kWhite = 0x00FFFFFF;
 constexpr int kStatusPeriodMs = 2000;
 constexpr int kValueColumn = 2;
 
-QString q(const std::string& s) { return QString::fromStdString(s); }
 
 QLabel* field(const char* name, int width = 0)
 {
@@ -168,29 +167,29 @@ void CTervikView::refresh()
 {
     const CTervikDoc::View& v = doc_->view();
     filling_ = true;
-    version_->setText(q(v.versionText));
-    parameterSet_->setText(q(v.parameterSet));
-    status_->setText(q(v.status));
+    version_->setText(utf8Text(v.versionText));
+    parameterSet_->setText(utf8Text(v.parameterSet));
+    status_->setText(utf8Text(v.status));
     QStringList shown;
     for (int i = 0; i < tabs_->count(); ++i) shown << tabs_->tabText(i);
     QStringList wanted;
-    for (const auto& t : v.tabs) wanted << q(t);
+    for (const auto& t : v.tabs) wanted << utf8Text(t);
     if (shown != wanted) {
         while (tabs_->count() > 0) tabs_->removeTab(0);
         for (const QString& t : wanted) tabs_->addTab(t);
     }
     if (v.currentTab >= 0) tabs_->setCurrentIndex(v.currentTab);
-    groupTitle_->setText(q(v.groupTitle));
+    groupTitle_->setText(utf8Text(v.groupTitle));
     fillGrid();
-    maximum_->setText(q(v.maximum));
-    minimum_->setText(q(v.minimum));
-    maximumUnit_->setText(q(v.unit));
-    minimumUnit_->setText(q(v.unit));
-    prompt_->setText(q(v.prompt));
+    maximum_->setText(utf8Text(v.maximum));
+    minimum_->setText(utf8Text(v.minimum));
+    maximumUnit_->setText(utf8Text(v.unit));
+    minimumUnit_->setText(utf8Text(v.unit));
+    prompt_->setText(utf8Text(v.prompt));
     update_->setEnabled(v.updateEnabled);
     placeEditBox();
     filling_ = false;
-    const QString title = q(v.windowTitle);
+    const QString title = utf8Text(v.windowTitle);
     if (windowTitle() != title) {
         setWindowTitle(title);
         emit titleChanged(title);
@@ -213,7 +212,7 @@ void CTervikView::fillGrid()
                                      data ? data->unit : "", data ? data->type : ""};
         grid_->setRow(r);
         for (int c = 0; c < 5; ++c) {
-            grid_->setTextMatrix(r, c, q(texts[c]));
+            grid_->setTextMatrix(r, c, utf8Text(texts[c]));
             grid_->setCol(c);
             grid_->setCellBackColor(r == v.selectedRow ? kHighlight : kWhite);
         }
@@ -238,7 +237,7 @@ void CTervikView::placeEditBox()
     // The edit box is a child of the viewport; the cell rectangle is the grid's.
     const QRect cell = grid_->cellRect().translated(-grid_->viewport()->pos());
     shown->setGeometry(cell.x(), cell.y(), cell.width() - 2, cell.height() - 2);
-    if (shown->text() != q(v.editText)) shown->setText(q(v.editText));
+    if (shown->text() != utf8Text(v.editText)) shown->setText(utf8Text(v.editText));
     shown->show();
     shown->raise();
 }
@@ -340,7 +339,7 @@ void CTervikView::onUpdate()
 void CTervikView::onStatusTimer()
 {
     doc_->tickStatus(!scanEnabled_ || scanEnabled_());
-    status_->setText(q(doc_->view().status));
+    status_->setText(utf8Text(doc_->view().status));
 }
 
 // ---- commands and closing ----------------------------------------------------

@@ -34,12 +34,6 @@ foreach(f dpf_reader par_file)
   aviary_fuzz_target(${_exe} SOURCES ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/${f}_fuzzer.cpp ${_fuzz_core}
     FLAGS ${_fuzz_flags})
   list(APPEND _fuzz_exes ${_exe})
-  # New inputs go to the work directory, never into the corpus of the tree.
-  add_test(NAME merlin_fuzz_${f}
-    COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-            ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
-            ${_fuzz_dir}/work_${f} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${f})
-  set_tests_properties(merlin_fuzz_${f} PROPERTIES TIMEOUT 120 PROCESSORS 2)
-  file(MAKE_DIRECTORY ${_fuzz_dir}/work_${f})
+  aviary_fuzz_test(merlin_fuzz_${f} ${_exe} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus/${f})
 endforeach()
 add_custom_target(merlin_fuzzers ALL DEPENDS ${_fuzz_exes})

@@ -9,23 +9,23 @@ using ControlType = KeypadWindow::ControlType;
 
 namespace {
 
-constexpr int kStation = 7;
+constexpr int kWindowStation = 7;
 
 struct MerlinKeypadWindow : ::testing::Test {
     MerlinKeypadWindow()
     {
         link.OpenLink();
         for (int offset : {201, 202, 203, 205, 50, 52})
-            link.setRegister(kStation, offset, 0);
+            link.setRegister(kWindowStation, offset, 0);
     }
-    uint16_t reg(int offset) const { return *link.registerValue(kStation, offset); }
+    uint16_t reg(int offset) const { return *link.registerValue(kWindowStation, offset); }
     void pollAll()
     {
         for (int k = 0; k < 4; ++k)
             window.Tick();
     }
     CFakeLink link;
-    KeypadWindow window{link, kStation};
+    KeypadWindow window{link, kWindowStation};
 };
 
 }  // namespace
@@ -34,10 +34,10 @@ TEST_F(MerlinKeypadWindow, PollShowsWordsEnableAndSlowsDownAfterAnError)
 {
     EXPECT_EQ(window.view().title, "Keypad Controls - Addr. :7");
     EXPECT_EQ(window.view().controlWord1, "----");
-    link.setRegister(kStation, 201, 0x0405);
-    link.setRegister(kStation, 202, 0x0001);
-    link.setRegister(kStation, 50, 0xBEEF);
-    link.setRegister(kStation, 52, 0x0002);
+    link.setRegister(kWindowStation, 201, 0x0405);
+    link.setRegister(kWindowStation, 202, 0x0001);
+    link.setRegister(kWindowStation, 50, 0xBEEF);
+    link.setRegister(kWindowStation, 52, 0x0002);
     EXPECT_EQ(window.Tick(), 100);
     EXPECT_EQ(window.view().controlWord1, "0x0405");
     window.Tick();
@@ -54,16 +54,16 @@ TEST_F(MerlinKeypadWindow, PollShowsWordsEnableAndSlowsDownAfterAnError)
     EXPECT_TRUE(view.bitChecked[6]);
     EXPECT_FALSE(view.bitChecked[0]);
 
-    link.setReadResult(kStation, 201, kLinkTimeout);
+    link.setReadResult(kWindowStation, 201, kLinkTimeout);
     EXPECT_EQ(window.Tick(), 2000);
     EXPECT_EQ(window.view().result, "0201");
-    link.setReadResult(kStation, 201, 0);
+    link.setReadResult(kWindowStation, 201, 0);
     EXPECT_EQ(window.Tick(), 100);
 }
 
 TEST_F(MerlinKeypadWindow, SpeedFollowsTheSourceAndStaysInRange)
 {
-    link.setRegister(kStation, 203, 32450);
+    link.setRegister(kWindowStation, 203, 32450);
     window.Press(Button::Ext1);
     EXPECT_TRUE(window.view().ext1Checked);
     EXPECT_EQ(window.view().speed, "324.50");
@@ -130,7 +130,7 @@ TEST_F(MerlinKeypadWindow, BitSwitchesToggleAndShowTheirState)
 
 TEST_F(MerlinKeypadWindow, BroadcastStopsThePollAndSendsToAddressZero)
 {
-    link.setRegister(kStation, 201, 0x0100);
+    link.setRegister(kWindowStation, 201, 0x0100);
     pollAll();
     window.SetControlType(ControlType::Broadcast);
     const KeypadWindow::View& view = window.view();

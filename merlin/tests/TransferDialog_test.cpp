@@ -10,7 +10,7 @@ using Step = TransferDialog::Step;
 
 namespace {
 
-constexpr int kStation = 2;
+constexpr int kTransferStation = 2;
 
 using merlin::testing::testParam;
 
@@ -18,13 +18,13 @@ struct MerlinTransferDialog : ::testing::Test {
     MerlinTransferDialog()
     {
         link.OpenLink();
-        link.addStation(kStation);
+        link.addStation(kTransferStation);
         set.AddParameter(testParam("Password", 298, 0), 0);
         for (int k = 0; k < 14; ++k) {
             set.AddParameter(testParam("P" + std::to_string(k), 10 + k, 100 + k), 0);
-            link.setRegister(kStation, 10 + k, static_cast<uint16_t>(500 + k));
+            link.setRegister(kTransferStation, 10 + k, static_cast<uint16_t>(500 + k));
         }
-        link.setRegister(kStation, 298, 0);
+        link.setRegister(kTransferStation, 298, 0);
     }
     // Ticks the dialog until it asks or ends, as its timer does.
     Step run(TransferDialog& dialog, uint32_t& now)
@@ -57,7 +57,7 @@ struct MerlinTransferDialog : ::testing::Test {
 
 TEST_F(MerlinTransferDialog, UploadShowsProgressAndFillsTheSet)
 {
-    TransferDialog dialog(TransferDirection::Upload, link, kStation, set);
+    TransferDialog dialog(TransferDirection::Upload, link, kTransferStation, set);
     EXPECT_EQ(dialog.view().title, "Uploading from device 2 ...");
     uint32_t now = 1000;
     dialog.Start(now);
@@ -78,9 +78,9 @@ TEST_F(MerlinTransferDialog, UploadShowsProgressAndFillsTheSet)
 
 TEST_F(MerlinTransferDialog, FailedParametersAreListedAndCounted)
 {
-    link.setReadResult(kStation, 12, kLinkTimeout);
-    link.setReadResult(kStation, 15, linkException(2));
-    TransferDialog dialog(TransferDirection::Upload, link, kStation, set);
+    link.setReadResult(kTransferStation, 12, kLinkTimeout);
+    link.setReadResult(kTransferStation, 15, linkException(2));
+    TransferDialog dialog(TransferDirection::Upload, link, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     ASSERT_EQ(run(dialog, now), Step::Done);
@@ -96,8 +96,8 @@ TEST_F(MerlinTransferDialog, FailedParametersAreListedAndCounted)
 TEST_F(MerlinTransferDialog, UnchangedValuesLeaveTheDocumentUnchanged)
 {
     for (int k = 0; k < 14; ++k)
-        link.setRegister(kStation, 10 + k, static_cast<uint16_t>(100 + k));
-    TransferDialog dialog(TransferDirection::Upload, link, kStation, set);
+        link.setRegister(kTransferStation, 10 + k, static_cast<uint16_t>(100 + k));
+    TransferDialog dialog(TransferDirection::Upload, link, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     ASSERT_EQ(run(dialog, now), Step::Done);
@@ -107,7 +107,7 @@ TEST_F(MerlinTransferDialog, UnchangedValuesLeaveTheDocumentUnchanged)
 TEST_F(MerlinTransferDialog, StopEndsAtTheNextTickWithTheAbortMessage)
 {
     std::vector<std::string> log;
-    TransferDialog dialog(TransferDirection::Upload, link, kStation, set,
+    TransferDialog dialog(TransferDirection::Upload, link, kTransferStation, set,
                           [&log](const std::string& line) { log.push_back(line); });
     uint32_t now = 0;
     dialog.Start(now);
@@ -130,7 +130,7 @@ TEST_F(MerlinTransferDialog, StopEndsAtTheNextTickWithTheAbortMessage)
 TEST_F(MerlinTransferDialog, EveryTickMakesAtMostOneExchange)
 {
     lockDrive();
-    TransferDialog dialog(TransferDirection::Download, link, kStation, set);
+    TransferDialog dialog(TransferDirection::Download, link, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     size_t before = link.calls().size();
@@ -143,8 +143,8 @@ TEST_F(MerlinTransferDialog, EveryTickMakesAtMostOneExchange)
 TEST_F(MerlinTransferDialog, LockedDriveAsksForThePasswordAndTheRightOneUnlocks)
 {
     lockDrive();
-    link.setRegister(kStation, 298, 1);
-    TransferDialog dialog(TransferDirection::Download, link, kStation, set);
+    link.setRegister(kTransferStation, 298, 1);
+    TransferDialog dialog(TransferDirection::Download, link, kTransferStation, set);
     EXPECT_EQ(dialog.view().title, "Downloading to device 2 ...");
     uint32_t now = 0;
     dialog.Start(now);
@@ -155,14 +155,14 @@ TEST_F(MerlinTransferDialog, LockedDriveAsksForThePasswordAndTheRightOneUnlocks)
     ASSERT_EQ(run(dialog, now), Step::Done);
     EXPECT_TRUE(dialog.completed());
     EXPECT_TRUE(dialog.failureRows().empty());
-    EXPECT_EQ(link.registerValue(kStation, 23), 113);
-    EXPECT_EQ(link.registerValue(kStation, 298), 4711);
+    EXPECT_EQ(link.registerValue(kTransferStation, 23), 113);
+    EXPECT_EQ(link.registerValue(kTransferStation, 298), 4711);
 }
 
 TEST_F(MerlinTransferDialog, CancelledPasswordEndsAsAborted)
 {
     lockDrive();
-    TransferDialog dialog(TransferDirection::Download, link, kStation, set);
+    TransferDialog dialog(TransferDirection::Download, link, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     ASSERT_EQ(run(dialog, now), Step::AskPassword);
@@ -175,7 +175,7 @@ TEST_F(MerlinTransferDialog, CancelledPasswordEndsAsAborted)
 
 TEST_F(MerlinTransferDialog, DriveThatStopsAnsweringEndsWithTheConnectionMessage)
 {
-    TransferDialog dialog(TransferDirection::Download, link, kStation, set);
+    TransferDialog dialog(TransferDirection::Download, link, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     dialog.Tick(now);
@@ -187,13 +187,13 @@ TEST_F(MerlinTransferDialog, DriveThatStopsAnsweringEndsWithTheConnectionMessage
 
 TEST_F(MerlinTransferDialog, DriveThatFallsSilentEndsWithoutWaitingOutEveryParameter)
 {
-    TransferDialog dialog(TransferDirection::Upload, link, kStation, set);
+    TransferDialog dialog(TransferDirection::Upload, link, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     for (int k = 0; k < 4; ++k)
         ASSERT_EQ(dialog.Tick(now), Step::Continue);
     for (int offset = 14; offset < 24; ++offset)
-        link.setReadResult(kStation, offset, kLinkTimeout);
+        link.setReadResult(kTransferStation, offset, kLinkTimeout);
     ASSERT_EQ(run(dialog, now), Step::Done);
     EXPECT_EQ(dialog.endCode(), kEndNoConnection);
     EXPECT_EQ(dialog.failureRows().size(), 3u);
@@ -219,12 +219,12 @@ TEST_F(MerlinTransferDialog, ADeadLineEndsTheTransferWhateverTheLineReports)
         for (const TransferDirection direction : {TransferDirection::Upload, TransferDirection::Download}) {
             CFakeLink dead;
             dead.OpenLink();
-            dead.addStation(kStation);
+            dead.addStation(kTransferStation);
             for (int offset = 10; offset < 24; ++offset) {
-                dead.setReadResult(kStation, offset, failure);
-                dead.setWriteResult(kStation, offset, failure);
+                dead.setReadResult(kTransferStation, offset, failure);
+                dead.setWriteResult(kTransferStation, offset, failure);
             }
-            TransferDialog dialog(direction, dead, kStation, set);
+            TransferDialog dialog(direction, dead, kTransferStation, set);
             uint32_t now = 0;
             dialog.Start(now);
             ASSERT_EQ(run(dialog, now), Step::Done);
@@ -236,10 +236,10 @@ TEST_F(MerlinTransferDialog, ADeadLineEndsTheTransferWhateverTheLineReports)
     // The drive's own refusals are answers: the transfer goes on past them.
     CFakeLink refusing;
     refusing.OpenLink();
-    refusing.addStation(kStation);
+    refusing.addStation(kTransferStation);
     for (int offset = 10; offset < 24; ++offset)
-        refusing.setReadResult(kStation, offset, linkException(2));
-    TransferDialog dialog(TransferDirection::Upload, refusing, kStation, set);
+        refusing.setReadResult(kTransferStation, offset, linkException(2));
+    TransferDialog dialog(TransferDirection::Upload, refusing, kTransferStation, set);
     uint32_t now = 0;
     dialog.Start(now);
     ASSERT_EQ(run(dialog, now), Step::Done);

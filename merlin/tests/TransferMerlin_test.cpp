@@ -9,7 +9,7 @@ using namespace merlin;
 
 namespace {
 
-constexpr int kStation = 3;
+constexpr int kMerlinStation = 3;
 
 using merlin::testing::testParam;
 
@@ -48,13 +48,13 @@ TEST_F(MerlinTransfer, UploadReadsEverythingButThePasswordRegisters)
     set.AddParameter(testParam("Hidden", 299, 2222), 1);
     set.AddParameter(testParam("Offset", 11, 7, 0, -100), 1);
     set.AddParameter(testParam("Gone", 12, 9), 1);
-    link.setRegister(kStation, 10, 1500);
-    link.setRegister(kStation, 298, 4);
-    link.setRegister(kStation, 299, 4);
-    link.setRegister(kStation, 11, 0xFFFB);
-    link.setReadResult(kStation, 12, kLinkTimeout);
+    link.setRegister(kMerlinStation, 10, 1500);
+    link.setRegister(kMerlinStation, 298, 4);
+    link.setRegister(kMerlinStation, 299, 4);
+    link.setRegister(kMerlinStation, 11, 0xFFFB);
+    link.setReadResult(kMerlinStation, 12, kLinkTimeout);
 
-    CBulkTransfer upload(TransferDirection::Upload, link, kStation, set,
+    CBulkTransfer upload(TransferDirection::Upload, link, kMerlinStation, set,
                          [&](const std::string& l) { log.push_back(l); });
     EXPECT_EQ(upload.title(), "Uploading from device 3 ...");
     upload.start(0);
@@ -81,22 +81,22 @@ TEST_F(MerlinTransfer, CustomerSelectionCountsOnlyWithTheFilterOn)
     noDownload.selectionFlags = kSelNoDownload;
     set.AddParameter(noUpload, 0);
     set.AddParameter(noDownload, 0);
-    link.setRegister(kStation, 10, 100);
-    link.setRegister(kStation, 11, 200);
+    link.setRegister(kMerlinStation, 10, 100);
+    link.setRegister(kMerlinStation, 11, 200);
 
     for (bool filter : {false, true}) {
         set.SetViewFlags(filter ? kFilterActive : 0);
         set.SetValueAt(0, 1);
         set.SetValueAt(1, 2);
         link.clearCalls();
-        CBulkTransfer upload(TransferDirection::Upload, link, kStation, set);
+        CBulkTransfer upload(TransferDirection::Upload, link, kMerlinStation, set);
         upload.start(0);
         EXPECT_EQ(run(upload), kEndDone);
         EXPECT_EQ(set.ValueAt(0), filter ? 1 : 100) << filter;
         EXPECT_EQ(set.ValueAt(1), 200) << filter;
 
         link.clearCalls();
-        CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+        CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
         download.start(0);
         EXPECT_EQ(run(download), kEndDone);
         const std::vector<int> expected = filter ? std::vector<int>{10} : std::vector<int>{10, 11};
@@ -114,15 +114,15 @@ TEST_F(MerlinTransfer, DownloadWritesPasswordFirstAndSkipsProtectedParameters)
     set.AddParameter(testParam("Access4", 15, 6, 4), 1);
     set.AddParameter(testParam("Hidden", 299, 1), 1);
     set.AddParameter(testParam("Last", 16, -2, 0, -10), 1);
-    link.addStation(kStation);
+    link.addStation(kMerlinStation);
 
-    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
     EXPECT_EQ(download.title(), "Downloading to device 3 ...");
     download.start(0);
     EXPECT_EQ(run(download), kEndDone);
     EXPECT_EQ(writtenOffsets(), (std::vector<int>{298, 10, 14, 16}));
-    EXPECT_EQ(link.registerValue(kStation, 298), 4321);
-    EXPECT_EQ(link.registerValue(kStation, 16), 0xFFFE);
+    EXPECT_EQ(link.registerValue(kMerlinStation, 298), 4321);
+    EXPECT_EQ(link.registerValue(kMerlinStation, 16), 0xFFFE);
     EXPECT_EQ(download.toTransfer(), 3);
     EXPECT_EQ(download.progressText(), "   3 / 3");
 }
@@ -133,8 +133,8 @@ TEST_F(MerlinTransfer, ParametersAfterSkippedOnesAreStillWritten)
         set.AddParameter(testParam("locked", 20 + k, k, 1), 0);
     for (int k = 0; k < 5; ++k)
         set.AddParameter(testParam("free", 30 + k, k), 1);
-    link.addStation(kStation);
-    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    link.addStation(kMerlinStation);
+    CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
     download.start(0);
     EXPECT_EQ(run(download), kEndDone);
     EXPECT_EQ(writtenOffsets(), (std::vector<int>{30, 31, 32, 33, 34}));
@@ -144,8 +144,8 @@ TEST_F(MerlinTransfer, AllReadOnlyWritesOnlyThePassword)
 {
     set.AddParameter(testParam("Password", 298, 77, 1), 0);
     set.AddParameter(testParam("A", 10, 1, 1), 0);
-    link.addStation(kStation);
-    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    link.addStation(kMerlinStation);
+    CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
     download.start(0);
     EXPECT_EQ(run(download), kEndDone);
     EXPECT_EQ(writtenOffsets(), std::vector<int>{298});
@@ -154,8 +154,8 @@ TEST_F(MerlinTransfer, AllReadOnlyWritesOnlyThePassword)
 TEST_F(MerlinTransfer, NoPasswordParameterAndNoPasswordWritesNoPassword)
 {
     set.AddParameter(testParam("A", 10, 1), 0);
-    link.addStation(kStation);
-    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    link.addStation(kMerlinStation);
+    CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
     download.start(0);
     EXPECT_EQ(run(download), kEndDone);
     EXPECT_EQ(writtenOffsets(), std::vector<int>{10});
@@ -166,7 +166,7 @@ TEST_F(MerlinTransfer, ElevenRefusalsInARowAskForThePassword)
     for (int k = 0; k < 20; ++k)
         set.AddParameter(testParam("P", 100 + k, k), k / 5);
     set.AddParameter(testParam("Password", 298, 0), 4);
-    link.addStation(kStation);
+    link.addStation(kMerlinStation);
     bool unlocked = false;
     link.setWriteHook([&](int, int offset, uint16_t value) {
         if (offset == 298)
@@ -174,7 +174,7 @@ TEST_F(MerlinTransfer, ElevenRefusalsInARowAskForThePassword)
         return unlocked || offset == 298 ? kLinkOk : kLinkWriteRefused;
     });
 
-    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
     download.start(0);
     EXPECT_EQ(run(download), kEndPasswordNeeded);
     EXPECT_EQ(download.position(), 11);
@@ -195,13 +195,13 @@ TEST_F(MerlinTransfer, OnlyConsecutiveRefusalsCount)
 {
     for (int k = 0; k < 21; ++k)
         set.AddParameter(testParam("P", 100 + k, k), 0);
-    link.addStation(kStation);
+    link.addStation(kMerlinStation);
     link.setWriteHook([](int, int offset, uint16_t) {
         if (offset == 110)
             return kLinkOk;
         return offset == 111 ? kLinkTimeout : kLinkWriteRefused;
     });
-    CBulkTransfer download(TransferDirection::Download, link, kStation, set);
+    CBulkTransfer download(TransferDirection::Download, link, kMerlinStation, set);
     download.start(0);
     // 10 refusals, a success, a time-out, then 9 refusals: never 11 in a row.
     EXPECT_EQ(run(download), kEndDone);
@@ -212,8 +212,8 @@ TEST_F(MerlinTransfer, AbortEndsWithItsMessageAndLogLine)
 {
     set.AddParameter(testParam("A", 10, 1), 0);
     set.AddParameter(testParam("B", 11, 1), 0);
-    link.addStation(kStation);
-    CBulkTransfer upload(TransferDirection::Upload, link, kStation, set,
+    link.addStation(kMerlinStation);
+    CBulkTransfer upload(TransferDirection::Upload, link, kMerlinStation, set,
                          [&](const std::string& l) { log.push_back(l); });
     upload.start(1000);
     EXPECT_EQ(upload.step(), 1);
@@ -243,7 +243,7 @@ TEST_F(MerlinTransfer, LinkWithoutServerOrPortEndsTheTransfer)
 {
     for (int k = 0; k < 5; ++k)
         set.AddParameter(testParam("P", 100 + k, k), 0);
-    link.addStation(kStation);
+    link.addStation(kMerlinStation);
     const struct { TransferDirection direction; bool serverMissing; int end; } cases[] = {
         {TransferDirection::Upload, true, kEndNoConnection},
         {TransferDirection::Download, true, kEndNoConnection},
@@ -255,7 +255,7 @@ TEST_F(MerlinTransfer, LinkWithoutServerOrPortEndsTheTransfer)
         link.setServerMissing(c.serverMissing);
         if (!c.serverMissing)
             link.CloseLink();
-        CBulkTransfer transfer(c.direction, link, kStation, set);
+        CBulkTransfer transfer(c.direction, link, kMerlinStation, set);
         transfer.start(0);
         EXPECT_EQ(run(transfer), c.end);
         EXPECT_EQ(transfer.position(), 1) << "ends at the first parameter";

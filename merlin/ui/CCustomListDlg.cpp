@@ -11,7 +11,7 @@
 namespace merlin::ui {
 
 namespace {
-constexpr int kColumnTwips[5] = {600, 3600, 900, 900, 900};
+constexpr int kListColumnTwips[5] = {600, 3600, 900, 900, 900};
 constexpr int kFirstCheckColumn = 2;
 const char* const kCheck = "\u2714";
 }  // namespace
@@ -28,9 +28,9 @@ CCustomListDlg::CCustomListDlg(CustomList& model, QWidget* parent) : QDialog(par
     grid_ = new Grid(this, 2, 5);
     int width = 0;
     for (int c = 0; c < 5; ++c) {
-        grid_->setColWidth(c, kColumnTwips[c]);
+        grid_->setColWidth(c, kListColumnTwips[c]);
         grid_->setColAlignment(c, c >= kFirstCheckColumn ? Grid::AlignCenterCenter : Grid::AlignGeneral);
-        width += kColumnTwips[c];
+        width += kListColumnTwips[c];
     }
     grid_->setMinimumWidth(grid_->twipsToPixelsX(width + 400));
     grid_->setMinimumHeight(grid_->twipsToPixelsY(16 * 260));

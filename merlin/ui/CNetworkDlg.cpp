@@ -9,7 +9,7 @@
 namespace merlin::ui {
 
 namespace {
-constexpr int kColumnTwips[4] = {700, 1500, 2800, 2000};
+constexpr int kNetworkColumnTwips[4] = {700, 1500, 2800, 2000};
 constexpr int kNameColumn = 2;
 }  // namespace
 
@@ -20,7 +20,7 @@ CNetworkDlg::CNetworkDlg(NetworkDialog& model, QWidget* parent) : QDialog(parent
     auto* layout = new QVBoxLayout(this);
     grid_ = new Grid(this, NetworkDialog::kMinimumRows + 1, 4);
     for (int c = 0; c < 4; ++c)
-        grid_->setColWidth(c, kColumnTwips[c]);
+        grid_->setColWidth(c, kNetworkColumnTwips[c]);
     grid_->setMinimumWidth(grid_->twipsToPixelsX(7300));
     layout->addWidget(grid_);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);

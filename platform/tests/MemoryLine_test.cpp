@@ -17,7 +17,6 @@ namespace {
 using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 
-constexpr uint32_t kMax = CommTimeouts::kMaxDword;
 const CommTimeouts kAtOnce{kMax, 0, 0, 0, 0};
 
 // A's output queue and B's input queue.

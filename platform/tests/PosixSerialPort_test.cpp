@@ -24,7 +24,6 @@ using Clock = std::chrono::steady_clock;
 using std::chrono::milliseconds;
 using testing::PtyPair;
 
-constexpr uint32_t kMax = CommTimeouts::kMaxDword;
 const CommTimeouts kAtOnce{kMax, 0, 0, 0, 0};
 const CommTimeouts kFirstByte500{kMax, kMax, 500, 0, 0};
 

@@ -1,5 +1,7 @@
 #include <platform/ReadDeadline.h>
 
+#include <platform/tests/SerialTestSupport.h>
+
 #include <gtest/gtest.h>
 
 namespace platform {
@@ -8,7 +10,6 @@ namespace {
 using Clock = ReadDeadline::Clock;
 using std::chrono::milliseconds;
 
-constexpr uint32_t kMax = CommTimeouts::kMaxDword;
 const Clock::time_point t0{std::chrono::hours(1)};
 
 TEST(ReadDeadline, ReturnAtOnceEndsAtTheStart)

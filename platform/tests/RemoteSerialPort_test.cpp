@@ -25,7 +25,6 @@ namespace platform {
 namespace {
 
 using namespace telnet;
-constexpr uint32_t kMax = CommTimeouts::kMaxDword;
 
 // One connection on a loopback port, served by `script` on its own thread.
 class ScriptedServer {

@@ -19,6 +19,9 @@
 
 namespace platform {
 
+// The time-out value that marks the special cases, short for the tables.
+inline constexpr uint32_t kMax = CommTimeouts::kMaxDword;
+
 inline long long msSince(std::chrono::steady_clock::time_point t)
 {
     return std::chrono::duration_cast<std::chrono::milliseconds>(

@@ -17,9 +17,4 @@ set(_fuzz_src ${CMAKE_CURRENT_SOURCE_DIR}/MbapReader.cpp ${CMAKE_CURRENT_SOURCE_
 set(_exe ${_fuzz_dir}/mbap_reader_fuzzer)
 aviary_fuzz_target(${_exe} SOURCES ${_fuzz_src} FLAGS -I${PROJECT_SOURCE_DIR})
 add_custom_target(tern_fuzzers ALL DEPENDS ${_exe})
-file(MAKE_DIRECTORY ${_fuzz_dir}/work)
-add_test(NAME tern_fuzz_mbap
-  COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1
-          ${_exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=1024
-          ${_fuzz_dir}/work ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus)
-set_tests_properties(tern_fuzz_mbap PROPERTIES TIMEOUT 120 PROCESSORS 2)
+aviary_fuzz_test(tern_fuzz_mbap ${_exe} ${CMAKE_CURRENT_SOURCE_DIR}/fuzz/corpus)

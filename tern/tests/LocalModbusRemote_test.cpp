@@ -4,7 +4,7 @@
 // reply that never comes still ends with a time-out, within the time-out
 // plus the network allowance.
 #include <tern/engine/CLocalModbus.h>
-#include <tern/engine/ModbusChecksum.h>
+#include "RtuFrames.h"
 #include <tern/engine/ModbusResult.h>
 
 #include <platform/RemoteSerialPort.h>
@@ -68,14 +68,6 @@ private:
     int port_ = 0;
     std::thread thread_;
 };
-
-Bytes withCrc(Bytes frame)
-{
-    const uint16_t crc = crc16Modbus(frame.data(), frame.size());
-    frame.push_back(static_cast<uint8_t>(crc & 0xFF));
-    frame.push_back(static_cast<uint8_t>(crc >> 8));
-    return frame;
-}
 
 struct Outcome {
     uint16_t code;

@@ -2,7 +2,7 @@
 // operations and faults, and against a scripted peer for exact bytes, bad
 // input and the raw exchange.
 #include <tern/engine/CLocalModbus.h>
-#include <tern/engine/ModbusChecksum.h>
+#include "RtuFrames.h"
 
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusSlaveRunner.h>
@@ -56,13 +56,6 @@ private:
     platform::SerialPort& port_;
     std::thread thread_;
 };
-
-Bytes withCrc(Bytes body) {
-    const uint16_t crc = crc16Modbus(body.data(), body.size());
-    body.push_back(static_cast<uint8_t>(crc & 0xFF));
-    body.push_back(static_cast<uint8_t>(crc >> 8));
-    return body;
-}
 
 Bytes dropLast(Bytes frame) {
     frame.pop_back();

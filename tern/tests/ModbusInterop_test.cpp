@@ -137,7 +137,7 @@ TEST(ModbusInterop, OurTcpMasterWithLibmodbusSlave) {
 }
 
 TEST(ModbusInterop, OurRtuMasterWithLibmodbusSlaveOverPtyPair) {
-    tern::testing::PtyBridge bridge;
+    tern::PtyBridge bridge;
     std::string error;
     ASSERT_TRUE(bridge.open(error)) << error;
     LibmodbusSlave slave;

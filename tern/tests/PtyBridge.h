@@ -11,7 +11,7 @@
 #include <string>
 #include <thread>
 
-namespace tern::testing {
+namespace tern {
 
 class PtyBridge {
 public:
@@ -47,4 +47,4 @@ private:
     std::thread thread_;
 };
 
-}  // namespace tern::testing
+}  // namespace tern
