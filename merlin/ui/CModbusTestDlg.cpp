@@ -30,6 +30,7 @@ QSpinBox* spinBox(int min, int max, int value)
 CModbusTestDlg::CModbusTestDlg(std::unique_ptr<CModbusLink> link, int comPort, QWidget* parent)
     : QDialog(parent), link_(std::move(link)), tool_(*link_)
 {
+    setObjectName("modbusTestDialog");
     setWindowTitle("Modbus Test");
     station_ = spinBox(0, 247, tool_.station);
     address_ = spinBox(1, 65536, tool_.address);

@@ -89,7 +89,14 @@ MerlinDemoTour::MerlinDemoTour(const QString& directory)
     t->step("busMonitorDialog", "bus-monitor", [](QWidget* w) {
         QTimer::singleShot(500, w, [w] {
             w->close();
+            // Where Tern's COM number leads, in the Modbus Test dialog.
+            runLater(w->parentWidget(), cmd::ModbusTest);
+        });
+    });
+    t->step("modbusTestDialog", "modbus-test", [](QWidget* w) {
+        QTimer::singleShot(0, w, [w] {
             auto* frame = qobject_cast<shell::CMainFrame*>(w->parentWidget());
+            qobject_cast<QDialog*>(w)->reject();
             // The tour's document is not the user's: close without asking,
             // and before the frame, which refuses to close over open lists.
             for (auto* doc : frame->findChildren<ui::CParameterFrame*>())
