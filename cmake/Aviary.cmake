@@ -72,12 +72,9 @@ endfunction()
 # The code under test keeps the build type's flags. All test code is
 # position-independent as Qt requires, so one precompiled header serves the
 # tests with and without Qt.
-# In a unity build a test's fixture in an anonymous namespace seems to GCC to
-# come from a header, and the test classes deriving from it draw a warning
-# that means nothing there.
 function(_aviary_test_target t)
   target_compile_definitions(${t} PRIVATE AVIARY_SOURCE_DIR="${PROJECT_SOURCE_DIR}")
-  target_compile_options(${t} PRIVATE -Werror -O0 -fPIC -Wno-subobject-linkage)
+  target_compile_options(${t} PRIVATE -Werror -O0 -fPIC)
 endfunction()
 
 # GoogleTest and GoogleMock headers are compiled once for every test

@@ -15,7 +15,11 @@ namespace shell {
 std::string aboutText(const std::string& softwareName, bool dummy)
 {
     std::string t = softwareName + "\nVersion " + kCurrentVersion + ".2";
-    if (dummy) t += std::string("  ( ") + text::kBuildDate + " )";
+    if (dummy) {
+        t += "  ( ";
+        t += text::kBuildDate;
+        t += " )";
+    }
     return t;
 }
 

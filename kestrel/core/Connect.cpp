@@ -27,10 +27,10 @@ ConnectPlan Connect(CTelegram& telegram, const std::string& address, bool quick)
     KestrelState& s = state();
     const int a = addressNumber(address);
     if (address.empty() || a < 0 || a >= kAddressCount)
-        return {ConnectPlan::Nothing, platform::Notice{"No inverter selected.", MsgIcon::Exclamation}};
+        return {ConnectPlan::Nothing, platform::Notice{"No inverter selected.", MsgIcon::Exclamation}, {}};
     const char presence = s.windowPresence[static_cast<size_t>(a)];
     if (presence == '1' || presence == '2')
-        return {ConnectPlan::Nothing, platform::Notice{"You are already connected to this device !", MsgIcon::Exclamation}};
+        return {ConnectPlan::Nothing, platform::Notice{"You are already connected to this device !", MsgIcon::Exclamation}, {}};
     s.currentAddress = address;
     s.logLine("DEVICE SELECTED - START");
     const DatabaseCheck check = CheckDatabase(telegram);

@@ -81,7 +81,7 @@ MenuLayout kestrelMainMenu()
 {
     MenuLayout m;
     m.popups = {
-        {"&File", {openListEntry(), {}, {shell::kRecentFiles, ""}, shell::exitEntry()}},
+        {"&File", {openListEntry(), {}, {shell::kRecentFiles, "", false, ""}, shell::exitEntry()}},
         {"&Inverter",
          {checkNetworkEntry(),
           {cmd::OpenDeviceList, "&Open Parameter List", false,
@@ -116,7 +116,7 @@ MenuLayout kestrelChildMenu()
           {},
           {cmd::FilePrint, "&Print...\tCtrl+P", false, "Print parameter list\nPrint"},
           {},
-          {shell::kRecentFiles, ""},
+          {shell::kRecentFiles, "", false, ""},
           shell::exitEntry()}},
         {"&Inverter",
          {checkNetworkEntry(),
@@ -140,7 +140,7 @@ void installKestrelCommands(shell::CMainFrame& frame)
 {
     ShellContext& context = static_cast<ShellContext&>(frame.context());
     // Kestrel's toggle without a menu entry still has its command.
-    frame.addCommand({cmd::ToggleCTim, "CTim"});
+    frame.addCommand({cmd::ToggleCTim, "CTim", false, ""});
     frame.setCommandHandler(cmd::ProgramParameters, [&frame, &context] { CProgramParamsDlg::run(context.timing(), &frame); });
     frame.setCommandHandler(cmd::Debug, [&context] { flip(context.timing().debug); });
     frame.setCommandCheck(cmd::Debug, [&context] { return context.timing().debug; });

@@ -59,7 +59,7 @@ MenuLayout merlinMainMenu()
 {
     MenuLayout m;
     m.popups = {
-        {"&File", {newEntry(), openEntry(), {}, {shell::kRecentFiles, ""}, shell::exitEntry()}},
+        {"&File", {newEntry(), openEntry(), {}, {shell::kRecentFiles, "", false, ""}, shell::exitEntry()}},
         {"&Inverter",
          {checkNetworkEntry(),
           {cmd::OpenDeviceList, "&Open Parameter List...", false,
@@ -95,7 +95,7 @@ MenuLayout merlinChildMenu()
           {cmd::ExportText, "&Export to Textfile", false,
            "Export the active parameter list to a text file with the same name"},
           {},
-          {shell::kRecentFiles, ""},
+          {shell::kRecentFiles, "", false, ""},
           shell::exitEntry()}},
         {"&Inverter",
          {checkNetworkEntry(),

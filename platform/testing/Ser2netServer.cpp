@@ -1,11 +1,12 @@
 #include <platform/testing/Ser2netServer.h>
 
+#include <platform/testing/LoopbackServer.h>
+
 #include <chrono>
 #include <csignal>
 #include <cstdio>
 #include <fcntl.h>
 #include <fstream>
-#include <netinet/in.h>
 #include <sstream>
 #include <sys/socket.h>
 #include <sys/wait.h>
@@ -17,23 +18,6 @@ namespace platform::testing {
 namespace {
 
 constexpr const char* kProgram = "/usr/sbin/ser2net";
-
-int boundSocket(int& port)
-{
-    const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
-    sockaddr_in a{};
-    a.sin_family = AF_INET;
-    a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-    socklen_t len = sizeof a;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-        ::close(fd);
-        return -1;
-    }
-    port = ntohs(a.sin_port);
-    return fd;
-}
 
 // Listening sockets of the machine, from the kernel's table (state 0A),
 // so that waiting for the server does not itself open the line.
@@ -56,7 +40,7 @@ bool listensOn(int port)
 int unusedTcpPort()
 {
     int port = 0;
-    const int fd = boundSocket(port);
+    const int fd = loopbackSocket(&port, false);
     if (fd >= 0) ::close(fd);
     return port;
 }
@@ -118,7 +102,7 @@ void Ser2netServer::kill()
 
 SilentTcpServer::SilentTcpServer()
 {
-    fd_ = boundSocket(port_);
+    fd_ = loopbackSocket(&port_, false);
     if (fd_ >= 0 && ::listen(fd_, 8) != 0) {
         ::close(fd_);
         fd_ = -1;

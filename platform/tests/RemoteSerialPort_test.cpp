@@ -7,6 +7,7 @@
 
 #include <platform/ComPortTelnet.h>
 #include <platform/MappedSerialPort.h>
+#include <platform/testing/LoopbackServer.h>
 #include <platform/testing/Ser2netServer.h>
 #include <platform/tests/SerialTestSupport.h>
 
@@ -15,7 +16,6 @@
 #include <chrono>
 #include <functional>
 #include <memory>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -26,42 +26,7 @@ namespace {
 
 using namespace telnet;
 
-// One connection on a loopback port, served by `script` on its own thread.
-class ScriptedServer {
-public:
-    explicit ScriptedServer(std::function<void(int fd)> script) : script_(std::move(script))
-    {
-        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-        ::listen(listen_, 1);
-        thread_ = std::thread([this] {
-            pollfd p{listen_, POLLIN, 0};
-            if (::poll(&p, 1, 5000) != 1) return;
-            const int fd = ::accept(listen_, nullptr, nullptr);
-            if (fd < 0) return;
-            script_(fd);
-            ::close(fd);
-        });
-    }
-    ~ScriptedServer()
-    {
-        thread_.join();
-        ::close(listen_);
-    }
-    std::string url(const char* scheme) const { return std::string(scheme) + "://127.0.0.1:" + std::to_string(port_); }
-
-private:
-    std::function<void(int)> script_;
-    int listen_ = -1;
-    int port_ = 0;
-    std::thread thread_;
-};
+using ScriptedServer = testing::LoopbackServer;
 
 // Reads from the socket until `count` bytes came or 2 s passed.
 std::string receive(int fd, size_t count)

@@ -3,17 +3,18 @@
 // ends a frame on a wire. A reply of known length is read to its end; a
 // reply that never comes still ends with a time-out, within the time-out
 // plus the network allowance.
-#include <tern/engine/CLocalModbus.h>
 #include "RtuFrames.h"
+
+#include <tern/engine/CLocalModbus.h>
 #include <tern/engine/ModbusResult.h>
 
 #include <platform/RemoteSerialPort.h>
+#include <platform/testing/LoopbackServer.h>
 
 #include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstdlib>
-#include <netinet/in.h>
 #include <poll.h>
 #include <sys/socket.h>
 #include <thread>
@@ -29,44 +30,23 @@ using Bytes = std::vector<uint8_t>;
 // two parts with a pause between them (none: no reply at all).
 class SplittingServer {
 public:
-    SplittingServer(Bytes reply, size_t splitAt, int pauseMs) : reply_(std::move(reply))
+    SplittingServer(Bytes reply, size_t splitAt, int pauseMs)
+        : server_([reply = std::move(reply), splitAt, pauseMs](int fd) {
+              uint8_t request[64];
+              pollfd r{fd, POLLIN, 0};
+              if (::poll(&r, 1, 3000) == 1 && ::recv(fd, request, sizeof request, 0) > 0 && !reply.empty()) {
+                  ::send(fd, reply.data(), splitAt, MSG_NOSIGNAL);
+                  std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
+                  ::send(fd, reply.data() + splitAt, reply.size() - splitAt, MSG_NOSIGNAL);
+              }
+              ::poll(&r, 1, 3000);   // until the client closes
+          }, 3000)
     {
-        listen_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        ::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a);
-        ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len);
-        port_ = ntohs(a.sin_port);
-        ::listen(listen_, 1);
-        thread_ = std::thread([this, splitAt, pauseMs] {
-            pollfd p{listen_, POLLIN, 0};
-            if (::poll(&p, 1, 3000) != 1) return;
-            const int fd = ::accept(listen_, nullptr, nullptr);
-            uint8_t request[64];
-            pollfd r{fd, POLLIN, 0};
-            if (::poll(&r, 1, 3000) == 1 && ::recv(fd, request, sizeof request, 0) > 0 && !reply_.empty()) {
-                ::send(fd, reply_.data(), splitAt, MSG_NOSIGNAL);
-                std::this_thread::sleep_for(std::chrono::milliseconds(pauseMs));
-                ::send(fd, reply_.data() + splitAt, reply_.size() - splitAt, MSG_NOSIGNAL);
-            }
-            ::poll(&r, 1, 3000);   // until the client closes
-            ::close(fd);
-        });
     }
-    ~SplittingServer()
-    {
-        thread_.join();
-        ::close(listen_);
-    }
-    std::string url() const { return "tcp://127.0.0.1:" + std::to_string(port_); }
+    std::string url() const { return server_.url("tcp"); }
 
 private:
-    Bytes reply_;
-    int listen_ = -1;
-    int port_ = 0;
-    std::thread thread_;
+    platform::testing::LoopbackServer server_;
 };
 
 struct Outcome {

@@ -1,8 +1,9 @@
 // CLocalModbus on an in-memory line: against the simulated slave for whole
 // operations and faults, and against a scripted peer for exact bytes, bad
 // input and the raw exchange.
-#include <tern/engine/CLocalModbus.h>
 #include "RtuFrames.h"
+
+#include <tern/engine/CLocalModbus.h>
 
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusSlaveRunner.h>

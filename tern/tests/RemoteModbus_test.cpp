@@ -6,10 +6,10 @@
 #include <sim/modbus/ModbusMapModel.h>
 #include <sim/modbus/ModbusSlaveRunner.h>
 
+#include <platform/testing/LoopbackServer.h>
+
 #include <gtest/gtest.h>
 
-#include <arpa/inet.h>
-#include <netinet/in.h>
 #include <sys/socket.h>
 #include <unistd.h>
 
@@ -26,16 +26,10 @@ using Bytes = std::vector<uint8_t>;
 class ScriptedPeer {
 public:
     ScriptedPeer() {
-        listen_ = ::socket(AF_INET, SOCK_STREAM, 0);
-        sockaddr_in a{};
-        a.sin_family = AF_INET;
-        a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t len = sizeof a;
-        if (::bind(listen_, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 || ::listen(listen_, 1) != 0 ||
-            ::getsockname(listen_, reinterpret_cast<sockaddr*>(&a), &len) != 0) {
-            ADD_FAILURE() << "cannot listen";
-        }
-        port = ntohs(a.sin_port);
+        int chosen = 0;
+        listen_ = platform::testing::loopbackSocket(&chosen, true);
+        if (listen_ < 0) ADD_FAILURE() << "cannot listen";
+        port = static_cast<uint16_t>(chosen);
     }
     ~ScriptedPeer() {
         if (thread_.joinable()) thread_.join();
