@@ -15,8 +15,9 @@ endif()
 
 set(_fuzz_dir ${CMAKE_CURRENT_BINARY_DIR}/fuzz)
 # The readers and what they reach, compiled again with the sanitizers: only
-# these, not the whole core (the link names whatever a change adds). The
-# message box stays out (FuzzSupport stands in for the message seam).
+# these, not the whole core. A reader that comes to need another source fails
+# to link, naming what it lacks. The message box stays out (FuzzSupport stands
+# in for the message seam).
 set(_fuzz_core_names
   CDatabase CDeviceTable CMSComm CTelegram CTervikDoc CWorkFile CloseList
   CustomListEditor DeviceConnection DeviceStatus FileBytes FileCompare FormatValue

@@ -24,8 +24,6 @@ constexpr Column kColumns[] = {{"No", 500},  {"Parameter", 1800}, {"Value  1", 1
 constexpr int kColumnCount = 8;
 constexpr int kVisibleRows = 14;
 
-
-
 QLabel* label(const std::string& text, const char* name)
 {
     auto* l = new QLabel(latin1Text(text));

@@ -12,7 +12,6 @@ namespace kestrel {
 
 namespace {
 
-
 QLabel* label(const QString& text, const QString& name = {})
 {
     auto* l = new QLabel(text);

@@ -35,7 +35,6 @@ QPixmap indicatorPixmap(int icon)
     return pm;
 }
 
-
 }  // namespace
 
 CConverterTestDlg::CConverterTestDlg(CTelegram& telegram, QWidget* parent) : QDialog(parent), model_(telegram)

@@ -21,7 +21,6 @@ using shell::CMSHFlexGrid;
 constexpr int kColumnTwips[] = {600, 2300, 1000, 900};  // "per min" fits the unit column
 const char* const kHeads[] = {"NO", "PARAMETER", "VALUE", "UNIT"};
 
-
 CMSHFlexGrid* makeGrid(const char* name)
 {
     auto* grid = new CMSHFlexGrid(nullptr, 2, 4);

@@ -30,7 +30,6 @@ namespace {
 constexpr int kStatusPeriodMs = 2000;
 constexpr int kValueColumn = 2;
 
-
 QLabel* field(const char* name, int width = 0)
 {
     auto* l = new QLabel;
