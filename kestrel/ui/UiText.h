@@ -13,6 +13,9 @@ inline QString latin1Text(const std::string& s)
     return QString::fromLatin1(s.data(), static_cast<qsizetype>(s.size()));
 }
 
-inline QString utf8Text(const std::string& s) { return QString::fromStdString(s); }
+inline QString utf8Text(const std::string& s)
+{
+    return QString::fromStdString(s);
+}
 
 }  // namespace kestrel

@@ -10,14 +10,14 @@ namespace platform::testing {
 int loopbackSocket(int* port, bool listening)
 {
     const int fd = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return -1;
+    if (fd < 0)
+        return -1;
     sockaddr_in a{};
     a.sin_family = AF_INET;
     a.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t len = sizeof a;
-    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0
-        || ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0
-        || (listening && ::listen(fd, 1) != 0)) {
+    if (::bind(fd, reinterpret_cast<sockaddr*>(&a), sizeof a) != 0 ||
+        ::getsockname(fd, reinterpret_cast<sockaddr*>(&a), &len) != 0 || (listening && ::listen(fd, 1) != 0)) {
         ::close(fd);
         return -1;
     }
@@ -28,12 +28,15 @@ int loopbackSocket(int* port, bool listening)
 LoopbackServer::LoopbackServer(Script script, int acceptWaitMs)
 {
     listen_ = loopbackSocket(&port_, true);
-    if (listen_ < 0) return;
+    if (listen_ < 0)
+        return;
     thread_ = std::thread([this, script = std::move(script), acceptWaitMs] {
         pollfd p{listen_, POLLIN, 0};
-        if (::poll(&p, 1, acceptWaitMs) != 1) return;
+        if (::poll(&p, 1, acceptWaitMs) != 1)
+            return;
         const int fd = ::accept4(listen_, nullptr, nullptr, SOCK_CLOEXEC);
-        if (fd < 0) return;
+        if (fd < 0)
+            return;
         script(fd);
         ::close(fd);
     });
@@ -41,8 +44,10 @@ LoopbackServer::LoopbackServer(Script script, int acceptWaitMs)
 
 LoopbackServer::~LoopbackServer()
 {
-    if (thread_.joinable()) thread_.join();
-    if (listen_ >= 0) ::close(listen_);
+    if (thread_.joinable())
+        thread_.join();
+    if (listen_ >= 0)
+        ::close(listen_);
 }
 
 std::string LoopbackServer::url(const std::string& scheme) const
