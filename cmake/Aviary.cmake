@@ -259,7 +259,8 @@ endfunction()
 #   to a work directory of the build, never into the corpus of the tree.
 #   A fuzz target keeps a core busy for all its seconds: CTest runs it alone
 #   (PROCESSORS 2), so the tests that answer a line in milliseconds never
-#   share the machine with it.
+#   share the machine with it. scripts/check-unprivileged.sh runs the fuzz
+#   targets (label "fuzz") after the rest, two at a time.
 function(aviary_fuzz_test name exe corpus)
   cmake_parse_arguments(A "" "" "ENV" ${ARGN})
   set(_work ${CMAKE_CURRENT_BINARY_DIR}/fuzz/work_${name})
@@ -268,5 +269,5 @@ function(aviary_fuzz_test name exe corpus)
     COMMAND ${CMAKE_COMMAND} -E env ASAN_OPTIONS=detect_leaks=1 ${A_ENV}
             ${exe} -max_total_time=${AVIARY_FUZZ_SECONDS} -timeout=10
             -rss_limit_mb=1024 ${_work} ${corpus})
-  set_tests_properties(${name} PROPERTIES TIMEOUT 120 PROCESSORS 2)
+  set_tests_properties(${name} PROPERTIES TIMEOUT 120 PROCESSORS 2 LABELS fuzz)
 endfunction()
