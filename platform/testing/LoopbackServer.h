@@ -20,8 +20,6 @@ public:
     LoopbackServer(const LoopbackServer&) = delete;
     LoopbackServer& operator=(const LoopbackServer&) = delete;
 
-    // False when no socket could be set up: no client will get through.
-    bool listening() const { return listen_ >= 0; }
     // "<scheme>://127.0.0.1:<port>"
     std::string url(const std::string& scheme) const;
 
